@@ -1,0 +1,28 @@
+# Options that every target of the project gets: warnings and, per target, the sanitizers
+# chosen with QUILLON_SANITIZE (never through the global flags, so system libraries and
+# test frameworks stay as they are).
+
+function(quillon_target_defaults target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4)
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+    endif()
+    if(QUILLON_SANITIZE)
+        list(JOIN QUILLON_SANITIZE "," sanitizers)
+        target_compile_options(${target} PRIVATE -fsanitize=${sanitizers}
+                               -fno-sanitize-recover=all -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=${sanitizers})
+    endif()
+endfunction()
+
+# A GoogleTest program beside its subsystem; its cases are listed to CTest one by one.
+function(quillon_add_gtest target)
+    cmake_parse_arguments(arg "" "" "SOURCES;LIBRARIES;ENVIRONMENT;PROPERTIES" ${ARGN})
+    add_executable(${target} ${arg_SOURCES})
+    quillon_target_defaults(${target})
+    target_link_libraries(${target} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gtest_main)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "${arg_ENVIRONMENT}" ${arg_PROPERTIES})
+endfunction()
