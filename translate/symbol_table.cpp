@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "translate/byte_classes.h"
+#include "translate/byte_writers.h"
 #include "translate/translate.h"
 
 namespace quillon {
@@ -20,7 +21,7 @@ constexpr std::uint8_t esc = 27;
 constexpr std::uint8_t lm = 254;  // lead-in byte of the display-module families
 
 // clang-format off
-constexpr std::array<named_bytes, 116> unsorted_names{{
+constexpr std::array<named_bytes, 116> names{{
     // ASCII control codes 0-31, and NULL beside NUL.
     {"NUL", 1, {0}}, {"SOH", 1, {1}}, {"STX", 1, {2}}, {"ETX", 1, {3}}, {"EOT", 1, {4}},
     {"ENQ", 1, {5}}, {"ACK", 1, {6}}, {"BEL", 1, {7}}, {"BS", 1, {8}}, {"HT", 1, {9}},
@@ -73,59 +74,86 @@ constexpr std::array<named_bytes, 116> unsorted_names{{
 }};
 // clang-format on
 
-constexpr auto sorted_names = [] {
-    auto names = unsorted_names;
-    std::sort(names.begin(), names.end(),
-              [](const named_bytes& a, const named_bytes& b) { return a.name < b.name; });
-    return names;
+// Names are found through a small open-addressed hash table built at compile time: one hash of
+// the capitalised field and, almost always, one comparison.
+constexpr std::uint32_t fnv1a(std::string_view s) {
+    std::uint32_t hash = 2166136261u;
+    for (char c : s) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
+}
+
+constexpr std::size_t slot_count = 512;
+constexpr std::uint8_t empty_slot = 0xFF;
+
+constexpr auto name_slots = [] {
+    std::array<std::uint8_t, slot_count> slots{};
+    for (auto& slot : slots) slot = empty_slot;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::size_t at = fnv1a(names[i].name) % slot_count;
+        while (slots[at] != empty_slot) at = (at + 1) % slot_count;
+        slots[at] = static_cast<std::uint8_t>(i);
+    }
+    return slots;
 }();
 
-static_assert(std::adjacent_find(sorted_names.begin(), sorted_names.end(),
-                                 [](const named_bytes& a, const named_bytes& b) {
-                                     return a.name == b.name;
-                                 }) == sorted_names.end(),
-              "every name occurs once");
+constexpr bool names_are_distinct = [] {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        for (std::size_t j = i + 1; j < names.size(); ++j) {
+            if (names[i].name == names[j].name) return false;
+        }
+    }
+    return true;
+}();
+static_assert(names_are_distinct, "every name occurs once");
 
 constexpr std::size_t longest_name = [] {
     std::size_t longest = 0;
-    for (const auto& entry : sorted_names) longest = std::max(longest, entry.name.size());
+    for (const auto& entry : names) longest = std::max(longest, entry.name.size());
     return longest;
 }();
 
-void append_name_bytes(std::string_view normalised, std::string& out) {
-    const auto it = std::lower_bound(
-        sorted_names.begin(), sorted_names.end(), normalised,
-        [](const named_bytes& entry, std::string_view key) { return entry.name < key; });
-    if (it == sorted_names.end() || it->name != normalised) return;
-    out.append(reinterpret_cast<const char*>(it->bytes.data()), it->length);
+char* write_name_bytes(std::string_view capitals, char* out) {
+    for (std::size_t at = fnv1a(capitals) % slot_count; name_slots[at] != empty_slot;
+         at = (at + 1) % slot_count) {
+        const named_bytes& entry = names[name_slots[at]];
+        if (entry.name == capitals) {
+            for (std::uint8_t i = 0; i < entry.length; ++i)
+                *out++ = static_cast<char>(entry.bytes[i]);
+            return out;
+        }
+    }
+    return out;
 }
 
 // "_" followed by digits and underscores: one byte, 64 plus the first run of digits after the
 // leading underscores, modulo 256. Any other byte makes the field give nothing.
-void append_underscore_number(std::string_view field, std::string& out) {
-    for (char c : field) {
-        if (c != '_' && !detail::is_digit(static_cast<unsigned char>(c))) return;
-    }
-    const auto first_digit = field.find_first_not_of('_');
+char* write_underscore_number(std::string_view field, char* out) {
     std::uint8_t value = 0;
-    if (first_digit != std::string_view::npos) {
-        for (char c : field.substr(first_digit)) {
-            if (c == '_') break;
-            value = detail::push_digit(value, static_cast<unsigned char>(c));
+    bool in_number = false, number_done = false;
+    for (char c : field) {
+        if (c == '_') {
+            number_done = in_number;
+        } else if (detail::is_digit(static_cast<unsigned char>(c))) {
+            if (!number_done) value = detail::push_digit(value, static_cast<unsigned char>(c));
+            in_number = true;
+        } else {
+            return out;
         }
     }
-    out.push_back(static_cast<char>(64 + value));
+    *out++ = static_cast<char>(64 + value);
+    return out;
 }
 
 // "\" followed by text: the text itself in capitals, without leading and trailing blanks and
 // backslashes; backslashes inside it are kept.
-void append_backslash_text(std::string_view trimmed, std::string& out) {
+char* write_backslash_text(std::string_view trimmed, char* out) {
     const auto first = trimmed.find_first_not_of(" \\");
-    if (first == std::string_view::npos) return;
+    if (first == std::string_view::npos) return out;
     const auto last = trimmed.find_last_not_of(" \\");
     for (char c : trimmed.substr(first, last - first + 1)) {
-        out.push_back(static_cast<char>(detail::to_upper(static_cast<unsigned char>(c))));
+        *out++ = static_cast<char>(detail::to_upper(static_cast<unsigned char>(c)));
     }
+    return out;
 }
 
 std::string_view trim_blanks(std::string_view field) {
@@ -136,30 +164,34 @@ std::string_view trim_blanks(std::string_view field) {
 
 }  // namespace
 
-void append_symbol_bytes(std::string_view field, std::string& out) {
+namespace detail {
+
+char* write_symbol_bytes(std::string_view field, char* out) {
     const std::string_view trimmed = trim_blanks(field);
-    if (trimmed.empty()) return;
-    const auto first = detail::to_upper(static_cast<unsigned char>(trimmed.front()));
+    if (trimmed.empty()) return out;
+    const auto first = to_upper(static_cast<unsigned char>(trimmed.front()));
 
     if (trimmed.size() == 1 && first >= 64 && first <= 95) {  // control letter
-        out.push_back(static_cast<char>(first - 64));
-        return;
+        *out++ = static_cast<char>(first - 64);
+        return out;
     }
-    if (first == '_') return append_underscore_number(trimmed, out);
-    if (first == '\\') return append_backslash_text(trimmed, out);
+    if (first == '_') return write_underscore_number(trimmed, out);
+    if (first == '\\') return write_backslash_text(trimmed, out);
 
     // Names are matched in capitals; a field longer than every name cannot be one.
-    if (trimmed.size() > longest_name) return;
-    std::array<char, longest_name> upper{};
+    if (trimmed.size() > longest_name) return out;
+    std::array<char, longest_name> capitals{};
     for (std::size_t i = 0; i < trimmed.size(); ++i) {
-        upper[i] = static_cast<char>(detail::to_upper(static_cast<unsigned char>(trimmed[i])));
+        capitals[i] = static_cast<char>(to_upper(static_cast<unsigned char>(trimmed[i])));
     }
-    append_name_bytes(std::string_view(upper.data(), trimmed.size()), out);
+    return write_name_bytes(std::string_view(capitals.data(), trimmed.size()), out);
 }
 
+}  // namespace detail
+
 std::string LOOKUP_SYMBOL(std::string_view field) {
-    std::string out;
-    append_symbol_bytes(field, out);
+    std::string out(field.size(), '\0');
+    out.resize(detail::write_symbol_bytes(field, out.data()) - out.data());
     return out;
 }
 

@@ -24,8 +24,4 @@ std::string TRANSLATE_TAG(std::string_view body);
 // The result is never longer than the field.
 std::string LOOKUP_SYMBOL(std::string_view field);
 
-// Appending forms of the two above, for callers that build one output buffer.
-void append_tag_bytes(std::string_view body, std::string& out);
-void append_symbol_bytes(std::string_view field, std::string& out);
-
 }  // namespace quillon

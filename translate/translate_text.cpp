@@ -1,17 +1,40 @@
 // The tag scanner.
 //
 // How it works: the text is copied once into a working buffer. Everything before the scan start
-// is finished output; it is compacted towards the front of the buffer as tags are replaced.
-// A tag's bytes are never longer than the tag itself, so they are written back in place, ending
-// where the tag ended, directly before the rest of the text, and the scan resumes at them. The
-// produced bytes are thereby scanned again together with what follows ("<60>13>" gives 13)
-// without ever copying the rest of the text, which keeps the whole translation linear.
+// is finished output, compacted towards the front of the buffer as tags are replaced. A tag's
+// bytes are never longer than the tag, so when they hold a "<" (and may therefore start a new tag
+// with what follows) they are written back in place, ending where the tag ended, directly before
+// the rest of the text, and the scan resumes at them: "<60>13>" gives 13 without ever copying the
+// rest of the text. Bytes without a "<" cannot start a tag and text before a translated tag is
+// never scanned again, so those go straight to the finished output. Either way the work is
+// proportional to the length of the text.
 #include <cstring>
 
 #include "translate/byte_classes.h"
+#include "translate/byte_writers.h"
 #include "translate/translate.h"
 
 namespace quillon {
+namespace {
+
+// Most moves here are a few bytes long (the text between two tags, one tag's bytes); a plain
+// loop beats a library call for those.
+void move_bytes(char* to, const char* from, std::size_t count) {
+    if (count > 16) {
+        std::memmove(to, from, count);
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
+}
+
+bool holds_open_bracket(const char* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (bytes[i] == '<') return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 std::string TRANSLATE_TEXT(std::string_view text) {
     std::string buffer(text);
@@ -21,7 +44,7 @@ std::string TRANSLATE_TEXT(std::string_view text) {
     std::size_t output_end = 0;  // finished output is data[0, output_end)
     std::size_t scan_start = 0;  // data[scan_start, end) is still to be translated
     std::size_t search = 0;      // next position that may hold the "<" of a tag
-    std::string tag_bytes;
+    std::string scratch;         // one tag's bytes
 
     while (search < end) {
         const void* found = std::memchr(data + search, '<', end - search);
@@ -38,16 +61,23 @@ std::string TRANSLATE_TEXT(std::string_view text) {
             continue;
         }
 
-        tag_bytes.clear();
-        append_tag_bytes(std::string_view(data + open + 1, close - open - 1), tag_bytes);
+        const std::string_view body(data + open + 1, close - open - 1);
+        if (scratch.size() < body.size() + 1) scratch.resize(body.size() + 1);
+        const std::size_t produced = detail::write_tag_bytes(body, scratch.data()) - scratch.data();
 
         const std::size_t plain = open - scan_start;
-        if (output_end != scan_start) std::memmove(data + output_end, data + scan_start, plain);
+        if (output_end != scan_start) move_bytes(data + output_end, data + scan_start, plain);
         output_end += plain;
 
-        const std::size_t resume = close + 1 - tag_bytes.size();
-        std::memcpy(data + resume, tag_bytes.data(), tag_bytes.size());
-        scan_start = search = resume;
+        if (!holds_open_bracket(scratch.data(), produced)) {
+            move_bytes(data + output_end, scratch.data(), produced);
+            output_end += produced;
+            scan_start = search = close + 1;
+        } else {
+            const std::size_t resume = close + 1 - produced;
+            move_bytes(data + resume, scratch.data(), produced);
+            scan_start = search = resume;
+        }
     }
 
     if (output_end != scan_start) {

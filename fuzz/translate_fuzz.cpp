@@ -1,0 +1,21 @@
+// Fuzzes the tag translator: no crash, no sanitizer report, the output never longer than the
+// input, and for short inputs the same bytes as the literal splice-and-search-again algorithm.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "translate/tests/reference_translator.h"
+#include "translate/translate.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string out = quillon::TRANSLATE_TEXT(text);
+    if (out.size() > text.size()) std::abort();
+    if (size <= 2048 && out != quillon::test::reference_translate_text(text)) std::abort();
+    for (std::size_t cut = 0; cut < size && cut < 64; cut += 7) {
+        const auto field = quillon::LOOKUP_SYMBOL(text.substr(cut, 32));
+        if (field.size() > text.substr(cut, 32).size()) std::abort();
+    }
+    return 0;
+}
