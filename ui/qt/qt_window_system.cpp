@@ -1,0 +1,468 @@
+#include "ui/qt/qt_window_system.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextDocument>
+#include <algorithm>
+#include <ctime>
+
+#include "ui/cp1252.h"
+#include "ui/dialog_units.h"
+#include "ui/qt/qt_controls.h"
+#include "ui/qt/qt_dialog_font.h"
+#include "ui/win32_vocabulary.h"
+
+#ifdef QUILLON_HAVE_GLIB
+#include <glib.h>
+#endif
+
+namespace quillon::ui {
+
+namespace {
+
+QString from_window_bytes(std::string_view bytes) {
+    const std::u32string text = decode_cp1252(bytes);
+    return QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Text boxes report line breaks as 13 10; the document holds paragraph and line separators.
+std::string to_window_bytes(const QString& text) {
+    std::u32string characters;
+    for (const char32_t character : text.toUcs4()) {
+        if (character == 0x2029 || character == 0x2028) {
+            characters += U"\r\n";
+        } else {
+            characters += character;
+        }
+    }
+    return encode_cp1252(characters);
+}
+
+// Any of 13 10, a lone 13 or a lone 10 is one line break in a text box.
+QString to_plain_lines(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar(u'\r'), QChar(u'\n'));
+    return text;
+}
+
+Qt::WindowFlags flags_for(std::uint32_t style) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
+    if ((style & WS_CAPTION) == WS_CAPTION) flags |= Qt::WindowTitleHint;
+    if (style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    // On a captioned window these bits are the minimize and maximize boxes.
+    if (style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+    if (style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+    return flags;
+}
+
+bool same_class(std::string_view name, std::string_view wanted) {
+    return std::ranges::equal(
+        name, wanted, [](char a, char b) { return (a >= 'a' && a <= 'z' ? a - 32 : a) == b; });
+}
+
+}  // namespace
+
+qt_window_system::qt_window_system(const char* program_name)
+    : program_name_(program_name != nullptr ? program_name : "quillon"),
+      argv_{program_name_.data(), nullptr} {
+    if (QCoreApplication::instance() == nullptr) {
+        application_ = std::make_unique<QApplication>(argc_, argv_.data());
+    }
+    keyboard_filter_ = std::make_unique<qt_keyboard_filter>(*this);
+    QCoreApplication::instance()->installEventFilter(keyboard_filter_.get());
+    // Qt's main-thread glib dispatcher polls g_main_context_default(); other dispatchers have
+    // no way to ask whether anything is pending.
+    const QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+#ifdef QUILLON_HAVE_GLIB
+    glib_dispatcher_ =
+        dispatcher != nullptr && QByteArray(dispatcher->metaObject()->className()).contains("Glib");
+#else
+    (void)dispatcher;
+#endif
+}
+
+qt_window_system::~qt_window_system() {
+    QCoreApplication::instance()->removeEventFilter(keyboard_filter_.get());
+    for (auto& [handle, state] : windows_) {
+        if (state.dialog == handle && state.widget) delete state.widget.data();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+window_handle qt_window_system::add_window(QWidget* widget, window_handle dialog, int id,
+                                           std::uint32_t style) {
+    const window_handle handle = next_handle_;
+    // Never reused, so a stale handle can never name a newer window.
+    next_handle_ += 4;
+    windows_[handle] = window_state{widget, dialog == 0 ? handle : dialog, id, style, 0};
+    return handle;
+}
+
+std::uintptr_t qt_window_system::add_font(const QFont& font) {
+    fonts_.push_back(font);
+    return fonts_.size();
+}
+
+window_handle qt_window_system::create_dialog(const dialog_template& form,
+                                              dialog_procedure procedure) {
+    auto* window = new qt_dialog_window(*this, flags_for(form.style));
+    window->setWindowTitle(
+        QString::fromLatin1(form.title.data(), static_cast<qsizetype>(form.title.size())));
+    const QFont font = make_dialog_font(form.typeface, form.point_size);
+    window->setFont(font);
+    const auto [base_x, base_y] = dialog_base_units(font);
+
+    const rect client = map_dialog_units(rect{0, 0, form.cx, form.cy}, base_x, base_y);
+    if (form.style & WS_THICKFRAME) {
+        window->resize(client.right, client.bottom);
+    } else {
+        window->setFixedSize(client.right, client.bottom);
+    }
+    if (form.style & DS_CENTER) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QPoint centre = screen->availableGeometry().center();
+            window->move(centre.x() - client.right / 2, centre.y() - client.bottom / 2);
+        }
+    } else {
+        window->move(form.x, form.y);
+    }
+
+    const window_handle handle = add_window(window, 0, 0, form.style);
+    dialogs_[handle] =
+        dialog_state{std::move(procedure), add_font(font), base_x, base_y, form.style, {}};
+    // No control exists yet, so there is none to suggest for the focus.
+    deliver(handle, WM_INITDIALOG, 0, 0);
+    return handle;
+}
+
+window_handle qt_window_system::create_control(std::uint32_t ext_style, std::string_view class_name,
+                                               std::string_view text, std::uint32_t style,
+                                               const rect& pixels, window_handle parent, int id) {
+    const auto dialog = dialogs_.find(parent);
+    if (dialog == dialogs_.end() || !(style & WS_CHILD)) return 0;
+    QWidget* parent_widget = widget(parent);
+    const QString label = from_window_bytes(text);
+
+    QWidget* control = nullptr;
+    if (same_class(class_name, "BUTTON")) {
+        switch (style & BS_TYPEMASK) {
+            case BS_GROUPBOX: {
+                auto* frame = new QGroupBox(label, parent_widget);
+                // A group box lets clicks through to what lies inside it.
+                frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+                control = frame;
+                break;
+            }
+            case BS_AUTORADIOBUTTON:
+                control = new qt_auto_radio_button(*this, label, parent_widget);
+                break;
+            case BS_AUTOCHECKBOX:
+                control = new QCheckBox(label, parent_widget);
+                break;
+            case BS_PUSHBUTTON:
+            case BS_DEFPUSHBUTTON: {
+                auto* button = new QPushButton(label, parent_widget);
+                button->setAutoDefault(false);
+                button->setDefault((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+                control = button;
+                break;
+            }
+            default:
+                return 0;  // button types the window has no use for
+        }
+    } else if (same_class(class_name, "STATIC")) {
+        if ((style & 0x1F) != SS_LEFT) return 0;
+        auto* static_text = new QLabel(label, parent_widget);
+        static_text->setWordWrap(true);
+        static_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        static_text->setTextFormat(Qt::PlainText);
+        control = static_text;
+    } else if (same_class(class_name, "EDIT")) {
+        if (!(style & ES_MULTILINE)) return 0;
+        auto* box = new QPlainTextEdit(parent_widget);
+        // No ES_AUTOHSCROLL: lines wrap at the right edge, never scroll sideways.
+        box->setLineWrapMode((style & ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap
+                                                      : QPlainTextEdit::WidgetWidth);
+        box->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                             : Qt::ScrollBarAlwaysOff);
+        box->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                               : Qt::ScrollBarAlwaysOff);
+        if (!(ext_style & WS_EX_CLIENTEDGE)) box->setFrameShape(QFrame::NoFrame);
+        // Tab moves between the dialog's controls, as in a dialog box.
+        box->setTabChangesFocus(true);
+        box->setPlainText(to_plain_lines(label));
+        control = box;
+    } else {
+        return 0;
+    }
+
+    control->setGeometry(pixels.left, pixels.top, pixels.right - pixels.left,
+                         pixels.bottom - pixels.top);
+    const bool takes_focus = !qobject_cast<QGroupBox*>(control) && !qobject_cast<QLabel*>(control);
+    control->setFocusPolicy(!takes_focus           ? Qt::NoFocus
+                            : (style & WS_TABSTOP) ? Qt::StrongFocus
+                                                   : Qt::ClickFocus);
+    control->setVisible(style & WS_VISIBLE);
+
+    const window_handle handle = add_window(control, parent, id, style);
+    dialog->second.controls.push_back(handle);
+    if (auto* button = qobject_cast<QAbstractButton*>(control);
+        button != nullptr && !qobject_cast<QGroupBox*>(control)) {
+        // The click notification, sent after the button has changed its check state.
+        QObject::connect(button, &QAbstractButton::clicked, button, [this, parent, handle, id] {
+            deliver(parent, WM_COMMAND, make_wparam(static_cast<std::uint32_t>(id), BN_CLICKED),
+                    static_cast<std::intptr_t>(handle));
+        });
+    }
+    return handle;
+}
+
+std::optional<rect> qt_window_system::map_dialog_rect(window_handle dialog, const rect& units) {
+    const auto found = dialogs_.find(dialog);
+    if (found == dialogs_.end()) return std::nullopt;
+    return map_dialog_units(units, found->second.base_x, found->second.base_y);
+}
+
+std::pair<int, int> qt_window_system::base_units(window_handle dialog) const {
+    const auto found = dialogs_.find(dialog);
+    return found == dialogs_.end() ? std::pair{0, 0}
+                                   : std::pair{found->second.base_x, found->second.base_y};
+}
+
+window_handle qt_window_system::find_control(window_handle dialog, int id) {
+    const auto found = dialogs_.find(dialog);
+    if (found == dialogs_.end()) return 0;
+    for (const window_handle control : found->second.controls) {
+        const auto state = windows_.find(control);
+        if (state != windows_.end() && state->second.id == id) return control;
+    }
+    return 0;
+}
+
+std::string qt_window_system::get_text(window_handle window) {
+    const QWidget* target = widget(window);
+    if (target == nullptr) return {};
+    if (const auto* box = qobject_cast<const QPlainTextEdit*>(target)) {
+        // toPlainText() would turn non-breaking spaces into blanks; the raw text keeps them.
+        return to_window_bytes(box->document()->toRawText());
+    }
+    if (const auto* frame = qobject_cast<const QGroupBox*>(target)) {
+        return to_window_bytes(frame->title());
+    }
+    if (const auto* button = qobject_cast<const QAbstractButton*>(target)) {
+        return to_window_bytes(button->text());
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(target)) {
+        return to_window_bytes(label->text());
+    }
+    return to_window_bytes(target->windowTitle());
+}
+
+bool qt_window_system::set_text(window_handle window, std::string_view text) {
+    QWidget* target = widget(window);
+    if (target == nullptr) return false;
+    const QString value = from_window_bytes(text);
+    if (auto* box = qobject_cast<QPlainTextEdit*>(target)) {
+        box->setPlainText(to_plain_lines(value));
+    } else if (auto* frame = qobject_cast<QGroupBox*>(target)) {
+        frame->setTitle(value);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(target)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(target)) {
+        label->setText(value);
+    } else {
+        target->setWindowTitle(value);
+    }
+    return true;
+}
+
+std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t message,
+                                             std::uintptr_t wparam, std::intptr_t lparam) {
+    const auto state = windows_.find(window);
+    if (state == windows_.end() || !state->second.widget) return 0;
+
+    if (dialogs_.contains(window)) {
+        const std::intptr_t result = deliver(window, message, wparam, lparam);
+        if (result != 0) return result;
+        // The default processing of the messages the engine sends a dialog. (WM_CLOSE's default
+        // posts IDCANCEL, which reaches no one once the dialog is destroyed.)
+        if (message == WM_GETFONT) return static_cast<std::intptr_t>(dialogs_[window].font);
+        return 0;
+    }
+
+    QWidget* control = state->second.widget;
+    switch (message) {
+        case WM_SETFONT:
+            if (wparam >= 1 && wparam <= fonts_.size()) {
+                control->setFont(fonts_[wparam - 1]);
+                state->second.font = wparam;
+            }
+            return 0;
+        case WM_GETFONT:
+            return static_cast<std::intptr_t>(state->second.font);
+        case BM_GETCHECK:
+            if (const auto* box = qobject_cast<const QCheckBox*>(control)) return box->checkState();
+            if (const auto* radio = qobject_cast<const QRadioButton*>(control)) {
+                return radio->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+            }
+            return 0;
+        case BM_SETCHECK:
+            // Only this button changes, as on the platform: the group is not consulted.
+            if (auto* box = qobject_cast<QCheckBox*>(control)) {
+                box->setCheckState(
+                    static_cast<Qt::CheckState>(std::min<std::uintptr_t>(wparam, 2)));
+            } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
+                radio->setChecked(wparam == BST_CHECKED);
+            }
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void qt_window_system::show(window_handle window, int show_command) {
+    QWidget* target = widget(window);
+    if (target == nullptr) return;
+    if (show_command == 0) {
+        target->hide();
+        return;
+    }
+    // Showing a window on the platform also activates it.
+    target->show();
+    target->raise();
+    target->activateWindow();
+}
+
+bool qt_window_system::destroy(window_handle window) {
+    const auto state = windows_.find(window);
+    if (state == windows_.end() || !state->second.widget) return false;
+    QPointer<QWidget> target = state->second.widget;
+
+    if (dialogs_.contains(window)) {
+        deliver(window, WM_DESTROY, 0, 0);
+        if (target) target->hide();
+        deliver(window, WM_NCDESTROY, 0, 0);
+        for (const window_handle control : dialogs_[window].controls) forget(control);
+        dialogs_.erase(window);
+    }
+    forget(window);
+    // Deleted from the pump, never under the event handler that is closing it.
+    if (target) target->deleteLater();
+    return true;
+}
+
+void qt_window_system::forget(window_handle window) {
+    if (keyboard_dialog_ == window) keyboard_dialog_ = 0;
+    windows_.erase(window);
+}
+
+bool qt_window_system::is_window(window_handle window) { return widget(window) != nullptr; }
+
+window_handle qt_window_system::owner(window_handle) { return 0; }
+
+void qt_window_system::enable(window_handle window, bool enabled) {
+    if (QWidget* target = widget(window)) target->setEnabled(enabled);
+}
+
+std::optional<queued_message> qt_window_system::take_message() {
+#ifdef QUILLON_HAVE_GLIB
+    if (glib_dispatcher_) {
+        // Asks every source (posted events, window-system events, timers, sockets) without
+        // dispatching anything: far cheaper than an empty processEvents().
+        if (g_main_context_pending(g_main_context_default()) == 0) return std::nullopt;
+        return queued_message{};
+    }
+#endif
+    // No way to ask: process every other pass, sleep on the others.
+    fallback_turn_ = !fallback_turn_;
+    if (!fallback_turn_) return std::nullopt;
+    return queued_message{};
+}
+
+bool qt_window_system::offer_to_dialog(window_handle dialog, const queued_message&) {
+    // Qt has no per-message queue: what is pending is processed with the keyboard handling of
+    // this dialog applied to it.
+    keyboard_dialog_ = dialog;
+    process_pending();
+    keyboard_dialog_ = 0;
+    return true;
+}
+
+void qt_window_system::dispatch(const queued_message&) { process_pending(); }
+
+void qt_window_system::process_pending() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // deleteLater() runs only in Qt's own event loop; this program has its own.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void qt_window_system::sleep_briefly() {
+    const timespec pause{0, 1'000'000};
+    nanosleep(&pause, nullptr);
+}
+
+QWidget* qt_window_system::widget(window_handle window) const {
+    const auto found = windows_.find(window);
+    return found == windows_.end() ? nullptr : found->second.widget.data();
+}
+
+window_handle qt_window_system::handle_of(const QWidget* target) const {
+    if (target == nullptr) return 0;
+    for (const auto& [handle, state] : windows_) {
+        if (state.widget == target) return handle;
+    }
+    return 0;
+}
+
+int qt_window_system::control_id(window_handle control) const {
+    const auto found = windows_.find(control);
+    return found == windows_.end() ? 0 : found->second.id;
+}
+
+std::intptr_t qt_window_system::deliver(window_handle dialog, std::uint32_t message,
+                                        std::uintptr_t wparam, std::intptr_t lparam) {
+    const auto found = dialogs_.find(dialog);
+    if (found == dialogs_.end() || !found->second.procedure) return 0;
+    // A copy: the procedure may destroy the dialog, and its state with it, while it runs.
+    const dialog_procedure procedure = found->second.procedure;
+    return procedure(dialog, message, wparam, lparam);
+}
+
+bool qt_window_system::wants_return(window_handle control) const {
+    const auto found = windows_.find(control);
+    return found != windows_.end() && qobject_cast<QPlainTextEdit*>(found->second.widget) &&
+           (found->second.style & ES_WANTRETURN);
+}
+
+void qt_window_system::check_in_group(window_handle radio) {
+    const auto state = windows_.find(radio);
+    if (state == windows_.end()) return;
+    const auto dialog = dialogs_.find(state->second.dialog);
+    if (dialog == dialogs_.end()) return;
+
+    // The group: from the last control with WS_GROUP at or before this one up to the next.
+    const std::vector<window_handle>& controls = dialog->second.controls;
+    const auto here = std::ranges::find(controls, radio);
+    auto first = here;
+    while (first != controls.begin() && !(windows_[*first].style & WS_GROUP)) --first;
+    auto last = here + 1;
+    while (last != controls.end() && !(windows_[*last].style & WS_GROUP)) ++last;
+
+    for (auto member = first; member != last; ++member) {
+        auto* button = dynamic_cast<qt_auto_radio_button*>(widget(*member));
+        if (button != nullptr) button->setChecked(*member == radio);
+    }
+}
+
+std::unique_ptr<window_system> make_platform_window_system(const char* program_name) {
+    return std::make_unique<qt_window_system>(program_name);
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,82 @@
+#include "ui/send_action.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "ui/main_window.h"
+#include "ui/win32_vocabulary.h"
+
+namespace quillon::ui {
+
+namespace {
+
+struct button_value {
+    int id;
+    std::int32_t value;
+};
+
+constexpr std::array<button_value, 8> port_buttons{{{FORM1_COM1, 1},
+                                                    {FORM1_COM2, 2},
+                                                    {FORM1_COM3, 3},
+                                                    {FORM1_COM4, 4},
+                                                    {FORM1_COM5, 5},
+                                                    {FORM1_COM6, 6},
+                                                    {FORM1_COM7, 7},
+                                                    {FORM1_COM8, 8}}};
+constexpr std::array<button_value, 4> baud_buttons{{{FORM1_BAUD9600, 9600},
+                                                    {FORM1_BAUD4800, 4800},
+                                                    {FORM1_BAUD2400, 2400},
+                                                    {FORM1_BAUD1200, 1200}}};
+
+bool is_ticked(window_system& windows, window_handle main_window, int id) {
+    // The indeterminate state 2 counts as ticked too.
+    return windows.send_message(windows.find_control(main_window, id), BM_GETCHECK, 0, 0) != 0;
+}
+
+template <std::size_t N>
+std::int32_t read_buttons(window_system& windows, window_handle main_window,
+                          const std::array<button_value, N>& buttons) {
+    std::int32_t result = 0;
+    // Every button is asked, so a later ticked one overrides an earlier one.
+    for (const button_value& button : buttons) {
+        if (is_ticked(windows, main_window, button.id)) result = button.value;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::int32_t read_port(window_system& windows, window_handle main_window) {
+    return read_buttons(windows, main_window, port_buttons);
+}
+
+std::int32_t read_baud(window_system& windows, window_handle main_window) {
+    return read_buttons(windows, main_window, baud_buttons);
+}
+
+std::int32_t send_action(window_system& windows, window_handle main_window,
+                         const serial_library& serial, std::uintptr_t wparam) {
+    // Focus notifications from the button come here too; only a click sends.
+    if (high_word(wparam) != BN_CLICKED) return 0;
+
+    const window_handle text_box = windows.find_control(main_window, FORM1_TEXT);
+    const std::string text = windows.get_text(text_box);
+    const std::int32_t port = read_port(windows, main_window);
+    const std::int32_t baud = read_baud(windows, main_window);
+
+    const int opened = serial.open(port, baud);
+    // The send replaces the handle it is given with the translated bytes, so it gets a copy.
+    BSTR copy = serial.allocate(text.data(), static_cast<unsigned int>(text.size()));
+    serial.send(&copy);
+    serial.release(copy);
+    serial.close();
+
+    // Nothing went out when the port did not open: keep the user's text rather than lose it.
+    if (opened == 1 && is_ticked(windows, main_window, FORM1_CLEAR)) {
+        windows.set_text(text_box, "");
+    }
+    return 0;
+}
+
+}  // namespace quillon::ui

@@ -1,0 +1,34 @@
+// The Send action: reads the text, the port and the baud rate from the main window's controls,
+// opens the port, sends a copy of the text through the library's translating send, closes the
+// port, and empties the text box when the check box asks for it and the port had opened.
+#pragma once
+
+#include <cstdint>
+
+#include "serial/quillon.h"
+#include "ui/window_system.h"
+
+namespace quillon::ui {
+
+// The library functions the action calls, so that tests can stand in for the serial line.
+struct serial_library {
+    int(SER_CALL* open)(int port, int baud);
+    void(SER_CALL* send)(BSTR* text);
+    int(SER_CALL* close)();
+    BSTR (*allocate)(const char* bytes, unsigned int length);
+    void (*release)(BSTR text);
+};
+
+// The functions of the serial library this program is linked with.
+serial_library linked_serial_library();
+
+// The Send handler's work for one WM_COMMAND wParam from the Send button. Always 0.
+std::int32_t send_action(window_system& windows, window_handle main_window,
+                         const serial_library& serial, std::uintptr_t wparam);
+
+// 1-8 from the port buttons, the last ticked one in id order winning; 0 when none is ticked.
+std::int32_t read_port(window_system& windows, window_handle main_window);
+// 9600, 4800, 2400 or 1200 from the baud buttons, the last ticked one winning; 0 when none is.
+std::int32_t read_baud(window_system& windows, window_handle main_window);
+
+}  // namespace quillon::ui
