@@ -336,7 +336,6 @@ void qt_window_system::show(window_handle window, int show_command) {
     }
     // Showing a window on the platform also activates it.
     target->show();
-    target->raise();
     target->activateWindow();
 }
 

@@ -1,0 +1,300 @@
+// The real main window on Qt, headless, sending through the real serial library to
+// pseudo-terminals.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextDocument>
+#include <functional>
+#include <memory>
+
+#include "ui/dialog_units.h"
+#include "ui/main_window.h"
+#include "ui/qt/qt_dialog_font.h"
+#include "ui/qt/qt_window_system.h"
+#include "ui/tests/pty_port.h"
+#include "ui/win32_vocabulary.h"
+
+namespace quillon::ui {
+namespace {
+
+using testing::pty_port;
+
+constexpr int baud_ids[] = {FORM1_BAUD9600, FORM1_BAUD4800, FORM1_BAUD2400, FORM1_BAUD1200};
+constexpr int port_ids[] = {FORM1_COM1, FORM1_COM2, FORM1_COM3, FORM1_COM4,
+                            FORM1_COM5, FORM1_COM6, FORM1_COM7, FORM1_COM8};
+
+// One QApplication for the whole test program, gone before the program's static objects are:
+// Qt's own statics must outlive it.
+class qt_environment final : public ::testing::Environment {
+  public:
+    static qt_window_system& windows() { return *system; }
+    void SetUp() override { system = std::make_unique<qt_window_system>("ui_window_tests"); }
+    void TearDown() override { system.reset(); }
+
+  private:
+    static inline std::unique_ptr<qt_window_system> system;
+};
+[[maybe_unused]] ::testing::Environment* const qt =
+    ::testing::AddGlobalTestEnvironment(new qt_environment);
+
+class qt_window_test : public ::testing::Test {
+  protected:
+    static qt_window_system& windows() { return qt_environment::windows(); }
+
+    void SetUp() override {
+        engine_ = std::make_unique<dialog_engine>(windows());
+        main_ = start_main_window(*engine_, linked_serial_library());
+        ASSERT_NE(main_, 0u);
+        dialog_ = windows().widget(main_);
+        ASSERT_TRUE(pump_until([&] { return engine_->active_dialog() == main_; }));
+    }
+
+    void TearDown() override {
+        if (windows().is_window(main_)) windows().deliver(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(pump_until([&] { return dialog_.isNull(); }));
+        for (int port = 1; port <= 8; ++port) {
+            setenv(("QUILLON_COM" + std::to_string(port)).c_str(), "/nonexistent/quillon-test", 1);
+        }
+    }
+
+    // Runs the program's own pump step until the condition holds, within a bound.
+    bool pump_until(const std::function<bool()>& condition) {
+        const QDeadlineTimer deadline(5000);
+        while (!condition()) {
+            if (deadline.hasExpired()) return false;
+            engine_->pump_step();
+        }
+        return true;
+    }
+
+    QWidget* control(int id) { return windows().widget(windows().find_control(main_, id)); }
+    template <typename Widget>
+    Widget* control_as(int id) {
+        return qobject_cast<Widget*>(control(id));
+    }
+    bool checked(int id) { return control_as<QAbstractButton>(id)->isChecked(); }
+    QPlainTextEdit* text_box() { return control_as<QPlainTextEdit>(FORM1_TEXT); }
+
+    // A click where the platform would take it: on the button's indicator or face.
+    void click(int id) {
+        QWidget* button = control(id);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    // A key that goes through the program's queue, and so through its dialog keyboard handling.
+    void post_key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
+        QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
+    }
+
+    std::unique_ptr<dialog_engine> engine_;
+    window_handle main_ = 0;
+    QPointer<QWidget> dialog_;
+};
+
+TEST_F(qt_window_test, controls_have_their_ids_texts_kinds_and_places) {
+    const auto [base_x, base_y] = windows().base_units(main_);
+    EXPECT_EQ(std::pair(base_x, base_y), dialog_base_units(dialog_->font()));
+    if (dialog_->font().family() == "MS Sans Serif") {
+        EXPECT_EQ(std::pair(base_x, base_y), std::pair(6, 13));
+    }
+    const rect client = map_dialog_units({0, 0, 213, 148}, base_x, base_y);
+    EXPECT_EQ(dialog_->size(), QSize(client.right, client.bottom));
+    EXPECT_EQ(dialog_->minimumSize(), dialog_->maximumSize()) << "not resizable";
+    EXPECT_FALSE(dialog_->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(dialog_->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(dialog_->windowTitle(), "Quillon v1.1b  https://quillon.example.org/");
+
+    for (const main_window_control& expected : main_window_controls) {
+        const control_layout& layout = expected.layout;
+        QWidget* widget = control(layout.id);
+        ASSERT_NE(widget, nullptr) << layout.id;
+        const rect pixels = map_dialog_units(
+            {layout.x, layout.y, layout.x + layout.width, layout.y + layout.height}, base_x,
+            base_y);
+        EXPECT_EQ(widget->geometry(), QRect(pixels.left, pixels.top, pixels.right - pixels.left,
+                                            pixels.bottom - pixels.top))
+            << layout.id;
+        EXPECT_EQ(windows().get_text(windows().find_control(main_, layout.id)), layout.text);
+        EXPECT_EQ(widget->font(), dialog_->font()) << layout.id;
+        EXPECT_TRUE(widget->isVisible()) << layout.id;
+    }
+    EXPECT_TRUE(control_as<QGroupBox>(FORM1_PORTFRAME));
+    EXPECT_TRUE(control_as<QGroupBox>(FORM1_BAUDFRAME));
+    EXPECT_TRUE(control_as<QLabel>(FORM1_HINT)->wordWrap());
+    EXPECT_TRUE(control_as<QCheckBox>(FORM1_CLEAR));
+    EXPECT_TRUE(control_as<QPushButton>(FORM1_SEND)->isDefault());
+    EXPECT_EQ(text_box()->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_EQ(text_box()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(text_box()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    for (const int id : port_ids) EXPECT_TRUE(control_as<QRadioButton>(id)) << id;
+}
+
+TEST_F(qt_window_test, starts_on_com1_at_9600_with_an_empty_box_and_the_box_clear) {
+    for (const int id : baud_ids) EXPECT_EQ(checked(id), id == FORM1_BAUD9600) << id;
+    for (const int id : port_ids) EXPECT_EQ(checked(id), id == FORM1_COM1) << id;
+    EXPECT_FALSE(checked(FORM1_CLEAR));
+    EXPECT_TRUE(text_box()->document()->isEmpty());
+    EXPECT_EQ(engine_->open_dialogs(), 1);
+}
+
+TEST_F(qt_window_test, each_radio_group_is_exclusive_and_independent) {
+    struct group {
+        const int* ids;
+        std::size_t size;
+        const int* other_ids;
+        std::size_t other_size;
+        int other_checked;
+    };
+    for (const group g : {group{baud_ids, 4, port_ids, 8, FORM1_COM1},
+                          group{port_ids, 8, baud_ids, 4, FORM1_BAUD9600}}) {
+        for (std::size_t i = 0; i < g.size; ++i) {
+            click(g.ids[i]);
+            click(g.ids[i]);  // a second click on a ticked button leaves it ticked
+            for (std::size_t j = 0; j < g.size; ++j)
+                EXPECT_EQ(checked(g.ids[j]), i == j) << g.ids[i];
+            for (std::size_t j = 0; j < g.other_size; ++j) {
+                EXPECT_EQ(checked(g.other_ids[j]), g.other_ids[j] == g.other_checked) << g.ids[i];
+            }
+        }
+        click(g.ids[0]);
+    }
+    // The check box and the default button are outside both groups' ticking.
+    click(FORM1_CLEAR);
+    EXPECT_TRUE(checked(FORM1_CLEAR));
+    EXPECT_TRUE(checked(FORM1_COM1));
+}
+
+TEST_F(qt_window_test, send_goes_to_the_chosen_port_at_the_chosen_rate) {
+    struct row {
+        int port_id, baud_id, port;
+        speed_t speed;
+    };
+    for (const row r :
+         {row{FORM1_COM1, FORM1_BAUD9600, 1, B9600}, row{FORM1_COM8, FORM1_BAUD1200, 8, B1200},
+          row{FORM1_COM3, FORM1_BAUD2400, 3, B2400}}) {
+        pty_port line;
+        ASSERT_TRUE(line.ok());
+        line.map_as(r.port);
+        click(r.port_id);
+        click(r.baud_id);
+        text_box()->setPlainText("Hello");
+        click(FORM1_SEND);
+        EXPECT_EQ(line.read(5), "Hello") << r.port;
+        EXPECT_EQ(line.speed(), r.speed) << r.port;
+        EXPECT_EQ(text_box()->toPlainText(), "Hello") << "the box is not ticked";
+    }
+}
+
+TEST_F(qt_window_test, text_goes_out_in_code_page_1252_with_13_10_line_breaks) {
+    pty_port line;
+    ASSERT_TRUE(line.ok());
+    line.map_as(1);
+    QTest::keyClicks(text_box(), "One");
+    QTest::keyClick(text_box(), Qt::Key_Return);
+    QTest::keyClicks(text_box(), "two");
+    text_box()->insertPlainText(QString::fromUtf8("\u00e9\u20ac\u00a0\u4e2d"));
+    click(FORM1_SEND);
+    EXPECT_EQ(line.read(12), "One\r\ntwo\xE9\x80\xA0?");
+    EXPECT_EQ(line.pending(), "") << "nothing after the last line";
+}
+
+TEST_F(qt_window_test, enter_outside_the_text_box_sends_and_inside_breaks_the_line) {
+    pty_port line;
+    ASSERT_TRUE(line.ok());
+    line.map_as(1);
+    text_box()->setPlainText("A");
+    text_box()->moveCursor(QTextCursor::End);
+
+    post_key(text_box(), Qt::Key_Return);
+    ASSERT_TRUE(pump_until([&] { return text_box()->blockCount() == 2; }));
+    EXPECT_EQ(line.pending(), "") << "Enter in the text box does not send";
+
+    for (const int id : {FORM1_BAUD9600, FORM1_COM1, FORM1_CLEAR, FORM1_SEND}) {
+        post_key(control(id), Qt::Key_Return);
+        std::string got;
+        ASSERT_TRUE(pump_until([&] { return !(got += line.pending()).empty(); })) << id;
+        EXPECT_EQ(got, "A\r\n") << id;
+    }
+}
+
+TEST_F(qt_window_test, escape_does_nothing) {
+    pty_port line;
+    ASSERT_TRUE(line.ok());
+    line.map_as(1);
+    text_box()->setPlainText("kept");
+    post_key(text_box(), Qt::Key_Escape);
+    post_key(control(FORM1_COM1), Qt::Key_Escape);
+    // A later Enter shows that the Escapes before it have been handled.
+    post_key(control(FORM1_COM1), Qt::Key_Return);
+    std::string got;
+    ASSERT_TRUE(pump_until([&] { return (got += line.pending()).size() >= 4; }));
+    EXPECT_EQ(got, "kept");
+    EXPECT_TRUE(windows().is_window(main_));
+    EXPECT_EQ(engine_->open_dialogs(), 1);
+    EXPECT_EQ(text_box()->toPlainText(), "kept");
+}
+
+TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
+    struct row {
+        bool port_exists;
+        bool ticked;
+        bool emptied;
+    };
+    for (const row r : {row{true, true, true}, row{true, false, false}, row{false, true, false}}) {
+        pty_port line;
+        ASSERT_TRUE(line.ok());
+        if (r.port_exists) line.map_as(1);
+        if (checked(FORM1_CLEAR) != r.ticked) click(FORM1_CLEAR);
+        text_box()->setPlainText("message");
+        click(FORM1_SEND);
+        if (r.port_exists) {
+            EXPECT_EQ(line.read(7), "message");
+        }
+        EXPECT_EQ(text_box()->toPlainText().isEmpty(), r.emptied)
+            << "port exists " << r.port_exists << ", ticked " << r.ticked;
+        setenv("QUILLON_COM1", "/nonexistent/quillon-test", 1);
+    }
+}
+
+TEST_F(qt_window_test, activation_is_tracked_for_the_keyboard_handling) {
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(pump_until([&] { return engine_->active_dialog() == 0; }));
+    dialog_->activateWindow();
+    ASSERT_TRUE(pump_until([&] { return engine_->active_dialog() == main_; }));
+}
+
+TEST_F(qt_window_test, closing_by_the_window_manager_or_alt_f4_destroys_the_window) {
+    struct row {
+        const char* how;
+        std::function<void(QWidget*)> close;
+    };
+    const row rows[] = {
+        {"close event", [](QWidget* w) { w->close(); }},
+        {"Alt+F4", [this](QWidget* w) { post_key(w, Qt::Key_F4, Qt::AltModifier); }},
+    };
+    for (const row& r : rows) {
+        if (!windows().is_window(main_)) {
+            SetUp();
+        }
+        r.close(dialog_);
+        EXPECT_TRUE(pump_until([&] { return engine_->open_dialogs() == 0; })) << r.how;
+        EXPECT_FALSE(engine_->has_record(main_)) << r.how;
+        EXPECT_TRUE(pump_until([&] { return dialog_.isNull(); }))
+            << r.how << ": the widget is deleted";
+    }
+}
+
+}  // namespace
+}  // namespace quillon::ui
