@@ -17,8 +17,10 @@
 #define QUILLON_H
 
 #ifdef _WIN32
+#include <windows.h>
 #include <oleauto.h>
-#define SER_API __declspec(dllexport)
+/* Exported by name with fixed ordinals from the module definition files, not by dllexport. */
+#define SER_API
 #define SER_CALL __stdcall
 #else
 #define SER_API __attribute__((visibility("default")))

@@ -1,0 +1,117 @@
+"""Runs the Windows build's programs under Wine for the tests.
+
+A throwaway Wine prefix per build tree; COM ports mapped in the prefix's registry (a symlink in
+dosdevices alone does not hold: Wine rewrites those at start). Every one of COM1-COM8 is mapped,
+to a pseudo-terminal of the test or to a path that does not exist, so that Wine never maps one
+to a real port of the machine.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+
+UNUSED_PORT = "/nonexistent/quillon-wine-test/COM{}"
+
+
+def wine_environment(prefix):
+    env = dict(os.environ)
+    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env
+
+
+def wine_is_missing():
+    """Why Wine cannot run the programs here, or None."""
+    if shutil.which("wine") is None:
+        return "wine is not installed (scripts/test installs it unless QUILLON_SKIP_WINDOWS=1)"
+    return None
+
+
+class Prefix:
+    def __init__(self, path):
+        self.path = os.path.abspath(path)
+        self.env = wine_environment(self.path)
+
+    def ensure(self):
+        """Makes the prefix once; later calls find it ready."""
+        ready = os.path.join(self.path, ".quillon-ready")
+        if os.path.exists(ready):
+            return
+        shutil.rmtree(self.path, ignore_errors=True)
+        os.makedirs(self.path)
+        subprocess.run(["wineboot", "--init"], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        self.wait_for_server()
+        open(ready, "w").close()
+
+    def wait_for_server(self):
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+
+    def map_ports(self, ports):
+        """ports: {number: path} for some of 1-8; the others go to paths that do not exist."""
+        lines = ["REGEDIT4", "", r"[HKEY_LOCAL_MACHINE\Software\Wine\Ports]"]
+        for n in range(1, 9):
+            lines.append(f'"COM{n}"="{ports.get(n, UNUSED_PORT.format(n))}"')
+        with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False) as f:
+            f.write("\r\n".join(lines) + "\r\n")
+            reg_file = f.name
+        try:
+            subprocess.run(["wine", "regedit", "/S", reg_file], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        finally:
+            os.unlink(reg_file)
+        # The mapping is read when the server starts: restart it.
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        self.wait_for_server()
+
+    def run(self, program, *args, cwd=None, timeout=120, extra_env=None):
+        env = dict(self.env)
+        env.update(extra_env or {})
+        return subprocess.run(["wine", program, *args], env=env, cwd=cwd, timeout=timeout,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                              errors="replace")
+
+
+class PseudoTerminal:
+    """A pty whose master is drained by a thread; one slave descriptor stays open so the master
+    never sees a hang-up between two opens of the port."""
+
+    def __init__(self):
+        self.master, self.slave = os.openpty()
+        self.path = os.ttyname(self.slave)
+        self.received = bytearray()
+        self._lock = threading.Lock()
+        self._thread = threading.Thread(target=self._drain, daemon=True)
+        self._thread.start()
+
+    def _drain(self):
+        while True:
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                return
+            if not chunk:
+                return
+            with self._lock:
+                self.received += chunk
+
+    def wait_for(self, count, seconds=20):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            with self._lock:
+                if len(self.received) >= count:
+                    return bytes(self.received)
+            time.sleep(0.01)
+        with self._lock:
+            return bytes(self.received)
+
+    def take(self):
+        with self._lock:
+            data = bytes(self.received)
+            self.received.clear()
+            return data
+
+    def close(self):
+        os.close(self.slave)
+        os.close(self.master)

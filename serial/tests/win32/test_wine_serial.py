@@ -1,0 +1,110 @@
+"""The Windows build of the library under Wine: exports, and real sends to pseudo-terminals.
+
+Usage: test_wine_serial.py WINDOWS_BUILD_DIR WINE_PREFIX [unittest options]
+
+Wine does not enforce the exclusive (share mode 0) opening of COM ports, so that case is
+tested on Linux only. Nor can Wine show a missing port: it opens a COM port whose mapping points
+nowhere as a device of its own that swallows what is written. A port that cannot be opened is
+shown here with a mapping to a directory.
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import termios
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "scripts", "lib"))
+import wine_harness  # noqa: E402
+
+BUILD = PREFIX = None
+
+
+class WineSerialTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        missing = wine_harness.wine_is_missing()
+        if missing:
+            raise unittest.SkipTest(missing)
+        cls.bin = os.path.join(BUILD, "bin")
+        cls.prefix = wine_harness.Prefix(PREFIX)
+        cls.prefix.ensure()
+        cls.com1 = wine_harness.PseudoTerminal()
+        cls.com2 = wine_harness.PseudoTerminal()
+        cls.unopenable = tempfile.mkdtemp(prefix="quillon-not-a-port-")
+        cls.prefix.map_ports({1: cls.com1.path, 2: cls.com2.path, 3: cls.unopenable})
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.prefix.wait_for_server()
+        cls.com1.close()
+        cls.com2.close()
+        os.rmdir(cls.unopenable)
+
+    def probe(self, *args):
+        result = self.prefix.run(os.path.join(self.bin, "serial_probe.exe"), *args, cwd=self.bin)
+        # Wine exits 0 even when it cannot start a program: judge by what the program printed.
+        self.assertIn("close" if args[0] == "send" else "", result.stdout,
+                      f"no output from the probe; stderr: {result.stderr}")
+        return result.stdout
+
+    def send(self, port, baud, how, data):
+        return self.probe("send", str(port), str(baud), how, data.hex())
+
+    def test_every_function_is_found_by_name_and_by_ordinal(self):
+        modules = ["quillon.dll"]
+        if os.path.exists(os.path.join(self.bin, "quillon.exe")):
+            modules.append("quillon.exe")
+        for module in modules:
+            with self.subTest(module=module):
+                out = self.probe("exports", module)
+                self.assertEqual(out.count(" ok"), 7, out)
+
+    def test_version_text(self):
+        self.assertIn("version v1.0, 26 May 2000, https://", self.probe("version"))
+
+    def test_translated_send_reaches_the_line_at_each_rate(self):
+        for baud in (1200, 2400, 4800, 9600):
+            with self.subTest(baud=baud):
+                self.com1.take()
+                out = self.send(1, baud, "send", b"<LMA_CLS>Hi<CR,LF>")
+                self.assertIn("open 1", out)
+                self.assertIn("after 254 1 254 128 72 105 13 10", out)
+                expected = bytes([254, 1, 254, 128, 72, 105, 13, 10])
+                self.assertEqual(self.com1.wait_for(len(expected)), expected)
+                speed = termios.tcgetattr(self.com1.slave)[5]
+                self.assertEqual(speed, getattr(termios, f"B{baud}"))
+        stty = subprocess.run(["stty", "-F", self.com1.path], capture_output=True, text=True)
+        self.assertIn("speed 9600 baud", stty.stdout)
+
+    def test_every_byte_value_passes_unchanged(self):
+        everything = bytes(range(256))
+        for how in ("raw", "raw_bv"):
+            with self.subTest(how=how):
+                self.com2.take()
+                out = self.send(2, 4800, how, everything)
+                self.assertIn("open 1", out)
+                self.assertEqual(self.com2.wait_for(256), everything)
+
+    def test_send_by_value_translates(self):
+        self.com1.take()
+        self.send(1, 9600, "send_bv", b"<60>13>")
+        self.assertEqual(self.com1.wait_for(1), b"\r")
+
+    def test_a_port_that_cannot_be_opened_is_refused(self):
+        out = self.send(3, 9600, "send", b"<13>")
+        self.assertIn("open 0", out)
+        self.assertIn("after 13", out)  # the caller's string is translated all the same
+
+    def test_refused_arguments(self):
+        for port, baud in ((0, 9600), (9, 9600), (1, 19200)):
+            with self.subTest(port=port, baud=baud):
+                self.assertIn("open 0", self.send(port, baud, "raw", b"x"))
+
+
+if __name__ == "__main__":
+    if wine_harness.wine_is_missing():
+        print(f"skipped: {wine_harness.wine_is_missing()}")
+        sys.exit(77)
+    BUILD, PREFIX = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
