@@ -1,0 +1,164 @@
+// The window system on the Win32 dialog manager: every call of the interface is the platform
+// function it is named after. The dialog is made from an in-memory template with no controls;
+// the engine adds them one by one.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/window_system.h"
+
+namespace quillon::ui {
+namespace {
+
+class win32_window_system final : public window_system {
+  public:
+    win32_window_system() {
+        current_ = this;
+        static_cast<void>(OleInitialize(nullptr));
+        INITCOMMONCONTROLSEX controls{};
+        controls.dwSize = 8;
+        controls.dwICC = 0xFF;  // list views to animation controls: the classic eight classes
+        static_cast<void>(InitCommonControlsEx(&controls));
+    }
+
+    ~win32_window_system() override {
+        OleUninitialize();
+        current_ = nullptr;
+    }
+
+    window_handle create_dialog(const dialog_template& form, dialog_procedure procedure) override {
+        procedure_ = std::move(procedure);
+        const std::vector<DWORD> memory = build_template(form);
+        const HWND dialog = CreateDialogIndirectParamA(
+            GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(memory.data()), nullptr,
+            &dialog_procedure_entry, 0);
+        return reinterpret_cast<window_handle>(dialog);
+    }
+
+    window_handle create_control(std::uint32_t ext_style, std::string_view class_name,
+                                 std::string_view text, std::uint32_t style, const rect& pixels,
+                                 window_handle parent, int id) override {
+        const std::string cls(class_name), caption(text);
+        const HWND control = CreateWindowExA(
+            ext_style, cls.c_str(), caption.c_str(), style, pixels.left, pixels.top,
+            pixels.right - pixels.left, pixels.bottom - pixels.top, hwnd(parent),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+        return reinterpret_cast<window_handle>(control);
+    }
+
+    std::optional<rect> map_dialog_rect(window_handle dialog, const rect& units) override {
+        RECT r{units.left, units.top, units.right, units.bottom};
+        if (!MapDialogRect(hwnd(dialog), &r)) return std::nullopt;
+        return rect{r.left, r.top, r.right, r.bottom};
+    }
+
+    window_handle find_control(window_handle dialog, int id) override {
+        return reinterpret_cast<window_handle>(GetDlgItem(hwnd(dialog), id));
+    }
+
+    std::string get_text(window_handle window) override {
+        const int length = GetWindowTextLengthA(hwnd(window));
+        std::string text(static_cast<std::size_t>(length) + 1, '\0');
+        const int copied = GetWindowTextA(hwnd(window), text.data(), length + 1);
+        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+        return text;
+    }
+
+    bool set_text(window_handle window, std::string_view text) override {
+        return SetWindowTextA(hwnd(window), std::string(text).c_str()) != FALSE;
+    }
+
+    std::intptr_t send_message(window_handle window, std::uint32_t message, std::uintptr_t wparam,
+                               std::intptr_t lparam) override {
+        return SendMessageA(hwnd(window), message, wparam, lparam);
+    }
+
+    void show(window_handle window, int show_command) override {
+        ShowWindow(hwnd(window), show_command);
+    }
+
+    bool destroy(window_handle window) override { return DestroyWindow(hwnd(window)) != FALSE; }
+
+    bool is_window(window_handle window) override { return IsWindow(hwnd(window)) != FALSE; }
+
+    window_handle owner(window_handle window) override {
+        return static_cast<window_handle>(GetWindowLongPtrA(hwnd(window), GWLP_HWNDPARENT));
+    }
+
+    void enable(window_handle window, bool enabled) override {
+        EnableWindow(hwnd(window), enabled ? TRUE : FALSE);
+    }
+
+    std::optional<queued_message> take_message() override {
+        if (!PeekMessageA(&last_, nullptr, 0, 0, PM_REMOVE)) return std::nullopt;
+        return queued_message{reinterpret_cast<window_handle>(last_.hwnd), last_.message,
+                              last_.wParam, static_cast<std::intptr_t>(last_.lParam)};
+    }
+
+    // The message handed out last is the one offered and dispatched; its full form (time and
+    // cursor position included) is kept here.
+    bool offer_to_dialog(window_handle dialog, const queued_message&) override {
+        return IsDialogMessageA(hwnd(dialog), &last_) != FALSE;
+    }
+
+    void dispatch(const queued_message&) override {
+        TranslateMessage(&last_);
+        DispatchMessageA(&last_);
+    }
+
+    void sleep_briefly() override { Sleep(1); }
+
+  private:
+    static HWND hwnd(window_handle window) { return reinterpret_cast<HWND>(window); }
+
+    static INT_PTR CALLBACK dialog_procedure_entry(HWND dialog, UINT message, WPARAM wparam,
+                                                   LPARAM lparam) {
+        if (current_ == nullptr || !current_->procedure_) return 0;
+        return current_->procedure_(reinterpret_cast<window_handle>(dialog), message, wparam,
+                                    lparam);
+    }
+
+    // The platform's DLGTEMPLATE: style, extended style, control count, position and size, then
+    // menu, class and title as UTF-16, then (DS_SETFONT) point size and typeface.
+    static std::vector<DWORD> build_template(const dialog_template& form) {
+        std::vector<WORD> words;
+        auto dword = [&](DWORD v) {
+            words.push_back(LOWORD(v));
+            words.push_back(HIWORD(v));
+        };
+        auto widened = [&](std::string_view bytes) {
+            for (unsigned char c : bytes) words.push_back(c);  // each byte one UTF-16 unit
+            words.push_back(0);
+        };
+        dword(form.style);
+        dword(form.ext_style);
+        words.push_back(0);  // no controls in the template
+        for (std::int16_t v : {form.x, form.y, form.cx, form.cy}) words.push_back(static_cast<WORD>(v));
+        words.push_back(0);  // no menu
+        words.push_back(0);  // the platform's dialog class
+        widened(form.title);
+        if (form.style & DS_SETFONT) {
+            words.push_back(form.point_size);
+            widened(form.typeface);
+        }
+        std::vector<DWORD> aligned((words.size() + 1) / 2, 0);  // a template starts DWORD-aligned
+        std::copy(words.begin(), words.end(), reinterpret_cast<WORD*>(aligned.data()));
+        return aligned;
+    }
+
+    static inline win32_window_system* current_ = nullptr;
+    dialog_procedure procedure_;
+    MSG last_{};
+};
+
+}  // namespace
+
+std::unique_ptr<window_system> make_platform_window_system(const char* /*program_name*/) {
+    return std::make_unique<win32_window_system>();
+}
+
+}  // namespace quillon::ui
