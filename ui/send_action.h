@@ -15,8 +15,8 @@ struct serial_library {
     int(SER_CALL* open)(int port, int baud);
     void(SER_CALL* send)(BSTR* text);
     int(SER_CALL* close)();
-    BSTR (*allocate)(const char* bytes, unsigned int length);
-    void (*release)(BSTR text);
+    BSTR(SER_CALL* allocate)(const char* bytes, unsigned int length);
+    void(SER_CALL* release)(BSTR text);
 };
 
 // The functions of the serial library this program is linked with.

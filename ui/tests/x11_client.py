@@ -100,27 +100,45 @@ def xvfb_available():
 class Xvfb:
     """A private X server on a display number it picks itself (-displayfd)."""
 
-    def __init__(self):
+    def __init__(self, attempts=3):
+        # Another server may take the display number between Xvfb choosing it and binding it;
+        # then the server dies, and another start picks another number.
+        for _ in range(attempts):
+            self.process, self.display = self._start()
+            if self.display and self._answers(bound=10):
+                return
+            self.close()
+        raise RuntimeError("Xvfb did not start")
+
+    @staticmethod
+    def _start():
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        # -noreset: the server would otherwise reset whenever its last client leaves, refusing
+        # connections meanwhile.
+        process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
-        ready, _, _ = select.select([read_end], [], [], 20)
-        while ready:
-            chunk = os.read(read_end, 16)
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], 20)
+            chunk = os.read(read_end, 16) if ready else b""
             if not chunk:
                 break
             number += chunk
-            if number.endswith(b"\n"):
-                break
-            ready, _, _ = select.select([read_end], [], [], 20)
         os.close(read_end)
-        if not number.strip():
-            self.close()
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
+        return process, (":" + number.decode().strip()) if number.strip() else ""
+
+    def _answers(self, bound):
+        deadline = time.monotonic() + bound
+        while self.process.poll() is None and time.monotonic() < deadline:
+            handle = _x11.XOpenDisplay(self.display.encode())
+            if handle:
+                _x11.XCloseDisplay(handle)
+                return True
+            time.sleep(0.05)
+        return False
 
     def close(self):
         if self.process.poll() is None:
