@@ -1,0 +1,264 @@
+#include "serial/device_layer.h"
+
+#include <map>
+#include <mutex>
+#include <new>
+#include <string>
+
+#include "serial/port_backend.h"
+
+namespace quillon::serial {
+
+struct port_record {
+    record_number number = 0;
+    backend::port_ptr port;  // null once the record has been closed
+    backend::file_kind kind = backend::file_kind::device;
+    std::string device_name;
+};
+
+namespace {
+
+// The table and its locks live for the whole process and are never destroyed: the library
+// closes nothing at exit, and a static destructor would race callers on other threads.
+struct device_table {
+    std::mutex allocation_and_open;
+    std::mutex table;
+    std::mutex platform;
+    int counter = 0;                                   // guarded by allocation_and_open
+    std::map<record_number, port_handle_ptr> records;  // guarded by table
+};
+
+device_table& the_table() {
+    static auto* table = new device_table;
+    return *table;
+}
+
+port_handle_ptr find(record_number number) {
+    auto& t = the_table();
+    std::lock_guard lock(t.table);
+    auto it = t.records.find(number);
+    return it == t.records.end() ? nullptr : it->second;
+}
+
+error platform_error(int native) { return {backend::error_number_for(native), native}; }
+
+// Reads the state, changes the setting's fields, writes it back. Fails without a change
+// when the read fails (the driver's own error) or the driver refuses the new value (5).
+void change_line_state(error_state& errors, backend::port& p, line_setting setting,
+                       std::int32_t value) {
+    line_state state;
+    if (int native = backend::get_line_state(p, state); native != 0) {
+        errors.store(platform_error(native));
+        return;
+    }
+    const bool flag = value != 0;
+    switch (setting) {
+        case line_setting::baud_rate:
+            state.baud_rate = static_cast<std::uint32_t>(value);
+            break;
+        case line_setting::data_bits:
+            state.byte_size = static_cast<std::uint8_t>(value);
+            state.stop_bits = 0;
+            state.parity_check = false;
+            state.parity = 0;
+            break;
+        case line_setting::cts_output_flow:
+            state.cts_output_flow = flag;
+            break;
+        case line_setting::dsr_output_flow:
+            state.dsr_output_flow = flag;
+            break;
+        case line_setting::dsr_sensitivity:
+            state.dsr_sensitivity = flag;
+            break;
+        case line_setting::dtr_handshake:
+            state.dtr = flag ? dtr_control::handshake : dtr_control::disable;
+            break;
+        case line_setting::dtr_line:
+            state.dtr = flag ? dtr_control::enable : dtr_control::disable;
+            break;
+        case line_setting::null_stripping:
+            state.null_stripping = flag;
+            break;
+        case line_setting::parity_checking:
+            state.parity_check = flag;
+            break;
+        case line_setting::error_char_replacement:
+            state.error_char_replacement = flag;
+            break;
+        case line_setting::parity_scheme:
+            state.parity = static_cast<std::uint8_t>(value);
+            break;
+        case line_setting::rts_control:
+            state.rts = static_cast<rts_control>(static_cast<std::uint8_t>(value));
+            break;
+        case line_setting::stop_bits:
+            state.stop_bits = static_cast<std::uint8_t>(value);
+            break;
+        case line_setting::xon_xoff_input:
+            state.xon_xoff_input = flag;
+            state.tx_continue_on_xoff = false;
+            break;
+        case line_setting::xon_xoff_output:
+            state.xon_xoff_output = flag;
+            state.tx_continue_on_xoff = false;
+            break;
+        default:
+            return;  // the queue settings are handled by change_queue_size
+    }
+    if (int native = backend::set_line_state(p, state); native != 0) {
+        errors.store({error_number::setting_refused, native});
+    }
+}
+
+void change_queue_size(error_state& errors, backend::port& p, line_setting setting,
+                       std::int32_t value) {
+    queue_sizes sizes;
+    if (int native = backend::get_queue_sizes(p, sizes); native != 0) {
+        errors.store(platform_error(native));
+        return;
+    }
+    (setting == line_setting::receive_queue_size ? sizes.receive : sizes.transmit) =
+        static_cast<std::uint32_t>(value);
+    if (int native = backend::set_queue_sizes(p, sizes); native != 0) {
+        errors.store({error_number::setting_refused, native});
+    }
+}
+
+}  // namespace
+
+record_number allocate_record_number() {
+    auto& t = the_table();
+    std::lock_guard lock(t.allocation_and_open);
+    // At most one full turn: should every number be open, the open that follows reports 55
+    // instead of this loop spinning for ever.
+    for (int tries = 0; tries < 32767; ++tries) {
+        t.counter = t.counter >= 32767 ? 1 : t.counter + 1;
+        if (!is_open(static_cast<record_number>(t.counter))) break;
+    }
+    return static_cast<record_number>(t.counter);
+}
+
+void set_record_counter_for_testing(record_number value) {
+    auto& t = the_table();
+    std::lock_guard lock(t.allocation_and_open);
+    t.counter = value;
+}
+
+bool is_open(record_number number) { return find(number) != nullptr; }
+
+void open_port(error_state& errors, std::string_view device_name, record_number number) {
+    // The name as the platform sees it: zero-terminated, so it ends at its first zero byte,
+    // and at most 255 bytes long.
+    device_name = device_name.substr(0, device_name.find('\0'));
+    device_name = device_name.substr(0, 255);
+    if (device_name.empty() || device_name.find_first_of("*?") != std::string_view::npos) {
+        errors.store({error_number::bad_device_name, 0});
+        return;
+    }
+    if (number < 0) {
+        errors.store({error_number::no_such_record, 0});
+        return;
+    }
+
+    auto& t = the_table();
+    std::lock_guard open_lock(t.allocation_and_open);
+    if (is_open(number)) {
+        errors.store({error_number::record_in_use, 0});
+        return;
+    }
+
+    port_handle_ptr record;
+    try {
+        record = std::make_shared<port_record>();
+        record->number = number;
+        record->device_name = std::string(device_name);
+    } catch (const std::bad_alloc&) {
+        errors.store({error_number::out_of_memory, 0});
+        return;
+    }
+
+    {
+        std::lock_guard platform_lock(t.platform);
+        backend::open_outcome opened = backend::open_exclusive(record->device_name);
+        if (!opened.handle) {
+            errors.store(platform_error(opened.native_error));
+            return;
+        }
+        record->kind = backend::kind_of(*opened.handle);
+        record->port = std::move(opened.handle);
+    }
+
+    try {
+        std::lock_guard table_lock(t.table);
+        t.records.emplace(number, record);
+    } catch (const std::bad_alloc&) {
+        // No room in the table: the device must not stay open with nobody able to close it.
+        std::lock_guard platform_lock(t.platform);
+        static_cast<void>(backend::close_port(*record->port));
+        record->port.reset();
+        errors.store({error_number::out_of_memory, 0});
+    }
+}
+
+port_handle_ptr port_handle(error_state& errors, record_number number) {
+    port_handle_ptr record = find(number);
+    if (!record) errors.store({error_number::no_such_record, 0});
+    return record;
+}
+
+void clear_break(const port_handle_ptr& handle) {
+    if (!handle) return;
+    std::lock_guard platform_lock(the_table().platform);
+    if (handle->port) backend::clear_break(*handle->port);
+}
+
+void apply_line_setting(error_state& errors, record_number number, line_setting setting,
+                        std::int32_t value) {
+    port_handle_ptr record = port_handle(errors, number);
+    if (!record) return;
+    std::lock_guard platform_lock(the_table().platform);
+    // A close on another thread may have come first; the record then names no port.
+    if (!record->port) {
+        errors.store({error_number::no_such_record, 0});
+        return;
+    }
+    if (setting == line_setting::receive_queue_size ||
+        setting == line_setting::transmit_queue_size) {
+        change_queue_size(errors, *record->port, setting, value);
+    } else {
+        change_line_state(errors, *record->port, setting, value);
+    }
+}
+
+void write_port(error_state& errors, record_number number, std::string_view bytes) {
+    port_handle_ptr record = port_handle(errors, number);
+    if (!record) return;
+    std::lock_guard platform_lock(the_table().platform);
+    if (!record->port) {
+        errors.store({error_number::no_such_record, 0});
+        return;
+    }
+    if (int native = backend::write_all(*record->port, bytes); native != 0) {
+        errors.store({error_number::write_failed, native});
+    }
+}
+
+void close_port(error_state& errors, record_number number) {
+    auto& t = the_table();
+    port_handle_ptr record;
+    {
+        std::lock_guard table_lock(t.table);
+        auto it = t.records.find(number);
+        if (it == t.records.end()) return;
+        record = std::move(it->second);
+        t.records.erase(it);
+    }
+    std::lock_guard platform_lock(t.platform);
+    if (!record->port) return;
+    int native = backend::close_port(*record->port);
+    record->port.reset();
+    if (native != 0) errors.store(platform_error(native));
+}
+
+}  // namespace quillon::serial

@@ -1,0 +1,75 @@
+// The device layer: the process's table of open port records and the few operations the
+// exported functions need. Every operation is synchronous, never throws and reports a failure
+// by storing an error in the caller's error_state (a success leaves it as it was).
+//
+// Calling order: allocate_record_number, open_port, port_handle, clear_break, the line
+// settings, any number of write_port, close_port.
+//
+// Locks: allocation and opening share one lock (no number is handed out while an open is in
+// progress); the table has its own, taken for every look-up, insertion and removal; every
+// platform call runs under a third, held for the whole call, a blocking write included.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "serial/errors.h"
+
+namespace quillon::serial {
+
+using record_number = std::int16_t;
+
+// The settings in the order the port is configured after an open.
+enum class line_setting : std::uint8_t {
+    baud_rate,
+    data_bits,  // with it: one stop bit, no parity, no parity checking
+    cts_output_flow,
+    dsr_output_flow,
+    dsr_sensitivity,
+    dtr_handshake,
+    dtr_line,
+    null_stripping,
+    parity_checking,
+    error_char_replacement,
+    parity_scheme,
+    rts_control,
+    receive_queue_size,
+    stop_bits,
+    transmit_queue_size,
+    xon_xoff_input,
+    xon_xoff_output,
+};
+inline constexpr int line_setting_count = 17;
+
+struct port_record;
+using port_handle_ptr = std::shared_ptr<port_record>;
+
+// A number no open record has: one more than the last handed out, wrapping from 32767 to 1.
+record_number allocate_record_number();
+
+// Opens the device name under the record number. A failed open leaves no record.
+void open_port(error_state& errors, std::string_view device_name, record_number number);
+
+// The record's handle; null and error 52 when no record has the number.
+port_handle_ptr port_handle(error_state& errors, record_number number);
+
+void clear_break(const port_handle_ptr& handle);
+
+void apply_line_setting(error_state& errors, record_number number, line_setting setting,
+                        std::int32_t value);
+
+// Exactly the bytes, nothing added. A number that is not open gives error 52 and no platform
+// call is made.
+void write_port(error_state& errors, record_number number, std::string_view bytes);
+
+// Removes the record and closes its device; a failing close still removes the record.
+// A number that is not open makes it do nothing.
+void close_port(error_state& errors, record_number number);
+
+bool is_open(record_number number);
+
+// For tests: the record-number counter, to show the wrap without 32767 opens.
+void set_record_counter_for_testing(record_number value);
+
+}  // namespace quillon::serial

@@ -1,0 +1,91 @@
+// The seven exported functions. No exception may cross into a C caller: each body runs
+// inside a catch-all, and a string whose memory cannot be had is the empty string.
+#include <new>
+#include <string>
+
+#include "serial/port_control.h"
+#include "serial/quillon.h"
+#include "serial/string_handle.h"
+#include "translate/translate.h"
+
+namespace {
+
+using quillon::serial::handle_bytes;
+using quillon::serial::make_handle;
+
+std::string translated_or_empty(BSTR text) {
+    try {
+        return quillon::TRANSLATE_TEXT(handle_bytes(text));
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+SER_API int SER_CALL SER_OPEN(int port, int baud) {
+    try {
+        return quillon::serial::open_port(port, baud).opened ? 1 : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+SER_API int SER_CALL SER_CLOSE(void) {
+    try {
+        quillon::serial::close_current();
+    } catch (...) {
+    }
+    return 1;
+}
+
+SER_API BSTR SER_CALL SER_VERSINFO(void) {
+    try {
+        return make_handle(quillon::serial::version_text());
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+SER_API void SER_CALL SER_SEND(BSTR* text) {
+    if (text == nullptr) return;
+    try {
+        BSTR translated = make_handle(translated_or_empty(*text));
+        SysFreeString(*text);
+        *text = translated;
+        static_cast<void>(quillon::serial::send_bytes(handle_bytes(translated)));
+    } catch (...) {
+    }
+}
+
+SER_API void SER_CALL SER_RAWSEND(BSTR* text) {
+    if (text == nullptr) return;
+    try {
+        // Straight from the caller's string, without a copy.
+        static_cast<void>(quillon::serial::send_bytes(handle_bytes(*text)));
+    } catch (...) {
+    }
+}
+
+SER_API void SER_CALL SER_SEND_BV(BSTR text) {
+    try {
+        std::string translated = translated_or_empty(text);
+        SysFreeString(text);
+        text = nullptr;
+        static_cast<void>(quillon::serial::send_bytes(translated));
+    } catch (...) {
+        SysFreeString(text);
+    }
+}
+
+SER_API void SER_CALL SER_RAWSEND_BV(BSTR text) {
+    try {
+        static_cast<void>(quillon::serial::send_bytes(handle_bytes(text)));
+    } catch (...) {
+    }
+    SysFreeString(text);
+}
+
+}  // extern "C"

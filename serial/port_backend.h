@@ -1,0 +1,68 @@
+// The one narrow interface between the platform-neutral device layer and a platform's serial
+// driver. Each backend (serial/posix/, later serial/win32/) defines struct port inside its own
+// sources and implements these functions; nothing platform-specific leaks out of it.
+//
+// Functions that can fail return the native error code (errno on POSIX), 0 on success.
+// error_number_for() is the only place that turns a native code into an error number.
+// The device layer serialises every call on one lock, so a backend needs no locking of its own.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "serial/errors.h"
+#include "serial/line_state.h"
+
+namespace quillon::serial::backend {
+
+struct port;
+
+// Releases the memory of a port; it makes no call on the device (a port is closed only by
+// close_port, and the library never closes anything at process exit).
+struct port_deleter {
+    void operator()(port* p) const noexcept;
+};
+using port_ptr = std::unique_ptr<port, port_deleter>;
+
+enum class file_kind { disk, device };
+
+struct open_outcome {
+    port_ptr handle;  // null when the open failed
+    int native_error = 0;
+};
+
+// The path a device name stands for ("COM1" and so on map to the platform's ports).
+std::string device_path_for(std::string_view device_name);
+
+// Opens the device exclusively for reading and writing, as a plain byte stream (no byte is
+// ever translated); never creates a file. Leaves every line setting as the driver holds it.
+open_outcome open_exclusive(const std::string& device_name);
+
+// Whether the device could be opened now, without keeping it or changing anything on it.
+int probe(const std::string& device_name);
+
+file_kind kind_of(const port& p);
+
+int get_line_state(port& p, line_state& out);
+// Applies the whole state, then reads it back: a value the driver did not take is refused
+// (non-zero result) and the port keeps what it had.
+int set_line_state(port& p, const line_state& wanted);
+
+int get_queue_sizes(port& p, queue_sizes& out);
+int set_queue_sizes(port& p, queue_sizes wanted);
+
+// Leaves any break state; the driver's answer is of no interest.
+void clear_break(port& p) noexcept;
+
+// One synchronous write: returns when the driver has taken every byte, or failed.
+int write_all(port& p, std::span<const char> bytes);
+
+// Closes the device; the port's memory is released by its deleter. Never retried.
+int close_port(port& p);
+
+error_number error_number_for(int native_error) noexcept;
+std::string describe_native_error(int native_error);
+
+}  // namespace quillon::serial::backend

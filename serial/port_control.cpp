@@ -1,0 +1,135 @@
+#include "serial/port_control.h"
+
+#include <algorithm>
+#include <atomic>
+#include <utility>
+
+#include "serial/port_backend.h"
+#include "serial/version.h"
+
+namespace quillon::serial {
+namespace {
+
+// Only its low 16 bits name a record; 0 names none. Atomic so that a careless second thread
+// cannot tear it; the library's callers use it from one thread.
+std::atomic<std::int32_t> current_number{0};
+
+struct step {
+    line_setting setting;
+    std::int32_t value;  // -1 stands for the baud rate asked for
+};
+
+constexpr std::array<step, line_setting_count> configuration{{
+    {line_setting::baud_rate, -1},
+    {line_setting::data_bits, 8},
+    {line_setting::cts_output_flow, 0},
+    {line_setting::dsr_output_flow, 0},
+    {line_setting::dsr_sensitivity, 0},
+    {line_setting::dtr_handshake, 0},
+    {line_setting::dtr_line, 0},
+    {line_setting::null_stripping, 0},
+    {line_setting::parity_checking, 0},
+    {line_setting::error_char_replacement, 0},
+    {line_setting::parity_scheme, 0},
+    {line_setting::rts_control, 0},
+    {line_setting::receive_queue_size, 1024},
+    {line_setting::stop_bits, 0},
+    {line_setting::transmit_queue_size, 1024},
+    {line_setting::xon_xoff_input, 0},
+    {line_setting::xon_xoff_output, 0},
+}};
+
+// The open held over from an earlier SER_OPEN without SER_CLOSE would otherwise stay open,
+// unreachable, holding the port exclusively until the process ends.
+void close_leftover() { close_current(); }
+
+void start_open() {
+    close_leftover();
+    current_number.store(allocate_record_number());
+}
+
+open_result refused(std::string device_path) {
+    open_result result;
+    result.arguments_refused = true;
+    result.device_path = std::move(device_path);
+    return result;
+}
+
+bool known_rate(int baud) {
+    return std::find(baud_rates.begin(), baud_rates.end(), baud) != baud_rates.end();
+}
+
+open_result open_and_configure(std::string_view device_name, int baud) {
+    open_result result;
+    result.device_path = backend::device_path_for(device_name);
+    const record_number number = current_record();
+    error_state errors;
+    serial::open_port(errors, device_name, number);
+    if (error e = errors.take()) {
+        result.failure = e;
+        return result;
+    }
+    result.opened = true;
+    clear_break(port_handle(errors, number));
+    static_cast<void>(errors.take());
+    for (std::size_t i = 0; i < configuration.size(); ++i) {
+        const step& s = configuration[i];
+        apply_line_setting(errors, number, s.setting, s.value < 0 ? baud : s.value);
+        result.settings[i] = errors.take();
+    }
+    return result;
+}
+
+}  // namespace
+
+record_number current_record() {
+    return static_cast<record_number>(current_number.load() & 0xffff);
+}
+
+open_result open_port(int port, int baud) {
+    start_open();
+    if (port > 8 || port < 1) return refused({});
+    std::string device_name = "COM";
+    device_name += static_cast<char>('0' + port);
+    if (!known_rate(baud)) {
+        return refused(backend::device_path_for(device_name));
+    }
+    return open_and_configure(device_name, baud);
+}
+
+open_result open_device(std::string_view device_name, int baud) {
+    start_open();
+    if (!known_rate(baud)) return refused({});
+    return open_and_configure(device_name, baud);
+}
+
+void close_current() {
+    error_state errors;
+    close_port(errors, current_record());
+}
+
+error send_bytes(std::string_view bytes) {
+    error_state errors;
+    write_port(errors, current_record(), bytes);
+    return errors.take();
+}
+
+std::string version_text() {
+    std::string text(library_version_prefix);
+    text += home_address;
+    return text;
+}
+
+probe_result probe_device(std::string_view device_name) {
+    probe_result result;
+    result.device_path = backend::device_path_for(device_name);
+    const int native = backend::probe(std::string(device_name));
+    result.failure = {backend::error_number_for(native), native};
+    return result;
+}
+
+std::string describe(const error& e) {
+    return e.native != 0 ? backend::describe_native_error(e.native) : std::string();
+}
+
+}  // namespace quillon::serial

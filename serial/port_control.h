@@ -1,0 +1,57 @@
+// The port control and send functions as a C++ API: the exported SER_ functions wrap these,
+// and programs that can talk to a user (the command-line sender) call them directly to learn
+// what went wrong. One port at a time, the current port, named by the current record number.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "serial/device_layer.h"
+#include "serial/errors.h"
+
+namespace quillon::serial {
+
+struct open_result {
+    bool opened = false;
+    bool arguments_refused = false;  // port outside 1-8 or baud not one of the four rates
+    error failure;                   // why the open failed (when it was tried)
+    std::string device_path;         // what the device name stood for
+    // The error of each line setting after a successful open, in the order they were made;
+    // a refused setting does not make the open fail.
+    std::array<error, line_setting_count> settings{};
+};
+
+inline constexpr std::array<int, 4> baud_rates{1200, 2400, 4800, 9600};
+
+// SER_OPEN: COM<port> at baud, 8N1, no flow control, DTR and RTS off, queues of 1024 bytes.
+// A port still open from an earlier call is closed first.
+open_result open_port(int port, int baud);
+
+// The same for any device name (a path on POSIX), for callers that name the device directly.
+open_result open_device(std::string_view device_name, int baud);
+
+// The record number of the current port: 0 before the first open; it names no open record
+// after a close or a failed open.
+record_number current_record();
+
+// SER_CLOSE: closes the current port if one is open.
+void close_current();
+
+// One write of exactly the bytes to the current port; error 52 when there is none.
+error send_bytes(std::string_view bytes);
+
+// "v1.0, 26 May 2000, " and the project's home address.
+std::string version_text();
+
+// The path a device name stands for and whether it can be opened now (nothing is changed).
+struct probe_result {
+    std::string device_path;
+    error failure;
+};
+probe_result probe_device(std::string_view device_name);
+
+std::string describe(const error& e);
+
+}  // namespace quillon::serial

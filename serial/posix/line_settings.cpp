@@ -1,0 +1,219 @@
+// Line settings on POSIX: each one a read-modify-write of termios and the modem lines, then a
+// read-back. termios holds the speed, byte size, parity, stop bits, parity checking, CTS/RTS
+// flow control (CRTSCTS), XON/XOFF in and out and the XON/XOFF characters; DTR and RTS levels
+// are set with TIOCMBIS/TIOCMBIC; everything else is kept in the port (see port.h).
+#include <sys/ioctl.h>
+#include <termios.h>
+
+#include <array>
+#include <cerrno>
+#include <utility>
+
+#include "serial/posix/port.h"
+#include "serial/posix/system_calls.h"
+
+namespace quillon::serial::backend {
+namespace {
+
+constexpr std::array<std::pair<std::uint32_t, speed_t>, 31> speeds{{
+    {50, B50},
+    {75, B75},
+    {110, B110},
+    {134, B134},
+    {150, B150},
+    {200, B200},
+    {300, B300},
+    {600, B600},
+    {1200, B1200},
+    {1800, B1800},
+    {2400, B2400},
+    {4800, B4800},
+    {9600, B9600},
+    {19200, B19200},
+    {38400, B38400},
+    {57600, B57600},
+    {115200, B115200},
+    {230400, B230400},
+    {460800, B460800},
+    {500000, B500000},
+    {576000, B576000},
+    {921600, B921600},
+    {1000000, B1000000},
+    {1152000, B1152000},
+    {1500000, B1500000},
+    {2000000, B2000000},
+    {2500000, B2500000},
+    {3000000, B3000000},
+    {3500000, B3500000},
+    {4000000, B4000000},
+    {0, B0},
+}};
+
+bool speed_constant(std::uint32_t rate, speed_t& out) {
+    for (const auto& [r, constant] : speeds) {
+        if (r == rate && rate != 0) {
+            out = constant;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::uint32_t speed_rate(speed_t constant) {
+    for (const auto& [rate, c] : speeds) {
+        if (c == constant) return rate;
+    }
+    return 0;
+}
+
+constexpr std::array<tcflag_t, 4> byte_sizes{CS5, CS6, CS7, CS8};
+constexpr tcflag_t cflag_bits = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
+constexpr tcflag_t iflag_bits = INPCK | IXON | IXOFF;
+
+// Fills the termios fields of state from t; the rest comes from what the port keeps.
+void read_termios(const port& p, const termios& t, line_state& state) {
+    state = p.kept;
+    state.baud_rate = speed_rate(cfgetospeed(&t));
+    for (std::size_t i = 0; i < byte_sizes.size(); ++i) {
+        if ((t.c_cflag & CSIZE) == byte_sizes[i])
+            state.byte_size = static_cast<std::uint8_t>(5 + i);
+    }
+    if ((t.c_cflag & PARENB) == 0) {
+        state.parity = 0;
+    } else if ((t.c_cflag & CMSPAR) != 0) {
+        state.parity = (t.c_cflag & PARODD) != 0 ? 3 : 4;
+    } else {
+        state.parity = (t.c_cflag & PARODD) != 0 ? 1 : 2;
+    }
+    state.stop_bits = (t.c_cflag & CSTOPB) != 0 ? 2 : 0;
+    state.parity_check = (t.c_iflag & INPCK) != 0;
+    // CRTSCTS is CTS output flow and RTS handshaking in one bit.
+    state.cts_output_flow = (t.c_cflag & CRTSCTS) != 0;
+    state.rts = state.cts_output_flow ? rts_control::handshake
+                                      : (p.rts_on ? rts_control::enable : rts_control::disable);
+    state.dtr = p.dtr_on ? dtr_control::enable : dtr_control::disable;
+    state.dsr_output_flow = false;  // Linux has no DSR flow control
+    state.xon_xoff_input = (t.c_iflag & IXOFF) != 0;
+    state.xon_xoff_output = (t.c_iflag & IXON) != 0;
+    state.xon_char = static_cast<char>(t.c_cc[VSTART]);
+    state.xoff_char = static_cast<char>(t.c_cc[VSTOP]);
+}
+
+// Builds the termios for wanted on top of t, the driver's current state. False when the
+// driver has no way to express a value (it is refused without asking the driver).
+bool write_termios(const line_state& current, const line_state& wanted, termios& t) {
+    if (wanted.byte_size < 5 || wanted.byte_size > 8) return false;
+    if (wanted.parity > 4 || (wanted.stop_bits != 0 && wanted.stop_bits != 2)) return false;
+    if (wanted.dsr_output_flow || wanted.dtr == dtr_control::handshake ||
+        wanted.rts == rts_control::toggle) {
+        return false;
+    }
+    // The speed is touched only when this setting changes it, so that a port left at a speed
+    // this table does not know can still take its other settings.
+    if (wanted.baud_rate != current.baud_rate) {
+        speed_t speed{};
+        if (!speed_constant(wanted.baud_rate, speed)) return false;
+        if (cfsetospeed(&t, speed) != 0 || cfsetispeed(&t, speed) != 0) return false;
+    }
+
+    tcflag_t c = t.c_cflag & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    c |= byte_sizes[wanted.byte_size - 5];
+    static constexpr std::array<tcflag_t, 5> parity_bits{0, PARENB | PARODD, PARENB,
+                                                         PARENB | CMSPAR | PARODD, PARENB | CMSPAR};
+    c |= parity_bits[wanted.parity];
+    if (wanted.stop_bits == 2) c |= CSTOPB;
+    // One bit for two fields: it follows whichever of them this setting changed.
+    bool crtscts = (t.c_cflag & CRTSCTS) != 0;
+    if (wanted.cts_output_flow != current.cts_output_flow) {
+        crtscts = wanted.cts_output_flow;
+    } else if ((wanted.rts == rts_control::handshake) != (current.rts == rts_control::handshake)) {
+        crtscts = wanted.rts == rts_control::handshake;
+    }
+    c = crtscts ? (c | CRTSCTS) : (c & ~static_cast<tcflag_t>(CRTSCTS));
+    t.c_cflag = c;
+
+    tcflag_t i = t.c_iflag & ~iflag_bits;
+    if (wanted.parity_check) i |= INPCK;
+    if (wanted.xon_xoff_input) i |= IXOFF;
+    if (wanted.xon_xoff_output) i |= IXON;
+    t.c_iflag = i;
+    t.c_cc[VSTART] = static_cast<cc_t>(wanted.xon_char);
+    t.c_cc[VSTOP] = static_cast<cc_t>(wanted.xoff_char);
+    return true;
+}
+
+bool same_settings(const termios& a, const termios& b) {
+    return cfgetospeed(&a) == cfgetospeed(&b) &&
+           (a.c_cflag & cflag_bits) == (b.c_cflag & cflag_bits) &&
+           (a.c_iflag & iflag_bits) == (b.c_iflag & iflag_bits) &&
+           a.c_cc[VSTART] == b.c_cc[VSTART] && a.c_cc[VSTOP] == b.c_cc[VSTOP];
+}
+
+// Sets or clears one modem line when its level changes. On a pseudo-terminal TIOCMBIS and
+// TIOCMBIC fail with ENOTTY: the setting is then refused like any other.
+int set_modem_line(port& p, int line, bool on, bool& level) {
+    if (on == level) return 0;
+    int bits = line;
+    if (posix::syscalls().ioctl(p.fd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0) return errno;
+    level = on;
+    return 0;
+}
+
+}  // namespace
+
+int get_line_state(port& p, line_state& out) {
+    termios t{};
+    if (posix::syscalls().tcgetattr(p.fd, &t) != 0) return errno;
+    read_termios(p, t, out);
+    return 0;
+}
+
+int set_line_state(port& p, const line_state& wanted) {
+    const auto& sys = posix::syscalls();
+    termios before{};
+    if (sys.tcgetattr(p.fd, &before) != 0) return errno;
+    line_state current;
+    read_termios(p, before, current);
+
+    termios after = before;
+    if (!write_termios(current, wanted, after)) return EINVAL;
+    const bool termios_changes = !same_settings(before, after);
+    if (termios_changes) {
+        if (sys.tcsetattr(p.fd, TCSANOW, &after) != 0) return errno;
+        // tcsetattr succeeds when any part of the change was taken: only the read-back tells.
+        termios check{};
+        const bool read = sys.tcgetattr(p.fd, &check) == 0;
+        if (!read || !same_settings(check, after)) {
+            const int native = read ? EINVAL : errno;
+            static_cast<void>(sys.tcsetattr(p.fd, TCSANOW, &before));
+            return native;
+        }
+    }
+
+    int native = 0;
+    if (wanted.dtr != current.dtr) {
+        native = set_modem_line(p, TIOCM_DTR, wanted.dtr == dtr_control::enable, p.dtr_on);
+    }
+    if (native == 0 && wanted.rts != current.rts && wanted.rts != rts_control::handshake) {
+        native = set_modem_line(p, TIOCM_RTS, wanted.rts == rts_control::enable, p.rts_on);
+    }
+    if (native != 0) {
+        if (termios_changes) static_cast<void>(sys.tcsetattr(p.fd, TCSANOW, &before));
+        return native;
+    }
+
+    p.kept = wanted;
+    return 0;
+}
+
+int get_queue_sizes(port& p, queue_sizes& out) {
+    out = p.queues;
+    return 0;
+}
+
+int set_queue_sizes(port& p, queue_sizes wanted) {
+    p.queues = wanted;
+    return 0;
+}
+
+}  // namespace quillon::serial::backend

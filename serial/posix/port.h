@@ -1,0 +1,27 @@
+// The POSIX backend's port: private to serial/posix/, never seen by the device layer.
+#pragma once
+
+#include "serial/line_state.h"
+#include "serial/port_backend.h"
+
+namespace quillon::serial::backend {
+
+struct port {
+    int fd = -1;
+    // A terminal (tcgetattr answered at open): TIOCEXCL was set and raw mode made. Pipes,
+    // FIFOs and files get neither, and every line setting on them fails with ENOTTY.
+    bool terminal = false;
+    file_kind kind = file_kind::device;
+    // Modem-line levels as last set, from TIOCMGET at open; "on" when the driver cannot tell
+    // (a pseudo-terminal has no modem lines), so that turning them off is really attempted.
+    bool dtr_on = true;
+    bool rts_on = true;
+    // termios has no place for these fields; they live here and are read back from here:
+    // DSR sensitivity, null stripping, error-character replacement, TX-continue-on-XOFF,
+    // binary, abort-on-error, the XON/XOFF limits and the error, EOF and event characters.
+    line_state kept;
+    // No POSIX driver lets a program size its queues: the sizes asked for are kept here.
+    queue_sizes queues;
+};
+
+}  // namespace quillon::serial::backend
