@@ -1,0 +1,96 @@
+// quillon-send: sends text with tags to a serial display module, as the window's Send does.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/messages.h"
+#include "cli/options.h"
+#include "serial/port_control.h"
+#include "translate/translate.h"
+
+namespace {
+
+using namespace quillon;
+
+int fail(cli::exit_code code, const std::string& message) {
+    std::fprintf(stderr, "quillon-send: %s\n", message.c_str());
+    return code;
+}
+
+// Standard input as raw bytes, to its end.
+bool read_all_input(std::string& text) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool write_all_output(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+           std::fflush(stdout) == 0;
+}
+
+int list_ports() {
+    for (int port = 1; port <= 8; ++port) {
+        const auto probe = serial::probe_device("COM" + std::to_string(port));
+        std::printf("%s\n", cli::port_list_line(port, probe).c_str());
+    }
+    return cli::sent;
+}
+
+int run(const cli::options& o) {
+    if (o.help) return write_all_output(cli::help_text()) ? cli::sent : cli::write_failed;
+    if (o.list) return list_ports();
+
+    std::string text;
+    if (o.text) {
+        text = *o.text;
+    } else if (!read_all_input(text)) {
+        return fail(cli::usage, "cannot read standard input");
+    }
+    const std::string bytes = o.raw ? text : TRANSLATE_TEXT(text);
+
+    if (o.dry_run) {
+        if (write_all_output(bytes)) return cli::sent;
+        return fail(cli::write_failed, "writing to standard output failed");
+    }
+
+    const serial::open_result opened =
+        o.device ? serial::open_device(*o.device, o.baud) : serial::open_port(o.port, o.baud);
+    const cli::target target{o.device ? 0 : o.port, opened.device_path};
+    if (!opened.opened) {
+        if (opened.failure.number == serial::error_number::bad_device_name) {
+            return fail(cli::usage, cli::open_failure_message(target, opened.failure));
+        }
+        return fail(cli::could_not_open, cli::open_failure_message(target, opened.failure));
+    }
+    const serial::error written = serial::send_bytes(bytes);
+    serial::close_current();
+    if (written) return fail(cli::write_failed, cli::write_failure_message(target, written));
+    return cli::sent;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const cli::parse_result parsed = cli::parse_options(arguments);
+    if (!parsed.error.empty()) {
+        return fail(cli::usage, parsed.error + " (see quillon-send --help)");
+    }
+    try {
+        return run(parsed.chosen);
+    } catch (const std::bad_alloc&) {
+        return fail(cli::write_failed, "out of memory");
+    }
+}

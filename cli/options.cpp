@@ -1,0 +1,102 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "serial/port_control.h"
+
+namespace quillon::cli {
+namespace {
+
+bool parse_int(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, value);
+    return failure == std::errc() && stop == end && !text.empty();
+}
+
+}  // namespace
+
+parse_result parse_options(const std::vector<std::string>& arguments) {
+    parse_result result;
+    options& o = result.chosen;
+    bool port_given = false;
+    bool options_ended = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        if (options_ended || arg.size() < 2 || arg[0] != '-') {
+            if (o.text) {
+                result.error = "more than one TEXT given (quote the text as one argument)";
+                return result;
+            }
+            o.text = arg;
+            continue;
+        }
+        if (arg == "--") {
+            options_ended = true;
+            continue;
+        }
+
+        // Options with a value: "-p 2", "-p2", "--port 2", "--port=2".
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (arg.rfind("--", 0) == 0) {
+            if (const auto equals = arg.find('='); equals != std::string::npos) {
+                name = arg.substr(0, equals);
+                value = arg.substr(equals + 1);
+            }
+        } else if (arg.size() > 2) {
+            name = arg.substr(0, 2);
+            value = arg.substr(2);
+        }
+        const bool takes_value = name == "-p" || name == "--port" || name == "-b" ||
+                                 name == "--baud" || name == "--device";
+        if (takes_value && !value) {
+            if (i + 1 >= arguments.size()) {
+                result.error = "option " + name + " needs a value";
+                return result;
+            }
+            value = arguments[++i];
+        } else if (!takes_value && value) {
+            result.error = "unknown option " + arg;
+            return result;
+        }
+
+        if (name == "--dry-run") {
+            o.dry_run = true;
+        } else if (name == "--raw") {
+            o.raw = true;
+        } else if (name == "--list") {
+            o.list = true;
+        } else if (name == "--help" || name == "-h") {
+            o.help = true;
+        } else if (name == "-p" || name == "--port") {
+            if (!parse_int(*value, o.port) || o.port < 1 || o.port > 8) {
+                result.error = "port must be a number from 1 to 8, not '" + *value + "'";
+                return result;
+            }
+            port_given = true;
+        } else if (name == "-b" || name == "--baud") {
+            const auto& rates = serial::baud_rates;
+            if (!parse_int(*value, o.baud) ||
+                std::find(rates.begin(), rates.end(), o.baud) == rates.end()) {
+                result.error = "baud rate must be 1200, 2400, 4800 or 9600, not '" + *value + "'";
+                return result;
+            }
+        } else if (name == "--device") {
+            if (value->empty()) {
+                result.error = "--device needs a device path";
+                return result;
+            }
+            o.device = *value;
+        } else {
+            result.error = "unknown option " + arg;
+            return result;
+        }
+    }
+    if (port_given && o.device) {
+        result.error = "give either --port or --device, not both";
+    }
+    return result;
+}
+
+}  // namespace quillon::cli

@@ -1,0 +1,30 @@
+// The command line of quillon-send.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillon::cli {
+
+enum exit_code : int { sent = 0, could_not_open = 1, usage = 2, write_failed = 3 };
+
+struct options {
+    bool dry_run = false;
+    bool raw = false;
+    bool list = false;
+    bool help = false;
+    int port = 1;
+    int baud = 9600;
+    std::optional<std::string> device;
+    std::optional<std::string> text;  // none: the text comes from standard input
+};
+
+struct parse_result {
+    options chosen;
+    std::string error;  // one line saying what was wrong; empty when the line was good
+};
+
+parse_result parse_options(const std::vector<std::string>& arguments);
+
+}  // namespace quillon::cli

@@ -1,0 +1,195 @@
+// quillon-send as a process: dry runs, usage errors, real sends to pseudo-terminals, and the
+// message and exit code of each way an open or a write can fail.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "cli/tests/process.h"
+#include "serial/tests/support/pty.h"
+#include "translate/translate.h"
+
+namespace quillon::test {
+namespace {
+
+const std::string program = QUILLON_SEND_PATH;
+
+// All eight ports mapped: the given ones to their paths, the rest to paths that do not exist.
+std::map<std::string, std::string> ports(const std::map<int, std::string>& mapped = {}) {
+    std::map<std::string, std::string> env;
+    for (int n = 1; n <= 8; ++n) {
+        const auto it = mapped.find(n);
+        env["QUILLON_COM" + std::to_string(n)] =
+            it != mapped.end() ? it->second : port_map::missing_path(n);
+    }
+    return env;
+}
+
+process_result send(std::vector<std::string> args, const std::string& input = {},
+                    const std::map<int, std::string>& mapped = {}) {
+    args.insert(args.begin(), program);
+    return run_process(args, input, ports(mapped));
+}
+
+bool one_line(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
+}
+
+struct dry_run_case {
+    const char* what;
+    std::vector<std::string> args;
+    std::string input;
+    std::string output;
+};
+void PrintTo(const dry_run_case& c, std::ostream* os) { *os << c.what; }
+
+class dry_run : public ::testing::TestWithParam<dry_run_case> {};
+
+TEST_P(dry_run, writes_exactly_the_bytes_and_nothing_else) {
+    const dry_run_case& c = GetParam();
+    const process_result r = send(c.args, c.input);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out, c.output);
+    EXPECT_EQ(r.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    cases, dry_run,
+    ::testing::Values(
+        dry_run_case{
+            "raw stdin every byte", {"--dry-run", "--raw"}, all_byte_values(), all_byte_values()},
+        dry_run_case{"stdin every byte translated",
+                     {"--dry-run"},
+                     all_byte_values(),
+                     TRANSLATE_TEXT(all_byte_values())},
+        dry_run_case{
+            "display commands", {"--dry-run", "<LMA_CLS>Hi<CR,LF>"}, "", "\xfe\x01\xfe\x80Hi\r\n"},
+        dry_run_case{"raw leaves tags", {"--raw", "--dry-run", "<13>"}, "", "<13>"},
+        dry_run_case{"text after --", {"--dry-run", "--", "-<65>"}, "", "-A"},
+        dry_run_case{
+            "text argument wins over stdin", {"--dry-run", "<254,1>"}, "ignored", "\xfe\x01"},
+        dry_run_case{"empty stdin", {"--dry-run"}, "", ""}),
+    [](const auto& info) { return test_name(info.param.what); });
+
+class usage_error : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(usage_error, is_one_line_on_stderr_and_exit_2) {
+    const process_result r = send(GetParam(), "text");
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    cases, usage_error,
+    ::testing::Values(std::vector<std::string>{"--bogus"}, std::vector<std::string>{"-x"},
+                      std::vector<std::string>{"-p"}, std::vector<std::string>{"--port", "9"},
+                      std::vector<std::string>{"-p0"}, std::vector<std::string>{"--port=two"},
+                      std::vector<std::string>{"-b", "19200"},
+                      std::vector<std::string>{"--baud=300"}, std::vector<std::string>{"--device"},
+                      std::vector<std::string>{"--device="},
+                      std::vector<std::string>{"--device", "/dev/a?"},
+                      std::vector<std::string>{"-p", "2", "--device", "/dev/null"},
+                      std::vector<std::string>{"--raw=yes"},
+                      std::vector<std::string>{"one", "two"}));
+
+TEST(send, reaches_a_pty_at_the_chosen_rate) {
+    pseudo_terminal pty;
+    const process_result r = send({"-p", "3", "-b", "2400", "Hi<CR,LF><0>"}, "", {{3, pty.path()}});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string expected("Hi\r\n\0", 5);
+    EXPECT_EQ(pty.read_master(expected.size()), expected);
+    const termios t = pty.slave_termios();
+    EXPECT_EQ(cfgetospeed(&t), speed_t{B2400});
+}
+
+TEST(send, stdin_raw_to_a_device_path_keeps_every_byte) {
+    pseudo_terminal pty;
+    std::string input;
+    for (int i = 0; i < 64; ++i) input += all_byte_values();  // more than a pty holds
+    master_drain drain(pty.master());
+    const process_result r = send({"--raw", "--device", pty.path()}, input);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(drain.wait_for(input.size()), input);
+}
+
+TEST(send, a_missing_port_names_its_path_and_variable) {
+    const process_result r = send({"-p", "2", "x"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_NE(r.err.find(port_map::missing_path(2)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("QUILLON_COM2"), std::string::npos) << r.err;
+}
+
+TEST(send, a_port_held_by_another_program_is_reported_busy) {
+    pseudo_terminal pty;
+    const int holder = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    const process_result r = send({"-p", "1", "x"}, "", {{1, pty.path()}});
+    close(holder);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_NE(r.err.find("in use by another program"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(pty.path()), std::string::npos) << r.err;
+}
+
+TEST(send, permission_denied_mentions_the_dialout_group) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
+    if (run_shell("setpriv --reuid=65534 --regid=65534 --clear-groups " + program +
+                  " --help >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "the unprivileged user cannot run " << program;
+    }
+    pseudo_terminal pty;
+    ASSERT_EQ(chmod(pty.path().c_str(), 0600), 0);
+    std::vector<std::string> args{"/usr/bin/setpriv",
+                                  "--reuid=65534",
+                                  "--regid=65534",
+                                  "--clear-groups",
+                                  program,
+                                  "-p",
+                                  "1",
+                                  "x"};
+    const process_result r = run_process(args, "", ports({{1, pty.path()}}));
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_NE(r.err.find("permission denied"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("dialout"), std::string::npos) << r.err;
+}
+
+TEST(send, a_failing_write_exits_3) {
+    // /dev/full takes the open and refuses every byte (ENOSPC); it is no serial port.
+    const process_result r = send({"--device", "/dev/full", "bytes"});
+    EXPECT_EQ(r.exit_code, 3);
+    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_NE(r.err.find("writing to /dev/full failed"), std::string::npos) << r.err;
+}
+
+TEST(list, shows_all_eight_ports_with_path_and_state) {
+    pseudo_terminal pty;
+    const process_result r = send({"--list"}, "", {{4, pty.path()}});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8) << r.out;
+    EXPECT_NE(r.out.find("COM4  " + pty.path() + "  exists, can be opened"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("COM1  " + port_map::missing_path(1) + "  does not exist"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST(help, explains_tags_and_exit_codes) {
+    const process_result r = send({"--help"});
+    EXPECT_EQ(r.exit_code, 0);
+    for (const char* expected : {"<13>", "<254,1>", "<CLEAR_SCREEN>", "<LMA_LINE2>", "<A>", "<_5>",
+                                 "<\\abc>", "Exit codes", "QUILLON_COMn"}) {
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
+    }
+}
+
+}  // namespace
+}  // namespace quillon::test

@@ -1,0 +1,94 @@
+#include "cli/tests/process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace quillon::test {
+
+process_result run_process(const std::vector<std::string>& command, const std::string& input,
+                           const std::map<std::string, std::string>& environment) {
+    std::map<std::string, std::string> merged;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const auto equals = entry.find('=');
+        if (equals != std::string::npos) merged[entry.substr(0, equals)] = entry.substr(equals + 1);
+    }
+    for (const auto& [name, value] : environment) merged[name] = value;
+    std::vector<std::string> env_strings;
+    for (const auto& [name, value] : merged) env_strings.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (auto& s : env_strings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args = command;
+    std::vector<char*> argv;
+    for (auto& s : args) argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    int in[2];
+    int out[2];
+    int err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe2 failed");
+    }
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+
+    // Feed standard input and collect both outputs together, so that no pipe fills up.
+    process_result result;
+    std::size_t fed = 0;
+    int to_child = in[1];
+    if (input.empty()) {
+        close(to_child);
+        to_child = -1;
+    }
+    int open_outputs = 2;
+    signal(SIGPIPE, SIG_IGN);  // the child may leave without reading all of its input
+    while (open_outputs > 0 || to_child >= 0) {
+        pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {to_child, POLLOUT, 0}};
+        if (poll(fds, 3, -1) < 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[65536];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                close(fds[i].fd);
+                (i == 0 ? out[0] : err[0]) = -1;
+                --open_outputs;
+                continue;
+            }
+            (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
+        }
+        if (to_child >= 0 && fds[2].revents != 0) {
+            const ssize_t n = write(to_child, input.data() + fed, input.size() - fed);
+            if (n > 0) fed += static_cast<std::size_t>(n);
+            if (n < 0 || fed == input.size()) {
+                close(to_child);
+                to_child = -1;
+            }
+        }
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+}  // namespace quillon::test
