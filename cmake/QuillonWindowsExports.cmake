@@ -1,10 +1,9 @@
 # The seven SER_ functions are exported by name with ordinals 1-7, both by quillon.dll and by
 # the program module quillon.exe, from one module definition file per architecture.
-set(QUILLON_DEF_DIR ${PROJECT_SOURCE_DIR}/serial/win32)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(QUILLON_DEF_FILE ${QUILLON_DEF_DIR}/quillon-i686.def)
+    set(QUILLON_DEF_FILE ${CMAKE_CURRENT_LIST_DIR}/../serial/win32/quillon-i686.def CACHE INTERNAL "")
 else()
-    set(QUILLON_DEF_FILE ${QUILLON_DEF_DIR}/quillon-x64.def)
+    set(QUILLON_DEF_FILE ${CMAKE_CURRENT_LIST_DIR}/../serial/win32/quillon-x64.def CACHE INTERNAL "")
 endif()
 
 function(quillon_windows_exports target)

@@ -21,4 +21,10 @@ foreach(windows_build IN LISTS QUILLON_WINDOWS_BUILDS)
                      ${PROJECT_SOURCE_DIR}/serial/tests/win32/test_wine_serial.py
                      ${windows_build} ${prefix} -v)
     set_tests_properties(${name}.serial PROPERTIES ${lock} TIMEOUT 600)
+
+    add_test(NAME ${name}.window
+             COMMAND ${Python3_EXECUTABLE}
+                     ${PROJECT_SOURCE_DIR}/ui/tests/win32/test_wine_window.py
+                     ${windows_build} ${prefix} -v)
+    set_tests_properties(${name}.window PROPERTIES ${lock} TIMEOUT 600)
 endforeach()

@@ -66,11 +66,27 @@ class Prefix:
         self.wait_for_server()
 
     def run(self, program, *args, cwd=None, timeout=120, extra_env=None):
+        """Runs a program to its end. Its output goes through files, not pipes: Wine's helper
+        processes, started on demand, inherit the output of the program that started them and
+        would hold a pipe open long after it ended."""
         env = dict(self.env)
         env.update(extra_env or {})
-        return subprocess.run(["wine", program, *args], env=env, cwd=cwd, timeout=timeout,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                              errors="replace")
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.run(["wine", program, *args], env=env, cwd=cwd, timeout=timeout,
+                                     stdout=out, stderr=err, stdin=subprocess.DEVNULL)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(
+                process.args, process.returncode,
+                out.read().decode(errors="replace"), err.read().decode(errors="replace"))
+
+    def start(self, program, *args, cwd=None, extra_env=None, log=None):
+        """Starts a program and leaves it running; its output goes to the file log."""
+        env = dict(self.env)
+        env.update(extra_env or {})
+        return subprocess.Popen(["wine", program, *args], env=env, cwd=cwd,
+                                stdout=log or subprocess.DEVNULL, stderr=subprocess.STDOUT,
+                                stdin=subprocess.DEVNULL)
 
 
 class PseudoTerminal:

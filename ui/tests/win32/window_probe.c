@@ -52,7 +52,9 @@ int main(int argc, char** argv) {
             sscanf(argv[2] + 2 * i, "%2x", &value);
             text[i] = (char)value;
         }
-        SetWindowTextA(GetDlgItem(dialog, 175), text);
+        /* WM_SETTEXT and WM_GETTEXT, not SetWindowTextA and GetWindowTextA: those do not reach
+         * a control of another process. */
+        SendMessageA(GetDlgItem(dialog, 175), WM_SETTEXT, 0, (LPARAM)text);
         free(text);
         click(dialog, port_button(atoi(argv[3])));
         click(dialog, baud_button(atoi(argv[4])));
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
         if (ticked != (atoi(argv[5]) != 0)) click(dialog, 180);
         click(dialog, 1);
         char after[4096] = {0};
-        GetWindowTextA(GetDlgItem(dialog, 175), after, sizeof after);
+        SendMessageA(GetDlgItem(dialog, 175), WM_GETTEXT, sizeof after, (LPARAM)after);
         printf("text after: [%s]\n", after);
         return 0;
     }

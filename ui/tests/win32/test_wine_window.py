@@ -1,0 +1,75 @@
+"""The Windows build of the window under Wine, on a private Xvfb: it starts whatever arguments
+it is given, sends what is typed to the chosen port at the chosen rate when Send is clicked,
+empties the text box only when asked, and exits with 0 when closed from the system menu.
+
+Usage: test_wine_window.py WINDOWS_BUILD_DIR WINE_PREFIX [unittest options]
+"""
+import os
+import sys
+import tempfile
+import termios
+import unittest
+
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(here, "..", "..", "..", "scripts", "lib"))
+sys.path.insert(0, os.path.join(here, ".."))
+import wine_harness  # noqa: E402
+import x11_client  # noqa: E402
+
+BUILD = PREFIX = None
+
+
+class WineWindowTest(unittest.TestCase):
+    def setUp(self):
+        self.bin = os.path.join(BUILD, "bin")
+        self.prefix = wine_harness.Prefix(PREFIX)
+        self.prefix.ensure()
+        self.com1 = wine_harness.PseudoTerminal()
+        self.com8 = wine_harness.PseudoTerminal()
+        self.addCleanup(self.com1.close)
+        self.addCleanup(self.com8.close)
+        self.prefix.map_ports({1: self.com1.path, 8: self.com8.path})
+        self.xvfb = x11_client.Xvfb()
+        self.addCleanup(self.xvfb.close)
+        self.display = {"DISPLAY": self.xvfb.display}
+        self.log = tempfile.TemporaryFile()
+        self.addCleanup(self.log.close)
+
+    def probe(self, *args):
+        result = self.prefix.run(os.path.join(self.bin, "window_probe.exe"), *args, cwd=self.bin,
+                                 extra_env=self.display, timeout=120)
+        # Wine exits 0 even when it cannot start a program: judge by what the probe printed.
+        self.assertIn("window found", result.stdout, result.stderr[-2000:])
+        return result.stdout
+
+    def test_send_from_the_window_then_close(self):
+        app = self.prefix.start(os.path.join(self.bin, "quillon.exe"), "--ignored", "-platform",
+                                "x", cwd=self.bin, extra_env=self.display, log=self.log)
+        try:
+            # COM1 at 9600, box not ticked: the text stays and goes out translated; é is 233.
+            out = self.probe("send", "<LMA_CLS>Hi\u00e9".encode("cp1252").hex(), "1", "9600", "0")
+            self.assertEqual(self.com1.wait_for(7), bytes([254, 1, 254, 128, 72, 105, 233]))
+            self.assertEqual(termios.tcgetattr(self.com1.slave)[5], termios.B9600)
+            self.assertIn("text after: [<LMA_CLS>Hi", out)
+
+            # COM8 at 1200 with the box ticked: sent, then emptied. Two lines: 13 10 between.
+            out = self.probe("send", b"<13>A\r\nB".hex(), "8", "1200", "1")
+            self.assertEqual(self.com8.wait_for(5), bytes([13, 65, 13, 10, 66]))
+            self.assertEqual(termios.tcgetattr(self.com8.slave)[5], termios.B1200)
+            self.assertIn("text after: []", out)
+
+            self.assertIn("closed", self.probe("close"))
+            self.assertEqual(app.wait(timeout=60), 0)
+        finally:
+            if app.poll() is None:
+                app.kill()
+                app.wait()
+            self.prefix.wait_for_server()
+
+
+if __name__ == "__main__":
+    if wine_harness.wine_is_missing() or not x11_client.xvfb_available():
+        print("skipped: needs wine and Xvfb")
+        sys.exit(77)
+    BUILD, PREFIX = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
