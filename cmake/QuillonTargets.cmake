@@ -24,8 +24,15 @@ function(quillon_add_gtest target)
     target_link_libraries(${target} PRIVATE ${arg_LIBRARIES} GTest::gtest GTest::gtest_main)
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     # A cross build only makes the test programs; the native build runs them (under Wine).
-    if(NOT CMAKE_CROSSCOMPILING)
-        gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
-                             PROPERTIES ENVIRONMENT "${arg_ENVIRONMENT}" ${arg_PROPERTIES})
+    if(CMAKE_CROSSCOMPILING)
+        return()
     endif()
+    # The discovered cases' ENVIRONMENT property keeps only one entry (the discovery script
+    # splits lists), so the environment travels in the launcher, which runs both the discovery
+    # and every case.
+    if(arg_ENVIRONMENT)
+        set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR
+                     ${CMAKE_COMMAND} -E env ${arg_ENVIRONMENT})
+    endif()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${arg_PROPERTIES})
 endfunction()

@@ -17,8 +17,11 @@
 #define QUILLON_H
 
 #ifdef _WIN32
+/* The OLE header needs the platform header first. */
+/* clang-format off */
 #include <windows.h>
 #include <oleauto.h>
+/* clang-format on */
 /* Exported by name with fixed ordinals from the module definition files, not by dllexport. */
 #define SER_API
 #define SER_CALL __stdcall

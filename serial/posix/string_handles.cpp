@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "serial/quillon.h"
 
@@ -19,9 +20,9 @@ char* block_of(BSTR text) { return text - prefix; }
 extern "C" {
 
 BSTR SysAllocStringByteLen(const char* bytes, unsigned int len) {
-    if constexpr (sizeof(unsigned int) >= sizeof(std::size_t)) {
-        if (len > SIZE_MAX - prefix - terminator) return nullptr;
-    }
+    // Only where size_t is no wider than the 32-bit count can the block size overflow.
+    constexpr std::size_t largest = std::numeric_limits<std::size_t>::max() - prefix - terminator;
+    if (std::size_t{len} > largest) return nullptr;
     auto* block = static_cast<char*>(std::malloc(prefix + len + terminator));
     if (block == nullptr) return nullptr;
     const std::uint32_t count = len;
