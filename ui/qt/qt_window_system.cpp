@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTextDocument>
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 #include "ui/cp1252.h"
@@ -376,12 +377,15 @@ std::optional<queued_message> qt_window_system::take_message() {
         // Asks every source (posted events, window-system events, timers, sockets) without
         // dispatching anything: far cheaper than an empty processEvents().
         if (g_main_context_pending(g_main_context_default()) == 0) return std::nullopt;
+        idle_pause_.activity();
         return queued_message{};
     }
 #endif
-    // No way to ask: process every other pass, sleep on the others.
+    // No way to ask: process every other pass, sleep on the others. Without knowing whether
+    // anything was pending the pause never grows, so input is never handled later than before.
     fallback_turn_ = !fallback_turn_;
     if (!fallback_turn_) return std::nullopt;
+    idle_pause_.activity();
     return queued_message{};
 }
 
@@ -403,8 +407,11 @@ void qt_window_system::process_pending() {
 }
 
 void qt_window_system::sleep_briefly() {
-    const timespec pause{0, 1'000'000};
-    nanosleep(&pause, nullptr);
+    // One millisecond after recent activity, growing to at most eight once the window has been
+    // left alone: the wake-ups themselves are what an idle window costs.
+    const auto pause = std::chrono::duration_cast<std::chrono::nanoseconds>(idle_pause_.next());
+    const timespec request{0, static_cast<long>(pause.count())};
+    nanosleep(&request, nullptr);
 }
 
 QWidget* qt_window_system::widget(window_handle window) const {

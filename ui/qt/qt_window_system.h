@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/qt/idle_pause.h"
 #include "ui/window_system.h"
 
 class QApplication;
@@ -101,6 +102,7 @@ class qt_window_system final : public window_system {
     // anything is pending without dispatching it.
     bool glib_dispatcher_ = false;
     bool fallback_turn_ = false;
+    idle_pause idle_pause_;
 };
 
 }  // namespace quillon::ui
