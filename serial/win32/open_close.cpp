@@ -37,8 +37,8 @@ open_outcome open_exclusive(const std::string& device_name) {
     // CreateFileA alone is judged by its handle: OPEN_ALWAYS on an existing device leaves
     // ERROR_ALREADY_EXISTS behind on success.
     if (handle == INVALID_HANDLE_VALUE) {
-        return {nullptr, static_cast<int>(opened.last_error != 0 ? opened.last_error
-                                                                 : ERROR_GEN_FAILURE)};
+        return {nullptr,
+                static_cast<int>(opened.last_error != 0 ? opened.last_error : ERROR_GEN_FAILURE)};
     }
     p->handle = handle;
 
@@ -103,8 +103,8 @@ std::string describe_native_error(int native_error) {
     std::string message = length != 0 && text != nullptr ? std::string(text, length)
                                                          : "error " + std::to_string(native_error);
     if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == '.')) {
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
         message.pop_back();
     }
     return message;

@@ -1,10 +1,12 @@
 // The window system on the Win32 dialog manager: every call of the interface is the platform
 // function it is named after. The dialog is made from an in-memory template with no controls;
 // the engine adds them one by one.
+// The platform header comes first: the others build on it.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
 #include <ole2.h>
+// clang-format on
 
 #include <string>
 #include <vector>
@@ -137,7 +139,8 @@ class win32_window_system final : public window_system {
         dword(form.style);
         dword(form.ext_style);
         words.push_back(0);  // no controls in the template
-        for (std::int16_t v : {form.x, form.y, form.cx, form.cy}) words.push_back(static_cast<WORD>(v));
+        for (std::int16_t v : {form.x, form.y, form.cx, form.cy})
+            words.push_back(static_cast<WORD>(v));
         words.push_back(0);  // no menu
         words.push_back(0);  // the platform's dialog class
         widened(form.title);

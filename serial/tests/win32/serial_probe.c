@@ -12,8 +12,8 @@
 
 #include "serial/quillon.h"
 
-static const char* const names[7] = {"SER_CLOSE",   "SER_OPEN",    "SER_RAWSEND", "SER_RAWSEND_BV",
-                                     "SER_SEND",    "SER_SEND_BV", "SER_VERSINFO"};
+static const char* const names[7] = {"SER_CLOSE", "SER_OPEN",    "SER_RAWSEND", "SER_RAWSEND_BV",
+                                     "SER_SEND",  "SER_SEND_BV", "SER_VERSINFO"};
 
 static int check_exports(const char* module) {
     HMODULE handle = LoadLibraryA(module);

@@ -8,11 +8,10 @@
  *
  * Clicks are BM_CLICK messages, which make a button behave exactly as under the mouse.
  */
-#include <windows.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 static HWND find_window(void) {
     for (int i = 0; i < 600; ++i) {
@@ -27,10 +26,14 @@ static int port_button(int port) { return 135 + 5 * (port - 1); }
 
 static int baud_button(int baud) {
     switch (baud) {
-        case 9600: return 115;
-        case 4800: return 120;
-        case 2400: return 125;
-        default: return 130;
+        case 9600:
+            return 115;
+        case 4800:
+            return 120;
+        case 2400:
+            return 125;
+        default:
+            return 130;
     }
 }
 
