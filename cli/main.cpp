@@ -1,6 +1,11 @@
 // quillon-send: sends text with tags to a serial display module, as the window's Send does.
 #include <unistd.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -83,6 +88,12 @@ int run(const cli::options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The Windows C runtime opens the standard streams in text mode, which turns 13 10 into 10
+    // on input, 10 into 13 10 on output and stops reading at byte 26: bytes must pass unchanged.
+    static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
+    static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+#endif
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const cli::parse_result parsed = cli::parse_options(arguments);
     if (!parsed.error.empty()) {

@@ -80,6 +80,17 @@ class Prefix:
                 process.args, process.returncode,
                 out.read().decode(errors="replace"), err.read().decode(errors="replace"))
 
+    def run_bytes(self, program, *args, stdin=b"", cwd=None, timeout=120):
+        """Runs a program with stdin from the given bytes; returns (exit code, stdout bytes)."""
+        with tempfile.TemporaryFile() as given, tempfile.TemporaryFile() as out:
+            given.write(stdin)
+            given.seek(0)
+            process = subprocess.run(["wine", program, *args], env=self.env, cwd=cwd,
+                                     timeout=timeout, stdin=given, stdout=out,
+                                     stderr=subprocess.DEVNULL)
+            out.seek(0)
+            return process.returncode, out.read()
+
     def start(self, program, *args, cwd=None, extra_env=None, log=None):
         """Starts a program and leaves it running; its output goes to the file log."""
         env = dict(self.env)

@@ -96,6 +96,23 @@ class WineSerialTest(unittest.TestCase):
         self.assertIn("open 0", out)
         self.assertIn("after 13", out)  # the caller's string is translated all the same
 
+    def test_command_line_sender_passes_bytes_unchanged(self):
+        sender = os.path.join(self.bin, "quillon-send.exe")
+        everything = bytes(b for b in range(256) if b != ord("<"))
+        code, out = self.prefix.run_bytes(sender, "--dry-run", stdin=everything, cwd=self.bin)
+        self.assertEqual((code, out), (0, everything))
+        code, out = self.prefix.run_bytes(sender, "--dry-run", "<LMA_CLS>Hi<CR,LF>", cwd=self.bin)
+        self.assertEqual((code, out), (0, bytes([254, 1, 254, 128, 72, 105, 13, 10])))
+
+    def test_command_line_sender_sends_to_a_port(self):
+        self.com2.take()
+        sender = os.path.join(self.bin, "quillon-send.exe")
+        code, _ = self.prefix.run_bytes(sender, "-p", "2", "-b", "2400", stdin=b"<13>\r\n\x00",
+                                        cwd=self.bin)
+        self.assertEqual(code, 0)
+        self.assertEqual(self.com2.wait_for(4), bytes([13, 13, 10, 0]))
+        self.assertEqual(termios.tcgetattr(self.com2.slave)[5], termios.B2400)
+
     def test_refused_arguments(self):
         for port, baud in ((0, 9600), (9, 9600), (1, 19200)):
             with self.subTest(port=port, baud=baud):
