@@ -3,7 +3,7 @@
 It starts a private Xvfb on a free display, waits for windows to be mapped, closes them the
 way a window manager does (a WM_DELETE_WINDOW client message), clicks and types through the
 XTest extension and reads a window's pixels for screenshots. No third-party Python module is
-needed: libX11 and libXtst come with xvfb and xdotool.
+needed: libX11 and libXtst (Debian packages libx11-6 and libxtst6).
 """
 
 import ctypes
