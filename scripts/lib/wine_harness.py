@@ -40,13 +40,13 @@ class Prefix:
             return
         shutil.rmtree(self.path, ignore_errors=True)
         os.makedirs(self.path)
-        subprocess.run(["wineboot", "--init"], env=self.env, check=True,
+        subprocess.run(["wineboot", "--init"], env=self.env, check=True, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
         self.wait_for_server()
         open(ready, "w").close()
 
     def wait_for_server(self):
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120, stdin=subprocess.DEVNULL)
 
     def map_ports(self, ports):
         """ports: {number: path} for some of 1-8; the others go to paths that do not exist."""
@@ -58,11 +58,13 @@ class Prefix:
             reg_file = f.name
         try:
             subprocess.run(["wine", "regedit", "/S", reg_file], env=self.env, check=True,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=120)
         finally:
             os.unlink(reg_file)
         # The mapping is read when the server starts: restart it.
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
         self.wait_for_server()
 
     def run(self, program, *args, cwd=None, timeout=120, extra_env=None):
