@@ -45,17 +45,22 @@ bool write_all_output(const std::string& bytes) {
            std::fflush(stdout) == 0;
 }
 
-int list_ports() {
+int list_ports(bool open_each) {
+    std::string listing;
     for (int port = 1; port <= 8; ++port) {
-        const auto probe = serial::probe_device("COM" + std::to_string(port));
-        std::printf("%s\n", cli::port_list_line(port, probe).c_str());
+        const std::string name = "COM" + std::to_string(port);
+        const auto probe = open_each ? serial::probe_device(name) : serial::look_at_device(name);
+        listing += cli::port_list_line(port, probe) + "\n";
     }
-    return cli::sent;
+    if (write_all_output(listing)) return cli::sent;
+    return fail(cli::write_failed, "writing to standard output failed");
 }
+
+std::string target_name(const cli::options& o) { return "COM" + std::to_string(o.port); }
 
 int run(const cli::options& o) {
     if (o.help) return write_all_output(cli::help_text()) ? cli::sent : cli::write_failed;
-    if (o.list) return list_ports();
+    if (o.list) return list_ports(o.probe);
 
     std::string text;
     if (o.text) {
@@ -74,10 +79,18 @@ int run(const cli::options& o) {
         o.device ? serial::open_device(*o.device, o.baud) : serial::open_port(o.port, o.baud);
     const cli::target target{o.device ? 0 : o.port, opened.device_path};
     if (!opened.opened) {
-        if (opened.failure.number == serial::error_number::bad_device_name) {
-            return fail(cli::usage, cli::open_failure_message(target, opened.failure));
+        const serial::error& e = opened.failure;
+        if (e.kind == serial::error_kind::bad_name) {
+            return fail(cli::usage, cli::open_failure_message(target, e));
         }
-        return fail(cli::could_not_open, cli::open_failure_message(target, opened.failure));
+        if (e.kind == serial::error_kind::out_of_memory) {
+            return fail(cli::no_memory, cli::open_failure_message(target, e));
+        }
+        std::string owner_group;
+        if (e.kind == serial::error_kind::permission_denied) {
+            owner_group = serial::look_at_device(o.device ? *o.device : target_name(o)).owner_group;
+        }
+        return fail(cli::could_not_open, cli::open_failure_message(target, e, owner_group));
     }
     const serial::error written = serial::send_bytes(bytes);
     serial::close_current();
@@ -102,6 +115,6 @@ int main(int argc, char** argv) {
     try {
         return run(parsed.chosen);
     } catch (const std::bad_alloc&) {
-        return fail(cli::write_failed, "out of memory");
+        return fail(cli::no_memory, "out of memory");
     }
 }

@@ -1,11 +1,9 @@
 #include "cli/messages.h"
 
-#include <cerrno>
-
 namespace quillon::cli {
 namespace {
 
-using serial::error_number;
+using serial::error_kind;
 
 std::string variable_for(int port) { return "QUILLON_COM" + std::to_string(port); }
 
@@ -15,8 +13,15 @@ std::string with_reason(std::string text, const serial::error& e) {
     return text;
 }
 
-bool held_by_another_program(const serial::error& e) {
-    return e.native == EBUSY || e.native == EWOULDBLOCK;
+std::string not_a_serial_device(const std::string& path, const serial::error& e) {
+    return path + " is " + std::string(serial::describe(e.found)) + ", not a serial device";
+}
+
+// Debian gives serial devices to the dialout group; joining it is the fix only there.
+std::string permission_advice(const std::string& owner_group) {
+    if (owner_group != "dialout") return "";
+    return "; add your user to the dialout group (sudo usermod -aG dialout $USER) and log in "
+           "again";
 }
 
 }  // namespace
@@ -26,48 +31,71 @@ std::string describe_target(const target& t) {
     return "COM" + std::to_string(t.port) + " (" + t.device_path + ")";
 }
 
-std::string open_failure_message(const target& t, const serial::error& e) {
-    switch (e.number) {
-        case error_number::port_not_found:
+std::string open_failure_message(const target& t, const serial::error& e,
+                                 const std::string& owner_group) {
+    if (t.port != 0 && t.device_path.empty()) {
+        return "COM" + std::to_string(t.port) + " is mapped to nothing: " + variable_for(t.port) +
+               " is set but empty; set it to the port's device path (e.g. " + variable_for(t.port) +
+               "=/dev/ttyUSB0) or unset it";
+    }
+    switch (e.kind) {
+        case error_kind::not_found:
             if (t.port == 0) return t.device_path + " does not exist";
             return "COM" + std::to_string(t.port) + " not found: " + t.device_path +
                    " does not exist; set " + variable_for(t.port) +
                    " to the port's device path (e.g. " + variable_for(t.port) + "=/dev/ttyUSB0)";
-        case error_number::access_denied:
-            if (held_by_another_program(e)) {
-                return describe_target(t) + " is in use by another program";
-            }
+        case error_kind::in_use:
+            return describe_target(t) + " is in use by another program";
+        case error_kind::permission_denied:
             return "permission denied opening " + describe_target(t) +
-                   "; add your user to the dialout group (sudo usermod -aG dialout $USER) and "
-                   "log in again";
-        case error_number::bad_device_name:
-            return "refused device name '" + t.device_path + "': empty, or holds '*' or '?'";
+                   permission_advice(owner_group);
+        case error_kind::not_a_serial_device:
+            return not_a_serial_device(t.device_path, e);
+        case error_kind::bad_name:
+            return "refused device name '" + t.device_path +
+                   "': empty, longer than 255 bytes, or holds '*' or '?'";
+        case error_kind::out_of_memory:
+            return "out of memory opening " + describe_target(t);
         default:
             return with_reason("cannot open " + describe_target(t), e);
     }
 }
 
 std::string write_failure_message(const target& t, const serial::error& e) {
+    if (e.kind == error_kind::timed_out) {
+        return "writing to " + describe_target(t) +
+               " timed out: the port did not take the bytes in the time they need at its rate "
+               "(is the device connected and reading?)";
+    }
     return with_reason("writing to " + describe_target(t) + " failed", e);
 }
 
 std::string port_list_line(int port, const serial::probe_result& probe) {
     std::string state;
-    switch (probe.failure.number) {
-        case error_number::none:
-            state = "exists, can be opened";
-            break;
-        case error_number::port_not_found:
-            state = "does not exist";
-            break;
-        case error_number::access_denied:
-            state = held_by_another_program(probe.failure)
-                        ? "exists, in use by another program"
-                        : "exists, permission denied (join the dialout group)";
-            break;
-        default:
-            state = with_reason("cannot be opened", probe.failure);
-            break;
+    const serial::error& e = probe.failure;
+    if (probe.device_path.empty()) {
+        state = variable_for(port) + " is set but empty";
+    } else {
+        switch (e.kind) {
+            case error_kind::none:
+                state = "ready";
+                break;
+            case error_kind::not_found:
+                state = "missing";
+                break;
+            case error_kind::in_use:
+                state = "in use by another program";
+                break;
+            case error_kind::permission_denied:
+                state = "no permission" + permission_advice(probe.owner_group);
+                break;
+            case error_kind::not_a_serial_device:
+                state = "not a serial device (" + std::string(serial::describe(e.found)) + ")";
+                break;
+            default:
+                state = with_reason("cannot be used", e);
+                break;
+        }
     }
     return "COM" + std::to_string(port) + "  " + probe.device_path + "  " + state;
 }
@@ -84,7 +112,10 @@ Options:
       --device PATH  send to this device instead of a COM port
       --raw          send the text as it is, without translating tags
       --dry-run      write the bytes to standard output instead of a port, nothing added
-      --list         show COM1 to COM8, their device paths and whether each can be opened
+      --list         show COM1 to COM8, their device paths and their state, found
+                     without opening them (an open drops DTR, which resets many boards)
+      --probe        with --list: open and close each port, which also finds ports
+                     that another program holds
   -h, --help         show this text
       --             end of options (for a TEXT that starts with "-")
 
@@ -106,7 +137,8 @@ Exit codes:
   0  sent (or written to standard output with --dry-run)
   1  the port could not be opened (missing, in use, permission denied)
   2  usage error: unknown option, missing or refused value
-  3  the write failed
+  3  the write failed or timed out, or standard output could not be written
+  4  out of memory
 )";
 }
 

@@ -16,12 +16,14 @@ struct target {
 
 std::string describe_target(const target& t);
 
-// Why the open failed, on one line, with what the user can do about it.
-std::string open_failure_message(const target& t, const serial::error& e);
+// Why the open failed, on one line, with what the user can do about it. owner_group is the
+// group that owns the device, when known: the dialout advice is given only where it helps.
+std::string open_failure_message(const target& t, const serial::error& e,
+                                 const std::string& owner_group = {});
 
 std::string write_failure_message(const target& t, const serial::error& e);
 
-// One line per port: its name, device path and whether it can be opened now.
+// One line per port: its name, device path and state.
 std::string port_list_line(int port, const serial::probe_result& probe);
 
 std::string help_text();

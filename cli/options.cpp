@@ -67,6 +67,8 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             o.raw = true;
         } else if (name == "--list") {
             o.list = true;
+        } else if (name == "--probe") {
+            o.probe = true;
         } else if (name == "--help" || name == "-h") {
             o.help = true;
         } else if (name == "-p" || name == "--port") {
@@ -95,6 +97,8 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
     }
     if (port_given && o.device) {
         result.error = "give either --port or --device, not both";
+    } else if (o.probe && !o.list) {
+        result.error = "--probe goes with --list";
     }
     return result;
 }

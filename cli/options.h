@@ -7,12 +7,13 @@
 
 namespace quillon::cli {
 
-enum exit_code : int { sent = 0, could_not_open = 1, usage = 2, write_failed = 3 };
+enum exit_code : int { sent = 0, could_not_open = 1, usage = 2, write_failed = 3, no_memory = 4 };
 
 struct options {
     bool dry_run = false;
     bool raw = false;
     bool list = false;
+    bool probe = false;  // with list: open each port to find those in use
     bool help = false;
     int port = 1;
     int baud = 9600;

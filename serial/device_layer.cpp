@@ -40,7 +40,14 @@ port_handle_ptr find(record_number number) {
     return it == t.records.end() ? nullptr : it->second;
 }
 
-error platform_error(int native) { return {backend::error_number_for(native), native}; }
+error platform_error(int native) { return backend::error_for(native); }
+
+// A setting the driver did not take keeps its native detail under the number for a refusal.
+error refused_setting(int native) {
+    error e = backend::error_for(native);
+    e.number = error_number::setting_refused;
+    return e;
+}
 
 // Reads the state, changes the setting's fields, writes it back. Fails without a change
 // when the read fails (the driver's own error) or the driver refuses the new value (5).
@@ -107,7 +114,7 @@ void change_line_state(error_state& errors, backend::port& p, line_setting setti
             return;  // the queue settings are handled by change_queue_size
     }
     if (int native = backend::set_line_state(p, state); native != 0) {
-        errors.store({error_number::setting_refused, native});
+        errors.store(refused_setting(native));
     }
 }
 
@@ -121,7 +128,7 @@ void change_queue_size(error_state& errors, backend::port& p, line_setting setti
     (setting == line_setting::receive_queue_size ? sizes.receive : sizes.transmit) =
         static_cast<std::uint32_t>(value);
     if (int native = backend::set_queue_sizes(p, sizes); native != 0) {
-        errors.store({error_number::setting_refused, native});
+        errors.store(refused_setting(native));
     }
 }
 
@@ -148,23 +155,23 @@ void set_record_counter_for_testing(record_number value) {
 bool is_open(record_number number) { return find(number) != nullptr; }
 
 void open_port(error_state& errors, std::string_view device_name, record_number number) {
-    // The name as the platform sees it: zero-terminated, so it ends at its first zero byte,
-    // and at most 255 bytes long.
+    // The name as the platform sees it: zero-terminated, so it ends at its first zero byte.
+    // A longer name than the layer takes is refused: shortened, it could name another file.
     device_name = device_name.substr(0, device_name.find('\0'));
-    device_name = device_name.substr(0, 255);
-    if (device_name.empty() || device_name.find_first_of("*?") != std::string_view::npos) {
-        errors.store({error_number::bad_device_name, 0});
+    if (device_name.empty() || device_name.size() > backend::longest_device_name ||
+        device_name.find_first_of("*?") != std::string_view::npos) {
+        errors.store({error_number::bad_device_name, 0, error_kind::bad_name});
         return;
     }
     if (number < 0) {
-        errors.store({error_number::no_such_record, 0});
+        errors.store({error_number::no_such_record, 0, error_kind::other});
         return;
     }
 
     auto& t = the_table();
     std::lock_guard open_lock(t.allocation_and_open);
     if (is_open(number)) {
-        errors.store({error_number::record_in_use, 0});
+        errors.store({error_number::record_in_use, 0, error_kind::other});
         return;
     }
 
@@ -174,7 +181,7 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
         record->number = number;
         record->device_name = std::string(device_name);
     } catch (const std::bad_alloc&) {
-        errors.store({error_number::out_of_memory, 0});
+        errors.store({error_number::out_of_memory, 0, error_kind::out_of_memory});
         return;
     }
 
@@ -182,7 +189,12 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
         std::lock_guard platform_lock(t.platform);
         backend::open_outcome opened = backend::open_exclusive(record->device_name);
         if (!opened.handle) {
-            errors.store(platform_error(opened.native_error));
+            error e = platform_error(opened.native_error);
+            if (opened.found != file_type::unknown) {
+                e = {error_number::not_a_serial_device, opened.native_error,
+                     error_kind::not_a_serial_device, opened.found};
+            }
+            errors.store(e);
             return;
         }
         record->kind = backend::kind_of(*opened.handle);
@@ -197,13 +209,13 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
         std::lock_guard platform_lock(t.platform);
         static_cast<void>(backend::close_port(*record->port));
         record->port.reset();
-        errors.store({error_number::out_of_memory, 0});
+        errors.store({error_number::out_of_memory, 0, error_kind::out_of_memory});
     }
 }
 
 port_handle_ptr port_handle(error_state& errors, record_number number) {
     port_handle_ptr record = find(number);
-    if (!record) errors.store({error_number::no_such_record, 0});
+    if (!record) errors.store({error_number::no_such_record, 0, error_kind::other});
     return record;
 }
 
@@ -220,7 +232,7 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
     std::lock_guard platform_lock(the_table().platform);
     // A close on another thread may have come first; the record then names no port.
     if (!record->port) {
-        errors.store({error_number::no_such_record, 0});
+        errors.store({error_number::no_such_record, 0, error_kind::other});
         return;
     }
     if (setting == line_setting::receive_queue_size ||
@@ -234,13 +246,24 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
 void write_port(error_state& errors, record_number number, std::string_view bytes) {
     port_handle_ptr record = port_handle(errors, number);
     if (!record) return;
-    std::lock_guard platform_lock(the_table().platform);
-    if (!record->port) {
-        errors.store({error_number::no_such_record, 0});
-        return;
+    error failure;
+    {
+        std::lock_guard platform_lock(the_table().platform);
+        if (!record->port) {
+            errors.store({error_number::no_such_record, 0, error_kind::other});
+            return;
+        }
+        const int native = backend::write_all(*record->port, bytes);
+        if (native == 0) return;
+        failure = backend::error_for(native);
+        failure.number = error_number::write_failed;
     }
-    if (int native = backend::write_all(*record->port, bytes); native != 0) {
-        errors.store({error_number::write_failed, native});
+    errors.store(failure);
+    // A port that could not take its bytes in time is wedged or not drained: it is closed, so
+    // that later sends fail at once instead of waiting out the bound again.
+    if (failure.kind == error_kind::timed_out) {
+        error_state ignored;
+        close_port(ignored, number);
     }
 }
 

@@ -1,6 +1,8 @@
 // Error numbers of the serial library: the small numbers a failing device operation leaves
-// with the exported function that called it, each kept beside the native code (errno on
-// POSIX) so that a program with a user to talk to can say what really happened.
+// with the exported function that called it. Each is kept beside the native code (errno on
+// POSIX, the last-error code on Windows) and the kind of failure, decided once by the backend,
+// so that a program with a user to talk to can say what really happened without looking at
+// native codes itself.
 #pragma once
 
 #include <cstdint>
@@ -9,20 +11,47 @@ namespace quillon::serial {
 
 enum class error_number : std::uint8_t {
     none = 0,
-    setting_refused = 5,    // the driver did not take a line setting
-    out_of_memory = 7,      // no memory for a port record
-    no_such_record = 52,    // no open record has the number (or, at open, it is negative)
-    port_not_found = 53,    // the device does not exist
-    record_in_use = 55,     // an open record already has the number
-    bad_device_name = 64,   // the name is empty or holds "*" or "?"
-    write_failed = 69,      // the write failed or did not take every byte
-    access_denied = 70,     // held by another handle or program, or permission refused
-    platform_failure = 57,  // any other native failure; callers only ask "was there one?"
+    setting_refused = 5,       // the driver did not take a line setting
+    out_of_memory = 7,         // no memory for a port record
+    no_such_record = 52,       // no open record has the number (or, at open, it is negative)
+    port_not_found = 53,       // the device does not exist
+    record_in_use = 55,        // an open record already has the number
+    bad_device_name = 64,      // the name is empty, too long, or holds "*" or "?"
+    not_a_serial_device = 66,  // a file, FIFO, socket, directory or other non-terminal
+    write_failed = 69,         // the write failed, did not take every byte, or ran out of time
+    access_denied = 70,        // held by another handle or program, or permission refused
+    platform_failure = 57,     // any other native failure; callers only ask "was there one?"
+};
+
+// What went wrong, in the terms a user acts on.
+enum class error_kind : std::uint8_t {
+    none,
+    not_found,            // no such device
+    in_use,               // another handle or program holds the port
+    permission_denied,    // the user may not open it
+    not_a_serial_device,  // see error::found for what the path is instead
+    bad_name,             // empty, longer than the layer's limit, or holds "*" or "?"
+    out_of_memory,
+    timed_out,  // a write did not finish within the time its bytes need at the line rate
+    other,
+};
+
+// What a path turned out to be when it is not a serial device.
+enum class file_type : std::uint8_t {
+    unknown,
+    regular_file,
+    directory,
+    fifo,
+    socket,
+    block_device,
+    character_device,  // a character device that is not a terminal, such as /dev/null
 };
 
 struct error {
     error_number number = error_number::none;
     int native = 0;  // errno (POSIX) or the last-error code (Windows); 0 when there is none
+    error_kind kind = error_kind::none;
+    file_type found = file_type::unknown;  // for not_a_serial_device
 
     explicit operator bool() const noexcept { return number != error_number::none; }
     friend bool operator==(const error&, const error&) = default;

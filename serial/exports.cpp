@@ -1,5 +1,11 @@
 // The seven exported functions. No exception may cross into a C caller: each body runs
 // inside a catch-all, and a string whose memory cannot be had is the empty string.
+//
+// Callers are meant to use the library from one thread, but misuse must not strand a port:
+// an open reads and writes the current record number more than once, so two opens at the
+// same time could leave a port open that no close can reach. Each call therefore runs whole
+// under one lock.
+#include <mutex>
 #include <new>
 #include <string>
 
@@ -21,11 +27,18 @@ std::string translated_or_empty(BSTR text) {
     }
 }
 
+// Never destroyed: a static destructor would race callers still running on other threads.
+std::mutex& call_lock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
 }  // namespace
 
 extern "C" {
 
 SER_API int SER_CALL SER_OPEN(int port, int baud) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     try {
         return quillon::serial::open_port(port, baud).opened ? 1 : 0;
     } catch (...) {
@@ -34,6 +47,7 @@ SER_API int SER_CALL SER_OPEN(int port, int baud) {
 }
 
 SER_API int SER_CALL SER_CLOSE(void) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     try {
         quillon::serial::close_current();
     } catch (...) {
@@ -42,6 +56,7 @@ SER_API int SER_CALL SER_CLOSE(void) {
 }
 
 SER_API BSTR SER_CALL SER_VERSINFO(void) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     try {
         return make_handle(quillon::serial::version_text());
     } catch (...) {
@@ -50,6 +65,7 @@ SER_API BSTR SER_CALL SER_VERSINFO(void) {
 }
 
 SER_API void SER_CALL SER_SEND(BSTR* text) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     if (text == nullptr) return;
     try {
         BSTR translated = make_handle(translated_or_empty(*text));
@@ -61,6 +77,7 @@ SER_API void SER_CALL SER_SEND(BSTR* text) {
 }
 
 SER_API void SER_CALL SER_RAWSEND(BSTR* text) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     if (text == nullptr) return;
     try {
         // Straight from the caller's string, without a copy.
@@ -70,6 +87,7 @@ SER_API void SER_CALL SER_RAWSEND(BSTR* text) {
 }
 
 SER_API void SER_CALL SER_SEND_BV(BSTR text) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     try {
         std::string translated = translated_or_empty(text);
         SysFreeString(text);
@@ -81,6 +99,7 @@ SER_API void SER_CALL SER_SEND_BV(BSTR text) {
 }
 
 SER_API void SER_CALL SER_RAWSEND_BV(BSTR text) {
+    const std::lock_guard one_call_at_a_time(call_lock());
     try {
         static_cast<void>(quillon::serial::send_bytes(handle_bytes(text)));
     } catch (...) {

@@ -3,10 +3,11 @@
 // sources and implements these functions; nothing platform-specific leaks out of it.
 //
 // Functions that can fail return the native error code (errno on POSIX), 0 on success.
-// error_number_for() is the only place that turns a native code into an error number.
+// error_for() is the only place that turns a native code into an error number and kind.
 // The device layer serialises every call on one lock, so a backend needs no locking of its own.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <span>
 #include <string>
@@ -31,17 +32,29 @@ enum class file_kind { disk, device };
 struct open_outcome {
     port_ptr handle;  // null when the open failed
     int native_error = 0;
+    file_type found = file_type::unknown;  // what the path is when it is not a serial device
 };
+
+// The longest device name the layer takes; a longer one is refused, never shortened.
+inline constexpr std::size_t longest_device_name = 255;
 
 // The path a device name stands for ("COM1" and so on map to the platform's ports).
 std::string device_path_for(std::string_view device_name);
 
 // Opens the device exclusively for reading and writing, as a plain byte stream (no byte is
-// ever translated); never creates a file. Leaves every line setting as the driver holds it.
+// ever translated); never creates a file. Refuses, before anything is written, whatever is
+// not a serial device: a regular file, FIFO, socket, directory, block device or a character
+// device that is not a terminal. Leaves every line setting as the driver holds it.
 open_outcome open_exclusive(const std::string& device_name);
 
-// Whether the device could be opened now, without keeping it or changing anything on it.
-int probe(const std::string& device_name);
+// What the device is, found without opening it (opening drops DTR on a real UART and resets
+// many USB-attached boards): existence, type and permission from the file system alone.
+struct device_look {
+    int native_error = 0;
+    file_type found = file_type::unknown;
+    std::string owner_group;  // the group that owns the device, where the platform has one
+};
+device_look look_at(const std::string& device_name);
 
 file_kind kind_of(const port& p);
 
@@ -56,13 +69,16 @@ int set_queue_sizes(port& p, queue_sizes wanted);
 // Leaves any break state; the driver's answer is of no interest.
 void clear_break(port& p) noexcept;
 
-// One synchronous write: returns when the driver has taken every byte, or failed.
+// One synchronous write: returns when the driver has taken every byte, or failed. It is bounded
+// by the time the bytes need at the line rate plus two seconds; past that it fails with the
+// platform's time-out code, the bytes not yet sent are discarded, and the port should be closed.
 int write_all(port& p, std::span<const char> bytes);
 
 // Closes the device; the port's memory is released by its deleter. Never retried.
 int close_port(port& p);
 
-error_number error_number_for(int native_error) noexcept;
+// The error number and kind for a native code (0 gives no error).
+error error_for(int native_error) noexcept;
 std::string describe_native_error(int native_error);
 
 }  // namespace quillon::serial::backend

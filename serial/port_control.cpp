@@ -120,16 +120,54 @@ std::string version_text() {
     return text;
 }
 
+probe_result look_at_device(std::string_view device_name) {
+    probe_result result;
+    result.device_path = backend::device_path_for(device_name);
+    const backend::device_look look = backend::look_at(std::string(device_name));
+    result.failure = backend::error_for(look.native_error);
+    if (look.found != file_type::unknown) {
+        result.failure.number = error_number::not_a_serial_device;
+        result.failure.kind = error_kind::not_a_serial_device;
+        result.failure.found = look.found;
+    }
+    result.owner_group = look.owner_group;
+    return result;
+}
+
 probe_result probe_device(std::string_view device_name) {
     probe_result result;
     result.device_path = backend::device_path_for(device_name);
-    const int native = backend::probe(std::string(device_name));
-    result.failure = {backend::error_number_for(native), native};
+    // Through the device layer, so that the probe obeys every rule of a real open.
+    error_state errors;
+    const record_number number = allocate_record_number();
+    serial::open_port(errors, device_name, number);
+    result.failure = errors.take();
+    if (!result.failure) close_port(errors, number);
     return result;
 }
 
 std::string describe(const error& e) {
     return e.native != 0 ? backend::describe_native_error(e.native) : std::string();
+}
+
+std::string_view describe(file_type found) {
+    switch (found) {
+        case file_type::regular_file:
+            return "a regular file";
+        case file_type::directory:
+            return "a directory";
+        case file_type::fifo:
+            return "a FIFO";
+        case file_type::socket:
+            return "a socket";
+        case file_type::block_device:
+            return "a block device";
+        case file_type::character_device:
+            return "a device that is not a terminal";
+        case file_type::unknown:
+            break;
+    }
+    return "not a device";
 }
 
 }  // namespace quillon::serial

@@ -45,13 +45,22 @@ error send_bytes(std::string_view bytes);
 // "v1.0, 26 May 2000, " and the project's home address.
 std::string version_text();
 
-// The path a device name stands for and whether it can be opened now (nothing is changed).
+// The path a device name stands for and whether it can be opened now.
 struct probe_result {
     std::string device_path;
     error failure;
+    std::string owner_group;  // the group owning the device (look_at_device, POSIX only)
 };
+// From the file system alone, without opening the device: opening drops DTR on a real UART
+// and resets many USB-attached boards. Tells a missing device, a permission refusal and a
+// path that is not a serial device; cannot tell a port that another program holds.
+probe_result look_at_device(std::string_view device_name);
+// Opens the device and closes it again: also finds a port that another program holds.
 probe_result probe_device(std::string_view device_name);
 
+// The platform's own words for the error's native code; empty when there is none.
 std::string describe(const error& e);
+// What a path is, in words: "a regular file", "a FIFO", ...
+std::string_view describe(file_type found);
 
 }  // namespace quillon::serial

@@ -1,12 +1,18 @@
 // quillon-send as a process: dry runs, usage errors, real sends to pseudo-terminals, and the
 // message and exit code of each way an open or a write can fail.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "cli/tests/process.h"
 #include "serial/tests/support/pty.h"
@@ -138,48 +144,187 @@ TEST(send, a_port_held_by_another_program_is_reported_busy) {
     EXPECT_NE(r.err.find(pty.path()), std::string::npos) << r.err;
 }
 
-TEST(send, permission_denied_mentions_the_dialout_group) {
+// The dialout advice only helps where the device belongs to that group.
+TEST(send, permission_denied_suggests_the_dialout_group_only_for_its_devices) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
     if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
     if (run_shell("setpriv --reuid=65534 --regid=65534 --clear-groups " + program +
                   " --help >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "the unprivileged user cannot run " << program;
     }
-    pseudo_terminal pty;
-    ASSERT_EQ(chmod(pty.path().c_str(), 0600), 0);
-    std::vector<std::string> args{"/usr/bin/setpriv",
-                                  "--reuid=65534",
-                                  "--regid=65534",
-                                  "--clear-groups",
-                                  program,
-                                  "-p",
-                                  "1",
-                                  "x"};
-    const process_result r = run_process(args, "", ports({{1, pty.path()}}));
-    EXPECT_EQ(r.exit_code, 1);
-    EXPECT_TRUE(one_line(r.err)) << r.err;
-    EXPECT_NE(r.err.find("permission denied"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("dialout"), std::string::npos) << r.err;
+    const group* dialout = getgrnam("dialout");
+    if (dialout == nullptr) GTEST_SKIP() << "this machine has no dialout group";
+    for (const bool owned_by_dialout : {false, true}) {
+        pseudo_terminal pty;
+        ASSERT_EQ(chmod(pty.path().c_str(), 0660), 0);
+        if (owned_by_dialout) {
+            ASSERT_EQ(chown(pty.path().c_str(), 0, dialout->gr_gid), 0);
+        }
+        std::vector<std::string> args{"/usr/bin/setpriv",
+                                      "--reuid=65534",
+                                      "--regid=65534",
+                                      "--clear-groups",
+                                      program,
+                                      "-p",
+                                      "1",
+                                      "x"};
+        const process_result r = run_process(args, "", ports({{1, pty.path()}}));
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_TRUE(one_line(r.err)) << r.err;
+        EXPECT_NE(r.err.find("permission denied opening COM1 (" + pty.path() + ")"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.err.find("dialout") != std::string::npos, owned_by_dialout) << r.err;
+    }
 }
 
-TEST(send, a_failing_write_exits_3) {
-    // /dev/full takes the open and refuses every byte (ENOSPC); it is no serial port.
-    const process_result r = send({"--device", "/dev/full", "bytes"});
+TEST(send, a_port_nobody_reads_times_out_with_exit_3) {
+    pseudo_terminal pty;
+    pty.fill_until_full();
+    const process_result r = send({"--device", pty.path(), "bytes"});
     EXPECT_EQ(r.exit_code, 3);
     EXPECT_TRUE(one_line(r.err)) << r.err;
-    EXPECT_NE(r.err.find("writing to /dev/full failed"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("writing to " + pty.path() + " timed out"), std::string::npos) << r.err;
 }
 
-TEST(list, shows_all_eight_ports_with_path_and_state) {
+// A file, a FIFO or a socket never takes the bytes: the open refuses, saying what it is.
+TEST(send, refuses_what_is_not_a_serial_device_and_changes_nothing) {
+    char dir_template[] = "/tmp/quillon-cli-XXXXXX";
+    ASSERT_NE(mkdtemp(dir_template), nullptr);
+    const std::string dir = dir_template;
+    const std::string notes = dir + "/notes.txt";
+    const std::string fifo = dir + "/fifo";
+    { std::ofstream(notes) << "keep me\n"; }
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big(200000, 'x');  // more than a FIFO holds: it used to hang
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        std::map<int, std::string> mapped;
+        int exit_code;
+        std::string message;
+    } table[] = {
+        {{"--device", notes, "HELLO"},
+         "",
+         {},
+         1,
+         "quillon-send: " + notes + " is a regular file, not a serial device\n"},
+        {{"-p", "2", "HELLO"},
+         "",
+         {{2, notes}},
+         1,
+         "quillon-send: " + notes + " is a regular file, not a serial device\n"},
+        {{"--raw", "--device", fifo},
+         big,
+         {},
+         1,
+         "quillon-send: " + fifo + " is a FIFO, not a serial device\n"},
+        {{"--device", dir, "x"},
+         "",
+         {},
+         1,
+         "quillon-send: " + dir + " is a directory, not a serial device\n"},
+        {{"--device", "/dev/null", "x"},
+         "",
+         {},
+         1,
+         "quillon-send: /dev/null is a device that is not a terminal, not a serial device\n"},
+        {{"--device", dir + "/" + std::string(300, 'n'), "x"},
+         "",
+         {},
+         2,
+         "quillon-send: refused device name '" + dir + "/" + std::string(300, 'n') +
+             "': empty, longer than 255 bytes, or holds '*' or '?'\n"},
+    };
+    for (const auto& row : table) {
+        const process_result r = send(row.args, row.input, row.mapped);
+        EXPECT_EQ(r.exit_code, row.exit_code) << row.message;
+        EXPECT_EQ(r.err, row.message);
+    }
+    std::ifstream in(notes);
+    std::string kept;
+    std::getline(in, kept);
+    EXPECT_EQ(kept, "keep me");
+    EXPECT_EQ(std::filesystem::remove_all(dir), 3u) << "something was created";
+}
+
+TEST(send, an_empty_port_variable_is_named_as_such) {
+    const process_result r = send({"-p", "5", "x"}, "", {{5, ""}});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err,
+              "quillon-send: COM5 is mapped to nothing: QUILLON_COM5 is set but empty; set it to "
+              "the port's device path (e.g. QUILLON_COM5=/dev/ttyUSB0) or unset it\n");
+}
+
+// A send killed in the middle of its write leaves no lock behind: the next user gets the port.
+TEST(send, a_killed_send_leaves_the_port_free_for_the_next_user) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
     pseudo_terminal pty;
-    const process_result r = send({"--list"}, "", {{4, pty.path()}});
+    ASSERT_EQ(chmod(pty.path().c_str(), 0666), 0);
+    // More than the pty holds, and nobody reads the master: the send stays in its write.
+    char input_path[] = "/tmp/quillon-cli-input-XXXXXX";
+    const int input = mkstemp(input_path);
+    ASSERT_GE(input, 0);
+    const std::string big(100000, 'x');
+    ASSERT_EQ(write(input, big.data(), big.size()), static_cast<ssize_t>(big.size()));
+    ASSERT_EQ(lseek(input, 0, SEEK_SET), 0);
+    const pid_t send_pid = fork();
+    ASSERT_GE(send_pid, 0);
+    if (send_pid == 0) {
+        dup2(input, STDIN_FILENO);
+        execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+              program.c_str(), "--raw", "--device", pty.path().c_str(), nullptr);
+        _exit(127);
+    }
+    close(input);
+    unlink(input_path);
+    pollfd first_bytes{pty.master(), POLLIN, 0};
+    EXPECT_EQ(poll(&first_bytes, 1, 10000), 1) << "the send never started writing";
+    kill(send_pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(send_pid, &status, 0), send_pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+    // What the killed send wrote is read away first, so that only the next send's bytes remain.
+    char leftover[4096];
+    pollfd readable{pty.master(), POLLIN, 0};
+    for (int i = 0; i < 1000 && poll(&readable, 1, 100) == 1; ++i) {
+        if (read(pty.master(), leftover, sizeof leftover) <= 0) break;
+    }
+    master_drain drain(pty.master());
+    EXPECT_EQ(run_shell("setpriv --reuid=65534 --regid=65534 --clear-groups " + program +
+                        " --device " + pty.path() + " again"),
+              0);
+    EXPECT_EQ(drain.wait_for(5), "again");
+}
+
+TEST(list, tells_each_port_state_without_opening_it) {
+    pseudo_terminal ready;
+    pseudo_terminal held;
+    const int holder = open(held.path().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    const std::map<int, std::string> mapped{
+        {1, ready.path()}, {2, held.path()}, {3, "/dev/null"}, {5, ""}};
+    const std::string missing = port_map::missing_path(4);
+    const std::string looked = "COM1  " + ready.path() + "  ready\n" + "COM2  " + held.path() +
+                               "  ready\n" + "COM3  /dev/null  not a serial device (a device " +
+                               "that is not a terminal)\n" + "COM4  " + missing + "  missing\n" +
+                               "COM5    QUILLON_COM5 is set but empty\n";
+    const process_result r = send({"--list"}, "", mapped);
     EXPECT_EQ(r.exit_code, 0) << r.err;
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 8) << r.out;
-    EXPECT_NE(r.out.find("COM4  " + pty.path() + "  exists, can be opened"), std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("COM1  " + port_map::missing_path(1) + "  does not exist"),
+    EXPECT_EQ(r.out.substr(0, looked.size()), looked);
+    // Only --probe opens, and so only it finds the port the test holds.
+    const process_result probed = send({"--list", "--probe"}, "", mapped);
+    EXPECT_NE(probed.out.find("COM2  " + held.path() + "  in use by another program\n"),
               std::string::npos)
-        << r.out;
+        << probed.out;
+    close(holder);
+}
+
+TEST(list, that_cannot_write_its_output_exits_3) {
+    EXPECT_EQ(run_shell(program + " --list >/dev/full 2>/dev/null"), 3);
 }
 
 TEST(help, explains_tags_and_exit_codes) {

@@ -161,6 +161,8 @@ int set_modem_line(port& p, int line, bool on, bool& level) {
 
 }  // namespace
 
+std::uint32_t output_rate(const termios& t) { return speed_rate(cfgetospeed(&t)); }
+
 int get_line_state(port& p, line_state& out) {
     termios t{};
     if (posix::syscalls().tcgetattr(p.fd, &t) != 0) return errno;

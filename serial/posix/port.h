@@ -1,16 +1,18 @@
 // The POSIX backend's port: private to serial/posix/, never seen by the device layer.
 #pragma once
 
+#include <termios.h>
+
+#include <cstdint>
+
 #include "serial/line_state.h"
 #include "serial/port_backend.h"
 
 namespace quillon::serial::backend {
 
 struct port {
+    // A terminal in raw mode, flock held, O_NONBLOCK set (writes wait in poll with a bound).
     int fd = -1;
-    // A terminal (tcgetattr answered at open): TIOCEXCL was set and raw mode made. Pipes,
-    // FIFOs and files get neither, and every line setting on them fails with ENOTTY.
-    bool terminal = false;
     file_kind kind = file_kind::device;
     // Modem-line levels as last set, from TIOCMGET at open; "on" when the driver cannot tell
     // (a pseudo-terminal has no modem lines), so that turning them off is really attempted.
@@ -23,5 +25,8 @@ struct port {
     // No POSIX driver lets a program size its queues: the sizes asked for are kept here.
     queue_sizes queues;
 };
+
+// The output speed of a termios in bits per second; 0 when it is not a known rate.
+std::uint32_t output_rate(const termios& t);
 
 }  // namespace quillon::serial::backend

@@ -23,10 +23,12 @@ int real_flock(int fd, int operation) { return ::flock(fd, operation); }
 int real_fcntl(int fd, int command, int argument) { return ::fcntl(fd, command, argument); }
 int real_poll(pollfd* fds, nfds_t count, int timeout_ms) { return ::poll(fds, count, timeout_ms); }
 int real_fstat(int fd, struct stat* info) { return ::fstat(fd, info); }
+int real_stat(const char* path, struct stat* info) { return ::stat(path, info); }
+int real_clock_gettime(clockid_t clock, timespec* now) { return ::clock_gettime(clock, now); }
 
 constexpr system_calls real_table{real_open,      real_close,     real_write, real_ioctl,
                                   real_tcgetattr, real_tcsetattr, real_flock, real_fcntl,
-                                  real_poll,      real_fstat};
+                                  real_poll,      real_fstat,     real_stat,  real_clock_gettime};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Every system call of the POSIX backend goes through this table, so that a test can make
 // write return EINTR or a short count, or have tcsetattr "succeed" without applying, and
-// prove what the backend does then. It defaults to the real calls.
+// prove what the backend does then. It defaults to the real calls; the clock is here too, so
+// that a test can let a write's time run out without waiting for it.
 #pragma once
 
 #include <poll.h>
@@ -9,6 +10,7 @@
 #include <termios.h>
 
 #include <cstddef>
+#include <ctime>
 
 namespace quillon::serial::posix {
 
@@ -23,6 +25,8 @@ struct system_calls {
     int (*fcntl)(int fd, int command, int argument);
     int (*poll)(pollfd* fds, nfds_t count, int timeout_ms);
     int (*fstat)(int fd, struct stat* info);
+    int (*stat)(const char* path, struct stat* info);
+    int (*clock_gettime)(clockid_t clock, timespec* now);
 };
 
 // The table in use. Tests swap entries and restore them; nothing else changes it.

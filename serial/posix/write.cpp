@@ -1,9 +1,12 @@
-// The one synchronous write: every byte taken by the driver, or a failure.
+// The one synchronous write: every byte taken by the driver, or a failure, within a bound.
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 
 #include "serial/posix/port.h"
@@ -45,12 +48,36 @@ class sigpipe_guard {
     bool raised_ = false;
 };
 
+// How long a write of count bytes may take: ten bit times per byte (start, eight data bits,
+// stop) at the line rate, plus two seconds for the driver and the far end. A real port
+// draining at line rate never reaches it; a pty nobody reads, or a wedged adapter, does.
+std::int64_t bound_ms(const port& p, std::size_t count) {
+    termios t{};
+    std::uint32_t rate = posix::syscalls().tcgetattr(p.fd, &t) == 0 ? output_rate(t) : 0;
+    if (rate == 0) rate = 50;  // the slowest rate termios knows: never too short a bound
+    return static_cast<std::int64_t>(count) * 10 * 1000 / rate + 2000;
+}
+
+std::int64_t now_ms() {
+    timespec now{};
+    static_cast<void>(posix::syscalls().clock_gettime(CLOCK_MONOTONIC, &now));
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// The bytes that will never go are discarded: a tty's close otherwise waits for its output to
+// drain, up to the driver's closing_wait (30 s by default on a UART).
+int give_up(const port& p) {
+    static_cast<void>(posix::syscalls().ioctl(p.fd, TCFLSH, reinterpret_cast<void*>(TCOFLUSH)));
+    return ETIMEDOUT;
+}
+
 }  // namespace
 
 int write_all(port& p, std::span<const char> bytes) {
     if (p.fd < 0) return EBADF;
     const auto& sys = posix::syscalls();
     sigpipe_guard guard;
+    const std::int64_t deadline = now_ms() + bound_ms(p, bytes.size());
     std::size_t done = 0;
     // An empty string is still one write, of zero bytes.
     do {
@@ -66,9 +93,12 @@ int write_all(port& p, std::span<const char> bytes) {
         const int native = errno;
         if (native == EINTR) continue;
         if (native == EAGAIN || native == EWOULDBLOCK) {
-            // Someone set O_NONBLOCK on the shared open file: wait until the driver has room.
+            // The descriptor is non-blocking: wait for room, but not past the deadline.
+            const std::int64_t left = deadline - now_ms();
+            if (left <= 0) return give_up(p);
             pollfd waiting{p.fd, POLLOUT, 0};
-            if (sys.poll(&waiting, 1, -1) < 0 && errno != EINTR) return errno;
+            const int timeout = left > 60000 ? 60000 : static_cast<int>(left);
+            if (sys.poll(&waiting, 1, timeout) < 0 && errno != EINTR) return errno;
             continue;
         }
         if (native == EPIPE) guard.note_epipe();

@@ -8,6 +8,9 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
 
 #include "serial/port_control.h"
 #include "serial/quillon.h"
@@ -200,6 +203,43 @@ TEST(ser_open, while_a_port_is_open_closes_it_first) {
     EXPECT_EQ(SER_OPEN(2, 4800), 1);
     EXPECT_EQ(SER_OPEN(1, 4800), 1);
     SER_CLOSE();
+}
+
+// Misuse from several threads must not strand a port: afterwards every port used opens again.
+TEST(exported_calls, from_eight_threads_at_once_leave_no_port_stranded) {
+    pseudo_terminal ptys[3];
+    port_map ports({{1, ptys[0].path()}, {2, ptys[1].path()}, {3, ptys[2].path()}});
+    test::master_drain drains[3] = {test::master_drain(ptys[0].master()),
+                                    test::master_drain(ptys[1].master()),
+                                    test::master_drain(ptys[2].master())};
+    std::vector<std::thread> threads;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        threads.emplace_back([seed] {
+            std::minstd_rand random(seed);
+            for (int call = 0; call < 1000; ++call) {
+                switch (random() % 4) {
+                    case 0:
+                        SER_OPEN(static_cast<int>(random() % 3) + 1, 9600);
+                        break;
+                    case 1:
+                        SER_CLOSE();
+                        break;
+                    case 2:
+                        SER_SEND_BV(SysAllocStringByteLen("<65>", 4));
+                        break;
+                    default:
+                        SER_RAWSEND_BV(SysAllocStringByteLen("B", 1));
+                        break;
+                }
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    SER_CLOSE();
+    for (int port = 1; port <= 3; ++port) {
+        EXPECT_EQ(SER_OPEN(port, 9600), 1) << "COM" << port << " was stranded";
+        SER_CLOSE();
+    }
 }
 
 TEST(ser_versinfo, gives_a_new_caller_owned_string_any_time) {

@@ -121,46 +121,32 @@ TEST(send, a_pty_whose_master_is_gone_fails_with_69_without_hanging) {
     close_current();
 }
 
-// Our own descriptor reads the FIFO too, so the writer never loses its reader; what must
-// hold is that the bytes arrive and no signal ends the process.
-TEST(send, a_fifo_whose_reader_left_does_not_end_the_process) {
-    port_map ports;
-    const std::string path = "/tmp/quillon-fifo-" + std::to_string(getpid());
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    ASSERT_TRUE(open_device(path, 9600).opened);
-    const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    close(reader);
-    EXPECT_FALSE(send_bytes("after the reader left"));
-    close_current();
-    unlink(path.c_str());
-}
-
-// Root ignores TIOCEXCL, so the second opener is an unprivileged user.
+// The lock is flock, which holds against root too; an unprivileged second opener shows that
+// nothing of it lives on the tty once the port is closed.
 class unprivileged : public ::testing::Test {
   protected:
     void SetUp() override {
         if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
         if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
         ASSERT_EQ(chmod(pty_.path().c_str(), 0666), 0);
-        if (!opens_as_nobody()) GTEST_SKIP() << "an unprivileged user cannot open a free pty here";
+        if (!locks_as_nobody()) GTEST_SKIP() << "an unprivileged user cannot open a free pty here";
     }
-    bool opens_as_nobody() {
+    bool locks_as_nobody() {
         return test::run_shell(
-                   "setpriv --reuid=65534 --regid=65534 --clear-groups /bin/sh -c "
-                   "'exec 3<>\"$0\"' " +
-                   pty_.path() + " 2>/dev/null") == 0;
+                   "setpriv --reuid=65534 --regid=65534 --clear-groups "
+                   "flock --nonblock --conflict-exit-code 1 " +
+                   pty_.path() + " true 2>/dev/null") == 0;
     }
     pseudo_terminal pty_;
 };
 
-TEST_F(unprivileged, cannot_open_a_port_we_hold_and_can_once_we_closed_it) {
+TEST_F(unprivileged, cannot_lock_a_port_we_hold_and_can_once_we_closed_it) {
     port_map ports({{1, pty_.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
-    EXPECT_FALSE(opens_as_nobody()) << "TIOCEXCL was not set";
+    EXPECT_FALSE(locks_as_nobody()) << "the port was not locked";
     close_current();
-    // The test still holds a slave descriptor, so the tty lives on: TIOCEXCL must not.
-    EXPECT_TRUE(opens_as_nobody()) << "the exclusive flag outlived the close";
+    // The test still holds a slave descriptor, so the tty lives on: no lock may.
+    EXPECT_TRUE(locks_as_nobody()) << "the lock outlived the close";
 }
 
 }  // namespace

@@ -31,6 +31,26 @@ termios pseudo_terminal::slave_termios() const {
     return t;
 }
 
+void pseudo_terminal::fill_until_full() {
+    termios raw = slave_termios();
+    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    if (tcsetattr(slave_, TCSANOW, &raw) != 0) throw std::runtime_error("tcsetattr failed");
+    const int filler = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    if (filler < 0) throw std::runtime_error("cannot open the slave to fill it");
+    // Linux moves written bytes on to the master in the background, which makes room again for
+    // a while: the buffer counts as full once several waits for room in a row find none.
+    const std::string block(4096, 'f');
+    int quiet_rounds = 0;
+    for (int round = 0; round < 500 && quiet_rounds < 5; ++round) {
+        bool wrote = false;
+        while (::write(filler, block.data(), block.size()) > 0) wrote = true;
+        quiet_rounds = wrote ? 0 : quiet_rounds + 1;
+        pollfd room{filler, POLLOUT, 0};
+        static_cast<void>(::poll(&room, 1, 10));
+    }
+    ::close(filler);
+}
+
 void pseudo_terminal::close_master() {
     if (master_ >= 0) ::close(master_);
     master_ = -1;

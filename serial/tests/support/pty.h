@@ -31,6 +31,9 @@ class pseudo_terminal {
     int slave() const { return slave_; }
     termios slave_termios() const;
     void close_master();
+    // Fills the buffer towards the master until it stays full, as a line nobody reads does.
+    // Output processing is turned off first, as an open port has it.
+    void fill_until_full();
 
     // Reads from the master until count bytes have arrived or the bound has passed.
     std::string read_master(std::size_t count, std::chrono::milliseconds bound = 10s);
