@@ -150,6 +150,27 @@ class startup_messages {
     static inline QtMessageHandler previous_ = nullptr;
 };
 
+// Qt numbers its check states Unchecked 0, PartiallyChecked 1, Checked 2; the button messages
+// use BST_UNCHECKED 0, BST_CHECKED 1, BST_INDETERMINATE 2.
+std::intptr_t button_state(Qt::CheckState state) {
+    switch (state) {
+        case Qt::Unchecked:
+            return BST_UNCHECKED;
+        case Qt::Checked:
+            return BST_CHECKED;
+        case Qt::PartiallyChecked:
+            return BST_INDETERMINATE;
+    }
+    return BST_UNCHECKED;
+}
+
+Qt::CheckState check_state(std::uintptr_t button_state) {
+    if (button_state == BST_UNCHECKED) return Qt::Unchecked;
+    if (button_state == BST_CHECKED) return Qt::Checked;
+    // BST_INDETERMINATE; a larger value, which names no state, is taken as the highest one.
+    return Qt::PartiallyChecked;
+}
+
 }  // namespace
 
 qt_window_system::qt_window_system(const char* program_name)
@@ -248,7 +269,7 @@ window_handle qt_window_system::create_control(std::uint32_t ext_style, std::str
                 control = new qt_auto_radio_button(*this, label, parent_widget);
                 break;
             case BS_AUTOCHECKBOX:
-                control = new QCheckBox(label, parent_widget);
+                control = new qt_auto_check_box(label, parent_widget);
                 break;
             case BS_PUSHBUTTON:
             case BS_DEFPUSHBUTTON: {
@@ -392,7 +413,9 @@ std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t
         case WM_GETFONT:
             return static_cast<std::intptr_t>(state->second.font);
         case BM_GETCHECK:
-            if (const auto* box = qobject_cast<const QCheckBox*>(control)) return box->checkState();
+            if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+                return button_state(box->checkState());
+            }
             if (const auto* radio = qobject_cast<const QRadioButton*>(control)) {
                 return radio->isChecked() ? BST_CHECKED : BST_UNCHECKED;
             }
@@ -400,8 +423,7 @@ std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t
         case BM_SETCHECK:
             // Only this button changes, as on the platform: the group is not consulted.
             if (auto* box = qobject_cast<QCheckBox*>(control)) {
-                box->setCheckState(
-                    static_cast<Qt::CheckState>(std::min<std::uintptr_t>(wparam, 2)));
+                box->setCheckState(check_state(wparam));
             } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
                 radio->setChecked(wparam == BST_CHECKED);
             }
