@@ -41,6 +41,7 @@ inline constexpr std::uint32_t BN_SETFOCUS = 6;
 inline constexpr std::uint32_t BN_KILLFOCUS = 7;
 inline constexpr std::uint32_t BST_UNCHECKED = 0;
 inline constexpr std::uint32_t BST_CHECKED = 1;
+inline constexpr std::uint32_t BST_INDETERMINATE = 2;
 
 // Command ids the dialog keyboard handling issues for Enter and Escape.
 inline constexpr int IDOK = 1;

@@ -35,6 +35,15 @@ qt_auto_radio_button::qt_auto_radio_button(qt_window_system& windows, const QStr
 
 void qt_auto_radio_button::nextCheckState() { windows_.check_in_group(windows_.handle_of(this)); }
 
+qt_auto_check_box::qt_auto_check_box(const QString& text, QWidget* parent)
+    : QCheckBox(text, parent) {}
+
+void qt_auto_check_box::nextCheckState() {
+    // QCheckBox would go from unchecked to partially checked once BM_SETCHECK had made it
+    // tristate; setCheckState also emits stateChanged, as QCheckBox's own step does.
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
 qt_keyboard_filter::qt_keyboard_filter(qt_window_system& windows) : windows_(windows) {}
 
 bool qt_keyboard_filter::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,7 @@
 // do not have, plus the dialog keyboard handling.
 #pragma once
 
+#include <QCheckBox>
 #include <QObject>
 #include <QRadioButton>
 #include <QWidget>
@@ -37,6 +38,16 @@ class qt_auto_radio_button final : public QRadioButton {
 
   private:
     qt_window_system& windows_;
+};
+
+// An automatic check box. A click ticks a box that is not ticked, indeterminate included, and
+// clears a ticked one; it never makes the box indeterminate, which only BM_SETCHECK does.
+class qt_auto_check_box final : public QCheckBox {
+  public:
+    qt_auto_check_box(const QString& text, QWidget* parent);
+
+  protected:
+    void nextCheckState() override;
 };
 
 // The dialog keyboard handling and Alt+F4, as an application-wide event filter: Enter outside a

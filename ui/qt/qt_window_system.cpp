@@ -12,7 +12,12 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "ui/cp1252.h"
 #include "ui/dialog_units.h"
@@ -68,12 +73,111 @@ bool same_class(std::string_view name, std::string_view wanted) {
         name, wanted, [](char a, char b) { return (a >= 'a' && a <= 'z' ? a - 32 : a) == b; });
 }
 
+// Holds what Qt says while the QApplication is being made. When Qt's platform plugin cannot
+// reach a display it explains why in warnings and then calls qFatal, which aborts (exit 134)
+// once the message handler returns; so the handler itself writes the one-line reason and ends
+// the process with status 1. When the application is made, what was held is passed on as Qt
+// would have printed it.
+class startup_messages {
+  public:
+    startup_messages() {
+        const std::scoped_lock lock(mutex_);
+        held_.clear();
+        previous_ = qInstallMessageHandler(&hold);
+    }
+    ~startup_messages() {
+        const std::scoped_lock lock(mutex_);
+        qInstallMessageHandler(previous_);
+        for (const message& said : held_) {
+            const QMessageLogContext context(nullptr, 0, nullptr, said.category.c_str());
+            if (previous_ != nullptr) previous_(said.type, context, said.text);
+        }
+        held_.clear();
+    }
+    startup_messages(const startup_messages&) = delete;
+    startup_messages& operator=(const startup_messages&) = delete;
+
+  private:
+    struct message {
+        QtMsgType type;
+        std::string category;
+        QString text;
+    };
+
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        const std::scoped_lock lock(mutex_);
+        if (type == QtFatalMsg && text.contains(QStringLiteral("platform plugin"))) {
+            const std::string line = "cannot open the display: " + reason(text) + "\n";
+            std::fputs(line.c_str(), stderr);
+            std::fflush(stderr);
+            // Not exit(): the QApplication is half made on the stack below this handler, and
+            // the destructors exit() would run can reach into it.
+            std::_Exit(1);
+        }
+        if (type == QtFatalMsg) {
+            // Any other fatal message stays what Qt makes of it.
+            if (previous_ != nullptr) previous_(type, context, text);
+            return;
+        }
+        held_.push_back({type, context.category != nullptr ? context.category : "", text});
+    }
+
+    // The backend's own words ("could not connect to display :99") explain best, then the plugin
+    // loader's ("Could not find the Qt platform plugin ..."), then the fatal message itself.
+    static std::string reason(const QString& fatal) {
+        QString said;
+        bool from_backend = false;
+        for (auto it = held_.rbegin(); it != held_.rend() && said.isEmpty(); ++it) {
+            if (it->category.starts_with("qt.qpa.") && it->category != "qt.qpa.plugin") {
+                said = it->text;
+                from_backend = true;
+            }
+        }
+        for (auto it = held_.begin(); it != held_.end() && said.isEmpty(); ++it) {
+            if (it->category == "qt.qpa.plugin") said = it->text;
+        }
+        if (said.trimmed().isEmpty()) said = fatal.section(QChar(u'\n'), 0, 0);
+        said = said.simplified();  // one line
+        // xcb's message names the display it tried, which is blank when none was given.
+        if (from_backend && qEnvironmentVariableIsEmpty("DISPLAY")) {
+            said += QStringLiteral(" (DISPLAY is not set)");
+        }
+        return said.toStdString();
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::vector<message> held_;
+    static inline QtMessageHandler previous_ = nullptr;
+};
+
+// Qt numbers its check states Unchecked 0, PartiallyChecked 1, Checked 2; the button messages
+// use BST_UNCHECKED 0, BST_CHECKED 1, BST_INDETERMINATE 2.
+std::intptr_t button_state(Qt::CheckState state) {
+    switch (state) {
+        case Qt::Unchecked:
+            return BST_UNCHECKED;
+        case Qt::Checked:
+            return BST_CHECKED;
+        case Qt::PartiallyChecked:
+            return BST_INDETERMINATE;
+    }
+    return BST_UNCHECKED;
+}
+
+Qt::CheckState check_state(std::uintptr_t button_state) {
+    if (button_state == BST_UNCHECKED) return Qt::Unchecked;
+    if (button_state == BST_CHECKED) return Qt::Checked;
+    // BST_INDETERMINATE; a larger value, which names no state, is taken as the highest one.
+    return Qt::PartiallyChecked;
+}
+
 }  // namespace
 
 qt_window_system::qt_window_system(const char* program_name)
     : program_name_(program_name != nullptr ? program_name : "quillon"),
       argv_{program_name_.data(), nullptr} {
     if (QCoreApplication::instance() == nullptr) {
+        const startup_messages held;
         application_ = std::make_unique<QApplication>(argc_, argv_.data());
     }
     keyboard_filter_ = std::make_unique<qt_keyboard_filter>(*this);
@@ -165,7 +269,7 @@ window_handle qt_window_system::create_control(std::uint32_t ext_style, std::str
                 control = new qt_auto_radio_button(*this, label, parent_widget);
                 break;
             case BS_AUTOCHECKBOX:
-                control = new QCheckBox(label, parent_widget);
+                control = new qt_auto_check_box(label, parent_widget);
                 break;
             case BS_PUSHBUTTON:
             case BS_DEFPUSHBUTTON: {
@@ -309,7 +413,9 @@ std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t
         case WM_GETFONT:
             return static_cast<std::intptr_t>(state->second.font);
         case BM_GETCHECK:
-            if (const auto* box = qobject_cast<const QCheckBox*>(control)) return box->checkState();
+            if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
+                return button_state(box->checkState());
+            }
             if (const auto* radio = qobject_cast<const QRadioButton*>(control)) {
                 return radio->isChecked() ? BST_CHECKED : BST_UNCHECKED;
             }
@@ -317,8 +423,7 @@ std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t
         case BM_SETCHECK:
             // Only this button changes, as on the platform: the group is not consulted.
             if (auto* box = qobject_cast<QCheckBox*>(control)) {
-                box->setCheckState(
-                    static_cast<Qt::CheckState>(std::min<std::uintptr_t>(wparam, 2)));
+                box->setCheckState(check_state(wparam));
             } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
                 radio->setChecked(wparam == BST_CHECKED);
             }

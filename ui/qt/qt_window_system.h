@@ -23,7 +23,10 @@ class qt_keyboard_filter;
 
 class qt_window_system final : public window_system {
   public:
-    // Creates the QApplication (with the program's name only) unless one exists already.
+    // Creates the QApplication (with the program's name only) unless one exists already. When
+    // no display can be opened, writes "cannot open the display: REASON" as one line on standard
+    // error and ends the process with status 1: Qt gives up there with a fatal message, after
+    // which no error can be returned.
     explicit qt_window_system(const char* program_name);
     ~qt_window_system() override;
 

@@ -266,6 +266,63 @@ TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
     }
 }
 
+TEST_F(qt_window_test, check_box_answers_button_messages_in_win32_states) {
+    const window_handle handle = windows().find_control(main_, FORM1_CLEAR);
+    QCheckBox* box = control_as<QCheckBox>(FORM1_CLEAR);
+    ASSERT_NE(box, nullptr);
+    const auto get_check = [&] { return windows().send_message(handle, BM_GETCHECK, 0, 0); };
+
+    struct shown_row {
+        Qt::CheckState shown;
+        std::intptr_t answer;
+    };
+    for (const shown_row r : {shown_row{Qt::Unchecked, 0}, shown_row{Qt::Checked, 1},
+                              shown_row{Qt::PartiallyChecked, 2}, shown_row{Qt::Unchecked, 0}}) {
+        box->setCheckState(r.shown);
+        EXPECT_EQ(get_check(), r.answer) << "shown " << r.shown;
+    }
+
+    // A click ticks a box that is not ticked, indeterminate included, and clears a ticked one.
+    struct set_row {
+        std::uintptr_t set;
+        Qt::CheckState shown;
+        std::intptr_t answer;
+        std::intptr_t after_click;
+    };
+    for (const set_row r : {set_row{0, Qt::Unchecked, 0, 1}, set_row{1, Qt::Checked, 1, 0},
+                            set_row{2, Qt::PartiallyChecked, 2, 1}, set_row{0, Qt::Unchecked, 0, 1},
+                            set_row{1, Qt::Checked, 1, 0}}) {
+        EXPECT_EQ(windows().send_message(handle, BM_SETCHECK, r.set, 0), 0) << r.set;
+        EXPECT_EQ(box->checkState(), r.shown) << "set " << r.set;
+        EXPECT_EQ(get_check(), r.answer) << "set " << r.set;
+        click(FORM1_CLEAR);
+        EXPECT_EQ(get_check(), r.after_click) << "set " << r.set << ", then a click";
+    }
+    // Clicks after an indeterminate state never come back to it.
+    box->setCheckState(Qt::PartiallyChecked);
+    for (const std::intptr_t after : {1, 0, 1, 0}) {
+        click(FORM1_CLEAR);
+        EXPECT_EQ(get_check(), after);
+    }
+}
+
+TEST_F(qt_window_test, radio_button_answers_button_messages_in_win32_states) {
+    struct row {
+        int id;
+        std::uintptr_t set;
+        bool shown;
+        std::intptr_t answer;
+    };
+    for (const row r : {row{FORM1_COM2, 1, true, 1}, row{FORM1_COM2, 0, false, 0},
+                        row{FORM1_BAUD1200, 1, true, 1}, row{FORM1_BAUD9600, 0, false, 0}}) {
+        const window_handle handle = windows().find_control(main_, r.id);
+        EXPECT_EQ(windows().send_message(handle, BM_SETCHECK, r.set, 0), 0) << r.id;
+        EXPECT_EQ(checked(r.id), r.shown) << r.id << " set " << r.set;
+        EXPECT_EQ(windows().send_message(handle, BM_GETCHECK, 0, 0), r.answer)
+            << r.id << " set " << r.set;
+    }
+}
+
 TEST_F(qt_window_test, activation_is_tracked_for_the_keyboard_handling) {
     QWidget other;
     other.show();

@@ -11,6 +11,9 @@ TEST(test_environment, every_port_is_mapped_away_from_real_devices) {
         ASSERT_NE(value, nullptr) << name << " is not set";
         EXPECT_EQ(std::string(value).rfind("/dev/ttyS", 0), std::string::npos) << name;
     }
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    ASSERT_NE(config, nullptr) << "the user's own configuration would be read";
+    EXPECT_NE(std::string(config).find("config-home"), std::string::npos) << config;
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     ASSERT_NE(platform, nullptr);
     EXPECT_STREQ(platform, "offscreen");

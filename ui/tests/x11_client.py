@@ -93,6 +93,14 @@ _xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int
 KEYSYMS = {"alt": 0xFFE9, "F4": 0xFFC1, "Return": 0xFF0D}
 
 
+def answers(display):
+    """Whether an X server accepts a connection on display (":N")."""
+    handle = _x11.XOpenDisplay(display.encode())
+    if handle:
+        _x11.XCloseDisplay(handle)
+    return bool(handle)
+
+
 def xvfb_available():
     return shutil.which("Xvfb") is not None
 
@@ -133,9 +141,7 @@ class Xvfb:
     def _answers(self, bound):
         deadline = time.monotonic() + bound
         while self.process.poll() is None and time.monotonic() < deadline:
-            handle = _x11.XOpenDisplay(self.display.encode())
-            if handle:
-                _x11.XCloseDisplay(handle)
+            if answers(self.display):
                 return True
             time.sleep(0.05)
         return False
