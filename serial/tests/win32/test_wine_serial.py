@@ -113,6 +113,22 @@ class WineSerialTest(unittest.TestCase):
         self.assertEqual(self.com2.wait_for(4), bytes([13, 13, 10, 0]))
         self.assertEqual(termios.tcgetattr(self.com2.slave)[5], termios.B2400)
 
+    def test_a_device_path_that_is_no_port_is_refused_and_never_created(self):
+        sender = os.path.join(self.bin, "quillon-send.exe")
+        with tempfile.TemporaryDirectory(prefix="quillon-wine-device-") as folder:
+            notes = os.path.join(folder, "notes.txt")
+            with open(notes, "wb") as f:
+                f.write(b"keep me")
+            missing = os.path.join(folder, "missing.txt")
+            for path in (notes, missing, folder):
+                with self.subTest(path=os.path.basename(path)):
+                    code, _ = self.prefix.run_bytes(sender, "--device", "Z:" + path, "HELLO",
+                                                    cwd=self.bin)
+                    self.assertEqual(code, 1)
+            with open(notes, "rb") as f:
+                self.assertEqual(f.read(), b"keep me")
+            self.assertEqual(sorted(os.listdir(folder)), ["notes.txt"])
+
     def test_refused_arguments(self):
         for port, baud in ((0, 9600), (9, 9600), (1, 19200)):
             with self.subTest(port=port, baud=baud):
