@@ -49,89 +49,6 @@ error refused_setting(int native) {
     return e;
 }
 
-// Reads the state, changes the setting's fields, writes it back. Fails without a change
-// when the read fails (the driver's own error) or the driver refuses the new value (5).
-void change_line_state(error_state& errors, backend::port& p, line_setting setting,
-                       std::int32_t value) {
-    line_state state;
-    if (int native = backend::get_line_state(p, state); native != 0) {
-        errors.store(platform_error(native));
-        return;
-    }
-    const bool flag = value != 0;
-    switch (setting) {
-        case line_setting::baud_rate:
-            state.baud_rate = static_cast<std::uint32_t>(value);
-            break;
-        case line_setting::data_bits:
-            state.byte_size = static_cast<std::uint8_t>(value);
-            state.stop_bits = 0;
-            state.parity_check = false;
-            state.parity = 0;
-            break;
-        case line_setting::cts_output_flow:
-            state.cts_output_flow = flag;
-            break;
-        case line_setting::dsr_output_flow:
-            state.dsr_output_flow = flag;
-            break;
-        case line_setting::dsr_sensitivity:
-            state.dsr_sensitivity = flag;
-            break;
-        case line_setting::dtr_handshake:
-            state.dtr = flag ? dtr_control::handshake : dtr_control::disable;
-            break;
-        case line_setting::dtr_line:
-            state.dtr = flag ? dtr_control::enable : dtr_control::disable;
-            break;
-        case line_setting::null_stripping:
-            state.null_stripping = flag;
-            break;
-        case line_setting::parity_checking:
-            state.parity_check = flag;
-            break;
-        case line_setting::error_char_replacement:
-            state.error_char_replacement = flag;
-            break;
-        case line_setting::parity_scheme:
-            state.parity = static_cast<std::uint8_t>(value);
-            break;
-        case line_setting::rts_control:
-            state.rts = static_cast<rts_control>(static_cast<std::uint8_t>(value));
-            break;
-        case line_setting::stop_bits:
-            state.stop_bits = static_cast<std::uint8_t>(value);
-            break;
-        case line_setting::xon_xoff_input:
-            state.xon_xoff_input = flag;
-            state.tx_continue_on_xoff = false;
-            break;
-        case line_setting::xon_xoff_output:
-            state.xon_xoff_output = flag;
-            state.tx_continue_on_xoff = false;
-            break;
-        default:
-            return;  // the queue settings are handled by change_queue_size
-    }
-    if (int native = backend::set_line_state(p, state); native != 0) {
-        errors.store(refused_setting(native));
-    }
-}
-
-void change_queue_size(error_state& errors, backend::port& p, line_setting setting,
-                       std::int32_t value) {
-    queue_sizes sizes;
-    if (int native = backend::get_queue_sizes(p, sizes); native != 0) {
-        errors.store(platform_error(native));
-        return;
-    }
-    (setting == line_setting::receive_queue_size ? sizes.receive : sizes.transmit) =
-        static_cast<std::uint32_t>(value);
-    if (int native = backend::set_queue_sizes(p, sizes); native != 0) {
-        errors.store(refused_setting(native));
-    }
-}
-
 }  // namespace
 
 record_number allocate_record_number() {
@@ -235,11 +152,12 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
         errors.store({error_number::no_such_record, 0, error_kind::other});
         return;
     }
-    if (setting == line_setting::receive_queue_size ||
-        setting == line_setting::transmit_queue_size) {
-        change_queue_size(errors, *record->port, setting, value);
-    } else {
-        change_line_state(errors, *record->port, setting, value);
+    const backend::setting_outcome outcome =
+        backend::apply_line_setting(*record->port, setting, value);
+    if (outcome.refused) {
+        errors.store(refused_setting(outcome.native));
+    } else if (outcome.native != 0) {
+        errors.store(platform_error(outcome.native));
     }
 }
 

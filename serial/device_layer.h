@@ -15,32 +15,11 @@
 #include <string_view>
 
 #include "serial/errors.h"
+#include "serial/line_state.h"
 
 namespace quillon::serial {
 
 using record_number = std::int16_t;
-
-// The settings in the order the port is configured after an open.
-enum class line_setting : std::uint8_t {
-    baud_rate,
-    data_bits,  // with it: one stop bit, no parity, no parity checking
-    cts_output_flow,
-    dsr_output_flow,
-    dsr_sensitivity,
-    dtr_handshake,
-    dtr_line,
-    null_stripping,
-    parity_checking,
-    error_char_replacement,
-    parity_scheme,
-    rts_control,
-    receive_queue_size,
-    stop_bits,
-    transmit_queue_size,
-    xon_xoff_input,
-    xon_xoff_output,
-};
-inline constexpr int line_setting_count = 17;
 
 struct port_record;
 using port_handle_ptr = std::shared_ptr<port_record>;

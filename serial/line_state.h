@@ -6,6 +6,28 @@
 
 namespace quillon::serial {
 
+// The settings in the order the port is configured after an open.
+enum class line_setting : std::uint8_t {
+    baud_rate,
+    data_bits,  // with it: one stop bit, no parity, no parity checking
+    cts_output_flow,
+    dsr_output_flow,
+    dsr_sensitivity,
+    dtr_handshake,
+    dtr_line,
+    null_stripping,
+    parity_checking,
+    error_char_replacement,
+    parity_scheme,
+    rts_control,
+    receive_queue_size,
+    stop_bits,
+    transmit_queue_size,
+    xon_xoff_input,
+    xon_xoff_output,
+};
+inline constexpr int line_setting_count = 17;
+
 enum class dtr_control : std::uint8_t { disable = 0, enable = 1, handshake = 2 };
 enum class rts_control : std::uint8_t { disable = 0, enable = 1, handshake = 2, toggle = 3 };
 
@@ -45,5 +67,13 @@ struct queue_sizes {
     std::uint32_t receive = 0;
     std::uint32_t transmit = 0;
 };
+
+// The state with one setting changed as the setting's row says: a flag counts as set when the
+// value is not 0; data bits bring one stop bit and no parity with them; either XON/XOFF
+// setting clears TX-continue-on-XOFF. The queue sizes are not part of the state: unchanged.
+line_state with_setting(line_state state, line_setting setting, std::int32_t value);
+
+// Whether two states agree on the fields that the setting changes.
+bool same_for(line_setting setting, const line_state& a, const line_state& b);
 
 }  // namespace quillon::serial

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -58,13 +59,17 @@ device_look look_at(const std::string& device_name);
 
 file_kind kind_of(const port& p);
 
-int get_line_state(port& p, line_state& out);
-// Applies the whole state, then reads it back: a value the driver did not take is refused
-// (non-zero result) and the port keeps what it had.
-int set_line_state(port& p, const line_state& wanted);
+// The outcome of one line setting: applied (native 0); refused, when the platform cannot
+// express the value or the driver did not take it (the port then keeps what it had); or the
+// driver's state could not be read at all.
+struct setting_outcome {
+    int native = 0;
+    bool refused = false;
+};
 
-int get_queue_sizes(port& p, queue_sizes& out);
-int set_queue_sizes(port& p, queue_sizes wanted);
+// One whole exchange for one line setting, inside the backend: read the driver's state, change
+// the setting, write it only when something changes, read it back.
+setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t value);
 
 // Leaves any break state; the driver's answer is of no interest.
 void clear_break(port& p) noexcept;

@@ -1,5 +1,6 @@
 // Line settings on POSIX: each one a read-modify-write of termios and the modem lines, then a
-// read-back. termios holds the speed, byte size, parity, stop bits, parity checking, CTS/RTS
+// read-back; a value termios cannot hold costs no system call, and a change of nothing writes
+// nothing. termios holds the speed, byte size, parity, stop bits, parity checking, CTS/RTS
 // flow control (CRTSCTS), XON/XOFF in and out and the XON/XOFF characters; DTR and RTS levels
 // are set with TIOCMBIS/TIOCMBIC; everything else is kept in the port (see port.h).
 #include <sys/ioctl.h>
@@ -153,42 +154,88 @@ bool same_settings(const termios& a, const termios& b) {
 // TIOCMBIC fail with ENOTTY: the setting is then refused like any other.
 int set_modem_line(port& p, int line, bool on, bool& level) {
     if (on == level) return 0;
+    if (!p.modem_lines) return ENOTTY;
     int bits = line;
     if (posix::syscalls().ioctl(p.fd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0) return errno;
     level = on;
     return 0;
 }
 
+// Values no Linux driver can hold are refused before any system call.
+bool expressible(line_setting setting, std::int32_t value) {
+    speed_t unused{};
+    switch (setting) {
+        case line_setting::baud_rate:
+            return value > 0 && speed_constant(static_cast<std::uint32_t>(value), unused);
+        case line_setting::data_bits:
+            return value >= 5 && value <= 8;
+        case line_setting::parity_scheme:
+            return value >= 0 && value <= 4;
+        case line_setting::stop_bits:
+            return value == 0 || value == 2;  // 1.5 stop bits have no termios flag
+        case line_setting::dtr_handshake:
+            return value == 0;  // no DTR handshaking on Linux
+        case line_setting::rts_control:
+            return value >= 0 && value <= 2;  // no RTS toggle on Linux
+        default:
+            return true;
+    }
+}
+
 }  // namespace
 
 std::uint32_t output_rate(const termios& t) { return speed_rate(cfgetospeed(&t)); }
 
-int get_line_state(port& p, line_state& out) {
-    termios t{};
-    if (posix::syscalls().tcgetattr(p.fd, &t) != 0) return errno;
-    read_termios(p, t, out);
-    return 0;
-}
-
-int set_line_state(port& p, const line_state& wanted) {
+setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t value) {
     const auto& sys = posix::syscalls();
+    // Settings termios has no place for live in the port: no system call at all.
+    switch (setting) {
+        case line_setting::receive_queue_size:
+            p.queues.receive = static_cast<std::uint32_t>(value);
+            return {};
+        case line_setting::transmit_queue_size:
+            p.queues.transmit = static_cast<std::uint32_t>(value);
+            return {};
+        case line_setting::dsr_sensitivity:
+        case line_setting::null_stripping:
+        case line_setting::error_char_replacement:
+            p.kept = with_setting(p.kept, setting, value);
+            return {};
+        case line_setting::dsr_output_flow:
+            // Linux has no DSR flow control: off is how it always is, on cannot be had.
+            return value == 0 ? setting_outcome{} : setting_outcome{EINVAL, true};
+        default:
+            break;
+    }
+    if (!expressible(setting, value)) return {EINVAL, true};
+    if (setting == line_setting::dtr_line || setting == line_setting::dtr_handshake) {
+        // The DTR level is no termios field: only the modem-line call, when it changes.
+        if (int native = set_modem_line(p, TIOCM_DTR,
+                                        value != 0 && setting == line_setting::dtr_line, p.dtr_on);
+            native != 0) {
+            return {native, true};
+        }
+        return {};
+    }
+
     termios before{};
-    if (sys.tcgetattr(p.fd, &before) != 0) return errno;
+    if (sys.tcgetattr(p.fd, &before) != 0) return {errno, false};
     line_state current;
     read_termios(p, before, current);
+    const line_state wanted = with_setting(current, setting, value);
 
     termios after = before;
-    if (!write_termios(current, wanted, after)) return EINVAL;
+    if (!write_termios(current, wanted, after)) return {EINVAL, true};
     const bool termios_changes = !same_settings(before, after);
     if (termios_changes) {
-        if (sys.tcsetattr(p.fd, TCSANOW, &after) != 0) return errno;
+        if (sys.tcsetattr(p.fd, TCSANOW, &after) != 0) return {errno, true};
         // tcsetattr succeeds when any part of the change was taken: only the read-back tells.
         termios check{};
         const bool read = sys.tcgetattr(p.fd, &check) == 0;
         if (!read || !same_settings(check, after)) {
             const int native = read ? EINVAL : errno;
             static_cast<void>(sys.tcsetattr(p.fd, TCSANOW, &before));
-            return native;
+            return {native, true};
         }
     }
 
@@ -201,21 +248,10 @@ int set_line_state(port& p, const line_state& wanted) {
     }
     if (native != 0) {
         if (termios_changes) static_cast<void>(sys.tcsetattr(p.fd, TCSANOW, &before));
-        return native;
+        return {native, true};
     }
-
     p.kept = wanted;
-    return 0;
-}
-
-int get_queue_sizes(port& p, queue_sizes& out) {
-    out = p.queues;
-    return 0;
-}
-
-int set_queue_sizes(port& p, queue_sizes wanted) {
-    p.queues = wanted;
-    return 0;
+    return {};
 }
 
 }  // namespace quillon::serial::backend

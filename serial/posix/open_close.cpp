@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <system_error>
@@ -113,19 +114,26 @@ open_outcome open_exclusive(const std::string& device_name) {
         }
         return {nullptr, errno};
     }
-    make_raw(t);
-    termios check{};
-    errno = 0;
-    if (sys.tcsetattr(fd.get(), TCSANOW, &t) != 0 || sys.tcgetattr(fd.get(), &check) != 0 ||
-        (check.c_oflag & OPOST) != 0 || (check.c_lflag & ICANON) != 0) {
-        // A port that would translate bytes is worse than no port.
-        return {nullptr, errno != 0 ? errno : EINVAL};
+    termios raw = t;
+    make_raw(raw);
+    if (std::memcmp(&raw, &t, sizeof raw) != 0) {
+        termios check{};
+        errno = 0;
+        if (sys.tcsetattr(fd.get(), TCSANOW, &raw) != 0 || sys.tcgetattr(fd.get(), &check) != 0 ||
+            (check.c_oflag & OPOST) != 0 || (check.c_lflag & ICANON) != 0) {
+            // A port that would translate bytes is worse than no port.
+            return {nullptr, errno != 0 ? errno : EINVAL};
+        }
     }
 
     port_ptr p(new (std::nothrow) port);
     if (!p) return {nullptr, ENOMEM};
     int lines = 0;
-    if (sys.ioctl(fd.get(), TIOCMGET, &lines) == 0) {
+    if (sys.ioctl(fd.get(), TIOCMGET, &lines) != 0) {
+        // A pseudo-terminal has no modem lines (ENOTTY): DTR and RTS settings are then refused
+        // without asking the driver again.
+        p->modem_lines = errno != ENOTTY && errno != EINVAL;
+    } else {
         p->dtr_on = (lines & TIOCM_DTR) != 0;
         p->rts_on = (lines & TIOCM_RTS) != 0;
     }

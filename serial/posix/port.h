@@ -18,6 +18,7 @@ struct port {
     // (a pseudo-terminal has no modem lines), so that turning them off is really attempted.
     bool dtr_on = true;
     bool rts_on = true;
+    bool modem_lines = true;  // false when TIOCMGET says the driver has none
     // termios has no place for these fields; they live here and are read back from here:
     // DSR sensitivity, null stripping, error-character replacement, TX-continue-on-XOFF,
     // binary, abort-on-error, the XON/XOFF limits and the error, EOF and event characters.

@@ -249,5 +249,60 @@ INSTANTIATE_TEST_SUITE_P(
                       inexpressible{"RTS toggle", line_setting::rts_control, 3}),
     [](const auto& info) { return test::test_name(info.param.what); });
 
+// What one setting costs in system calls on a pty already at 9600 8N1: a value termios cannot
+// hold costs none, a change of nothing writes nothing, a change writes once and reads back.
+int reads = 0;
+int writes = 0;
+int other_ioctls = 0;
+
+TEST(line_setting_calls, are_only_what_the_change_needs) {
+    const struct {
+        const char* what;
+        line_setting setting;
+        std::int32_t value;
+        int reads, writes, other_ioctls;
+    } table[] = {
+        {"baud rate without a constant", line_setting::baud_rate, 1234, 0, 0, 0},
+        {"RTS toggle", line_setting::rts_control, 3, 0, 0, 0},
+        {"DTR handshake", line_setting::dtr_handshake, 1, 0, 0, 0},
+        {"DSR output flow on", line_setting::dsr_output_flow, 1, 0, 0, 0},
+        {"DSR sensitivity", line_setting::dsr_sensitivity, 1, 0, 0, 0},
+        {"receive queue size", line_setting::receive_queue_size, 4096, 0, 0, 0},
+        {"DTR line on a pty", line_setting::dtr_line, 1, 0, 0, 0},
+        {"the same baud rate", line_setting::baud_rate, 9600, 1, 0, 0},
+        {"the same data bits", line_setting::data_bits, 8, 1, 0, 0},
+        {"another baud rate", line_setting::baud_rate, 2400, 2, 1, 0},
+        {"XON/XOFF on output", line_setting::xon_xoff_output, 1, 2, 1, 0},
+    };
+    for (const auto& row : table) {
+        pseudo_terminal pty;
+        port_map ports({{1, pty.path()}});
+        ASSERT_TRUE(open_port(1, 9600).opened);
+        {
+            seam_override seam;
+            reads = writes = other_ioctls = 0;
+            seam.calls().tcgetattr = [](int fd, termios* t) {
+                ++reads;
+                return seam_override::real().tcgetattr(fd, t);
+            };
+            seam.calls().tcsetattr = [](int fd, int when, const termios* t) {
+                ++writes;
+                return seam_override::real().tcsetattr(fd, when, t);
+            };
+            seam.calls().ioctl = [](int fd, unsigned long request, void* argument) {
+                ++other_ioctls;
+                return seam_override::real().ioctl(fd, request, argument);
+            };
+            error_state errors;
+            apply_line_setting(errors, current_record(), row.setting, row.value);
+            static_cast<void>(errors.take());
+        }
+        EXPECT_EQ(reads, row.reads) << row.what;
+        EXPECT_EQ(writes, row.writes) << row.what;
+        EXPECT_EQ(other_ioctls, row.other_ioctls) << row.what;
+        close_current();
+    }
+}
+
 }  // namespace
 }  // namespace quillon::serial

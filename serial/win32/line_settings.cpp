@@ -1,5 +1,5 @@
-// Line settings through the driver's DCB and queue sizes through SetupComm. Each call is one
-// complete exchange; the device layer reads the state, changes one setting and writes it back.
+// Line settings through the driver's DCB and queue sizes through SetupComm. Each setting is one
+// complete exchange here: read, change, write, read back. Nothing is cached between settings.
 #include <windows.h>
 
 #include "serial/win32/platform_call.h"
@@ -70,40 +70,45 @@ int failure_code(const win32::call_result& r) { return r.ok ? 0 : static_cast<in
 
 }  // namespace
 
-int get_line_state(port& p, line_state& out) {
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    const auto got = win32::quiet_call([&] { return GetCommState(p.handle, &dcb) != FALSE; });
-    p.has_last_read = got.ok;
-    if (got.ok) {
-        p.last_read = dcb;
-        out = from_dcb(dcb);
+setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t value) {
+    if (setting == line_setting::receive_queue_size ||
+        setting == line_setting::transmit_queue_size) {
+        COMMPROP properties{};
+        const auto got =
+            win32::quiet_call([&] { return GetCommProperties(p.handle, &properties) != FALSE; });
+        if (!got.ok) return {failure_code(got), false};
+        queue_sizes sizes{properties.dwCurrentRxQueue, properties.dwCurrentTxQueue};
+        (setting == line_setting::receive_queue_size ? sizes.receive : sizes.transmit) =
+            static_cast<std::uint32_t>(value);
+        const auto set = win32::quiet_call(
+            [&] { return SetupComm(p.handle, sizes.receive, sizes.transmit) != FALSE; });
+        return {failure_code(set), !set.ok};
     }
-    return failure_code(got);
-}
 
-int set_line_state(port& p, const line_state& wanted) {
-    line_state unused;
-    if (!p.has_last_read) {
-        if (const int failed = get_line_state(p, unused); failed != 0) return failed;
+    DCB before{};
+    before.DCBlength = sizeof before;
+    const auto got = win32::quiet_call([&] { return GetCommState(p.handle, &before) != FALSE; });
+    if (!got.ok) return {failure_code(got), false};
+    const line_state current = from_dcb(before);
+    const line_state wanted = with_setting(current, setting, value);
+    if (wanted == current) return {};
+
+    // Everything the state does not name (reserved fields included) goes back as it came.
+    DCB after = before;
+    into_dcb(wanted, after);
+    const auto set = win32::quiet_call([&] { return SetCommState(p.handle, &after) != FALSE; });
+    if (!set.ok) return {failure_code(set), true};
+
+    // A driver may take the call and keep another value: only the read-back tells.
+    DCB check{};
+    check.DCBlength = sizeof check;
+    const auto reread = win32::quiet_call([&] { return GetCommState(p.handle, &check) != FALSE; });
+    if (!reread.ok || !same_for(setting, from_dcb(check), wanted)) {
+        static_cast<void>(
+            win32::quiet_call([&] { return SetCommState(p.handle, &before) != FALSE; }));
+        return {reread.ok ? static_cast<int>(ERROR_INVALID_PARAMETER) : failure_code(reread), true};
     }
-    DCB dcb = p.last_read;
-    p.has_last_read = false;
-    into_dcb(wanted, dcb);
-    return failure_code(win32::quiet_call([&] { return SetCommState(p.handle, &dcb) != FALSE; }));
-}
-
-int get_queue_sizes(port& p, queue_sizes& out) {
-    COMMPROP properties{};
-    const auto got =
-        win32::quiet_call([&] { return GetCommProperties(p.handle, &properties) != FALSE; });
-    if (got.ok) out = {properties.dwCurrentRxQueue, properties.dwCurrentTxQueue};
-    return failure_code(got);
-}
-
-int set_queue_sizes(port& p, queue_sizes wanted) {
-    return failure_code(win32::quiet_call(
-        [&] { return SetupComm(p.handle, wanted.receive, wanted.transmit) != FALSE; }));
+    return {};
 }
 
 }  // namespace quillon::serial::backend
