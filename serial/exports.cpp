@@ -18,6 +18,7 @@ namespace {
 
 using quillon::serial::handle_bytes;
 using quillon::serial::make_handle;
+using quillon::serial::owned_handle;
 
 std::string translated_or_empty(BSTR text) {
     try {
@@ -68,10 +69,11 @@ SER_API void SER_CALL SER_SEND(BSTR* text) {
     const std::lock_guard one_call_at_a_time(call_lock());
     if (text == nullptr) return;
     try {
-        BSTR translated = make_handle(translated_or_empty(*text));
-        SysFreeString(*text);
-        *text = translated;
-        static_cast<void>(quillon::serial::send_bytes(handle_bytes(translated)));
+        owned_handle translated(make_handle(translated_or_empty(*text)));
+        owned_handle given(*text);
+        *text = translated.release();
+        given.reset();
+        static_cast<void>(quillon::serial::send_bytes(handle_bytes(*text)));
     } catch (...) {
     }
 }
@@ -88,23 +90,22 @@ SER_API void SER_CALL SER_RAWSEND(BSTR* text) {
 
 SER_API void SER_CALL SER_SEND_BV(BSTR text) {
     const std::lock_guard one_call_at_a_time(call_lock());
+    owned_handle given(text);
     try {
-        std::string translated = translated_or_empty(text);
-        SysFreeString(text);
-        text = nullptr;
+        const std::string translated = translated_or_empty(given.get());
+        given.reset();  // released before the write, as a caller of this function expects
         static_cast<void>(quillon::serial::send_bytes(translated));
     } catch (...) {
-        SysFreeString(text);
     }
 }
 
 SER_API void SER_CALL SER_RAWSEND_BV(BSTR text) {
     const std::lock_guard one_call_at_a_time(call_lock());
+    const owned_handle given(text);
     try {
-        static_cast<void>(quillon::serial::send_bytes(handle_bytes(text)));
+        static_cast<void>(quillon::serial::send_bytes(handle_bytes(given.get())));
     } catch (...) {
     }
-    SysFreeString(text);
 }
 
 }  // extern "C"
