@@ -58,14 +58,15 @@ in_place_result translate_in_place(char* const data, const std::size_t end, cons
         while (close < end && is_body_byte(static_cast<unsigned char>(data[close]))) {
             ++close;
         }
-        // The run reaches the end of what has arrived: the byte after it decides.
-        if (close == end && more_follows) {
-            held = open;
-            break;
-        }
-        // No tag here: the run of body bytes cannot hold a "<", so the next candidate is the
-        // byte that ended it. This keeps near misses such as "<A<A<A" linear.
-        if (close == open + 1 || close == end || data[close] != '>') {
+        if (close == end || close == open + 1 || data[close] != '>') {
+            // A run that reaches the end of what has arrived is undecided: the byte after it
+            // may be the ">" that closes it.
+            if (close == end && more_follows) {
+                held = open;
+                break;
+            }
+            // No tag here: the run of body bytes cannot hold a "<", so the next candidate is
+            // the byte that ended it. This keeps near misses such as "<A<A<A" linear.
             search = close;
             continue;
         }
