@@ -6,7 +6,6 @@
 #include <io.h>
 #endif
 
-#include <cerrno>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -14,6 +13,7 @@
 
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/stream_output.h"
 #include "serial/port_control.h"
 #include "translate/translate.h"
 
@@ -26,24 +26,7 @@ int fail(cli::exit_code code, const std::string& message) {
     return code;
 }
 
-// Standard input as raw bytes, to its end.
-bool read_all_input(std::string& text) {
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n == 0) return true;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
-bool write_all_output(const std::string& bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-           std::fflush(stdout) == 0;
-}
+bool write_all_output(const std::string& bytes) { return cli::write_all(STDOUT_FILENO, bytes); }
 
 int list_ports(bool open_each) {
     std::string listing;
@@ -62,17 +45,31 @@ int run(const cli::options& o) {
     if (o.help) return write_all_output(cli::help_text()) ? cli::sent : cli::write_failed;
     if (o.list) return list_ports(o.probe);
 
-    std::string text;
-    if (o.text) {
-        text = *o.text;
-    } else if (!read_all_input(text)) {
-        return fail(cli::usage, "cannot read standard input");
-    }
-    const std::string bytes = o.raw ? text : TRANSLATE_TEXT(text);
-
     if (o.dry_run) {
-        if (write_all_output(bytes)) return cli::sent;
-        return fail(cli::write_failed, "writing to standard output failed");
+        // Standard input goes out piece by piece as it arrives, so memory does not grow with it.
+        cli::stream_status written = cli::stream_status::write_failed;
+        if (o.text) {
+            if (write_all_output(o.raw ? *o.text : TRANSLATE_TEXT(*o.text))) {
+                written = cli::stream_status::done;
+            }
+        } else {
+            written = cli::stream_input(STDIN_FILENO, STDOUT_FILENO, !o.raw);
+        }
+        if (written == cli::stream_status::read_failed) {
+            return fail(cli::usage, "cannot read standard input");
+        }
+        if (written == cli::stream_status::write_failed) {
+            return fail(cli::write_failed, "writing to standard output failed");
+        }
+        return cli::sent;
+    }
+
+    // A send is one synchronous write of the whole text: the text is collected first.
+    std::string bytes;
+    if (o.text) {
+        bytes = o.raw ? *o.text : TRANSLATE_TEXT(*o.text);
+    } else if (!cli::read_whole_input(STDIN_FILENO, !o.raw, bytes)) {
+        return fail(cli::usage, "cannot read standard input");
     }
 
     const serial::open_result opened =

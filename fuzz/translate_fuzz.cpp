@@ -1,10 +1,13 @@
 // Fuzzes the tag translator: no crash, no sanitizer report, the output never longer than the
-// input, and for short inputs the same bytes as the literal splice-and-search-again algorithm.
+// input, for short inputs the same bytes as the literal splice-and-search-again algorithm, and
+// the same bytes again when the input arrives in pieces.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
+#include "translate/stream_translator.h"
 #include "translate/tests/reference_translator.h"
 #include "translate/translate.h"
 
@@ -13,6 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string out = quillon::TRANSLATE_TEXT(text);
     if (out.size() > text.size()) std::abort();
     if (size <= 2048 && out != quillon::test::reference_translate_text(text)) std::abort();
+
+    // Piece sizes 1 to 8, chosen by the input's first byte so the fuzzer explores them too.
+    const std::size_t piece = size == 0 ? 1 : 1 + data[0] % 8;
+    quillon::stream_translator stream;
+    std::string streamed;
+    for (std::size_t at = 0; at < size; at += piece)
+        streamed += stream.translate(text.substr(at, piece));
+    streamed += stream.finish();
+    if (streamed != out) std::abort();
     for (std::size_t cut = 0; cut < size && cut < 64; cut += 7) {
         const auto field = quillon::LOOKUP_SYMBOL(text.substr(cut, 32));
         if (field.size() > text.substr(cut, 32).size()) std::abort();

@@ -8,11 +8,16 @@
 // rest of the text. Bytes without a "<" cannot start a tag and text before a translated tag is
 // never scanned again, so those go straight to the finished output. Either way the work is
 // proportional to the length of the text.
+//
+// Text that arrives in pieces goes through the same loop: only a "<" whose run of body bytes
+// reaches the end of the piece is undecided (the next byte may be the ">" that closes it), so
+// the loop stops there and everything before it is finished.
 #include <cstring>
 
 #include "translate/byte_classes.h"
 #include "translate/byte_writers.h"
 #include "translate/translate.h"
+#include "translate/translate_in_place.h"
 
 namespace quillon {
 namespace {
@@ -36,34 +41,39 @@ bool holds_open_bracket(const char* bytes, std::size_t count) {
 
 }  // namespace
 
-std::string TRANSLATE_TEXT(std::string_view text) {
-    std::string buffer(text);
-    char* const data = buffer.data();
-    const std::size_t end = buffer.size();
+namespace detail {
 
+in_place_result translate_in_place(char* const data, const std::size_t end, const bool more_follows,
+                                   std::string& scratch) {
     std::size_t output_end = 0;  // finished output is data[0, output_end)
     std::size_t scan_start = 0;  // data[scan_start, end) is still to be translated
     std::size_t search = 0;      // next position that may hold the "<" of a tag
-    std::string scratch;         // one tag's bytes
+    std::size_t held = end;      // an unfinished tag at the end of the data begins here
 
     while (search < end) {
         const void* found = std::memchr(data + search, '<', end - search);
         if (found == nullptr) break;
         const std::size_t open = static_cast<const char*>(found) - data;
         std::size_t close = open + 1;
-        while (close < end && detail::is_body_byte(static_cast<unsigned char>(data[close]))) {
+        while (close < end && is_body_byte(static_cast<unsigned char>(data[close]))) {
             ++close;
         }
-        // No tag here: the run of body bytes cannot hold a "<", so the next candidate is the
-        // byte that ended it. This keeps near misses such as "<A<A<A" linear.
-        if (close == open + 1 || close == end || data[close] != '>') {
+        if (close == end || close == open + 1 || data[close] != '>') {
+            // A run that reaches the end of what has arrived is undecided: the byte after it
+            // may be the ">" that closes it.
+            if (close == end && more_follows) {
+                held = open;
+                break;
+            }
+            // No tag here: the run of body bytes cannot hold a "<", so the next candidate is
+            // the byte that ended it. This keeps near misses such as "<A<A<A" linear.
             search = close;
             continue;
         }
 
         const std::string_view body(data + open + 1, close - open - 1);
         if (scratch.size() < body.size() + 1) scratch.resize(body.size() + 1);
-        const std::size_t produced = detail::write_tag_bytes(body, scratch.data()) - scratch.data();
+        const std::size_t produced = write_tag_bytes(body, scratch.data()) - scratch.data();
 
         const std::size_t plain = open - scan_start;
         if (output_end != scan_start) move_bytes(data + output_end, data + scan_start, plain);
@@ -81,9 +91,18 @@ std::string TRANSLATE_TEXT(std::string_view text) {
     }
 
     if (output_end != scan_start) {
-        std::memmove(data + output_end, data + scan_start, end - scan_start);
+        std::memmove(data + output_end, data + scan_start, held - scan_start);
     }
-    buffer.resize(output_end + (end - scan_start));
+    return {output_end + (held - scan_start), held};
+}
+
+}  // namespace detail
+
+std::string TRANSLATE_TEXT(std::string_view text) {
+    std::string buffer(text);
+    std::string scratch;  // one tag's bytes
+    buffer.resize(
+        detail::translate_in_place(buffer.data(), buffer.size(), false, scratch).translated);
     return buffer;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -254,6 +255,102 @@ TEST(send, an_empty_port_variable_is_named_as_such) {
     EXPECT_EQ(r.err,
               "quillon-send: COM5 is mapped to nothing: QUILLON_COM5 is set but empty; set it to "
               "the port's device path (e.g. QUILLON_COM5=/dev/ttyUSB0) or unset it\n");
+}
+
+// Standard input goes out piece by piece: the cases below cross the 128 KiB pieces of the
+// reader and the pieces a pipe delivers.
+
+// Tags of every kind, a chain whose produced "<" forms the next tag, and a near miss. 29 bytes,
+// so over many copies the pieces' ends fall at every place in it.
+const std::string straddling_unit = "<60>60>13>Hi<CR,LF><<A>x<\\ab>";
+const std::string straddling_unit_bytes = "\rHi\r\n<\x01xAB";
+
+std::string copies(const std::string& unit, std::size_t count) {
+    std::string all;
+    for (std::size_t i = 0; i < count; ++i) all += unit;
+    return all;
+}
+
+// A shell command line with the same environment as send(): every port mapped away.
+std::string shell_line(const std::string& args) {
+    std::string line;
+    for (const auto& [name, value] : ports()) line += name + "='" + value + "' ";
+    return line + program + " " + args;
+}
+
+class temp_path {
+  public:
+    explicit temp_path(const std::string& content) {
+        const int fd = mkstemp(path);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+        close(fd);
+    }
+    ~temp_path() { unlink(path); }
+    temp_path(const temp_path&) = delete;
+    temp_path& operator=(const temp_path&) = delete;
+    char path[64] = "/tmp/quillon-send-test-XXXXXX";
+};
+
+TEST(dry_run_stream, tags_across_pieces_give_the_bytes_of_the_whole_text) {
+    const std::string input = copies(straddling_unit, 15000);  // 435,000 bytes
+    const std::string expected = copies(straddling_unit_bytes, 15000);
+
+    const process_result piped = send({"--dry-run"}, input);
+    EXPECT_EQ(piped.exit_code, 0) << piped.err;
+    EXPECT_EQ(piped.out.size(), expected.size());
+    EXPECT_TRUE(piped.out == expected);
+
+    // From a file, every read fills a whole piece.
+    const temp_path file(input);
+    std::string out;
+    EXPECT_EQ(run_shell(shell_line("--dry-run < ") + file.path, &out), 0);
+    EXPECT_EQ(out.size(), expected.size());
+    EXPECT_TRUE(out == expected);
+}
+
+TEST(dry_run_stream, raw_copies_every_byte_value_exactly) {
+    const std::string input = copies(all_byte_values(), 4096);  // 1 MiB
+    const process_result r = send({"--raw", "--dry-run"}, input);
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out.size(), input.size());
+    EXPECT_TRUE(r.out == input);
+}
+
+TEST(dry_run_stream, gives_out_finished_bytes_before_the_input_ends) {
+    running_process p({program, "--dry-run"}, ports());
+    ASSERT_TRUE(p.write_input("Hi<13><6"));
+    EXPECT_EQ(p.read_output(3, 10000), "Hi\r");  // "<6" waits for what follows
+    ASSERT_TRUE(p.write_input("0>13>"));
+    p.close_input();
+    EXPECT_EQ(p.read_output(2, 10000), "\r");
+    EXPECT_EQ(p.wait(), 0);
+}
+
+TEST(dry_run_stream, failures_of_standard_input_and_output_keep_their_codes) {
+    const temp_path input("<13>some text");
+    struct failure_case {
+        std::string args;
+        int exit_code;
+        std::string message;
+    };
+    const std::vector<failure_case> cases = {
+        {"--dry-run < " + std::string(input.path) + " 2>&1 >/dev/full", 3,
+         "quillon-send: writing to standard output failed\n"},
+        {"--raw --dry-run < " + std::string(input.path) + " 2>&1 >/dev/full", 3,
+         "quillon-send: writing to standard output failed\n"},
+        {"--dry-run '<13>' 2>&1 >/dev/full", 3,
+         "quillon-send: writing to standard output failed\n"},
+        // Reading a directory fails (EISDIR), before anything is written or a port is opened.
+        {"--dry-run < / 2>&1", 2, "quillon-send: cannot read standard input\n"},
+        {"--raw --dry-run < / 2>&1", 2, "quillon-send: cannot read standard input\n"},
+        {"-p 1 < / 2>&1", 2, "quillon-send: cannot read standard input\n"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_EQ(run_shell(shell_line(c.args), &out), c.exit_code) << c.args;
+        EXPECT_EQ(out, c.message) << c.args;
+    }
 }
 
 // A send killed in the middle of its write leaves no lock behind: the next user gets the port.

@@ -6,15 +6,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace quillon::test {
+namespace {
 
-process_result run_process(const std::vector<std::string>& command, const std::string& input,
-                           const std::map<std::string, std::string>& environment) {
+// The test's own environment with the given variables added (they win), as NAME=value strings.
+std::vector<std::string> merged_environment(const std::map<std::string, std::string>& environment) {
     std::map<std::string, std::string> merged;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
@@ -22,8 +24,16 @@ process_result run_process(const std::vector<std::string>& command, const std::s
         if (equals != std::string::npos) merged[entry.substr(0, equals)] = entry.substr(equals + 1);
     }
     for (const auto& [name, value] : environment) merged[name] = value;
-    std::vector<std::string> env_strings;
-    for (const auto& [name, value] : merged) env_strings.push_back(name + "=" + value);
+    std::vector<std::string> strings;
+    for (const auto& [name, value] : merged) strings.push_back(name + "=" + value);
+    return strings;
+}
+
+}  // namespace
+
+process_result run_process(const std::vector<std::string>& command, const std::string& input,
+                           const std::map<std::string, std::string>& environment) {
+    std::vector<std::string> env_strings = merged_environment(environment);
     std::vector<char*> envp;
     for (auto& s : env_strings) envp.push_back(s.data());
     envp.push_back(nullptr);
@@ -58,6 +68,10 @@ process_result run_process(const std::vector<std::string>& command, const std::s
     if (input.empty()) {
         close(to_child);
         to_child = -1;
+    } else {
+        // A blocking write to a pipe waits until every byte is taken; a program that writes
+        // output while it reads would then wait for us to read, and we for it.
+        fcntl(to_child, F_SETFL, fcntl(to_child, F_GETFL) | O_NONBLOCK);
     }
     int open_outputs = 2;
     signal(SIGPIPE, SIG_IGN);  // the child may leave without reading all of its input
@@ -79,7 +93,7 @@ process_result run_process(const std::vector<std::string>& command, const std::s
         if (to_child >= 0 && fds[2].revents != 0) {
             const ssize_t n = write(to_child, input.data() + fed, input.size() - fed);
             if (n > 0) fed += static_cast<std::size_t>(n);
-            if (n < 0 || fed == input.size()) {
+            if ((n < 0 && errno != EAGAIN && errno != EINTR) || fed == input.size()) {
                 close(to_child);
                 to_child = -1;
             }
@@ -89,6 +103,82 @@ process_result run_process(const std::vector<std::string>& command, const std::s
     waitpid(child, &status, 0);
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+running_process::running_process(const std::vector<std::string>& command,
+                                 const std::map<std::string, std::string>& environment) {
+    std::vector<std::string> env_strings = merged_environment(environment);
+    std::vector<char*> envp;
+    for (auto& s : env_strings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args = command;
+    std::vector<char*> argv;
+    for (auto& s : args) argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    int in[2];
+    int out[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe2 failed");
+    }
+    child_ = fork();
+    if (child_ < 0) throw std::runtime_error("fork failed");
+    if (child_ == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    input_ = in[1];
+    output_ = out[0];
+    signal(SIGPIPE, SIG_IGN);  // the program may leave without reading all of its input
+}
+
+running_process::~running_process() {
+    close_input();
+    if (output_ >= 0) close(output_);
+    if (child_ > 0 && waitpid(child_, nullptr, WNOHANG) == 0) {
+        kill(child_, SIGKILL);
+        waitpid(child_, nullptr, 0);
+    }
+}
+
+bool running_process::write_input(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(input_, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void running_process::close_input() {
+    if (input_ >= 0) close(input_);
+    input_ = -1;
+}
+
+std::string running_process::read_output(std::size_t count, int timeout_ms) {
+    std::string got;
+    while (got.size() < count) {
+        pollfd ready{output_, POLLIN, 0};
+        if (poll(&ready, 1, timeout_ms) <= 0) break;  // the bound passed (or poll failed)
+        char buffer[4096];
+        const ssize_t n = read(output_, buffer, sizeof buffer);
+        if (n <= 0) break;
+        got.append(buffer, static_cast<std::size_t>(n));
+    }
+    return got;
+}
+
+int running_process::wait() {
+    close_input();
+    int status = 0;
+    if (waitpid(child_, &status, 0) != child_) return -1;
+    child_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace quillon::test
