@@ -15,6 +15,7 @@
 #include "cli/options.h"
 #include "cli/stream_output.h"
 #include "serial/port_control.h"
+#include "serial/port_map.h"
 #include "translate/translate.h"
 
 namespace {
@@ -30,20 +31,47 @@ bool write_all_output(const std::string& bytes) { return cli::write_all(STDOUT_F
 
 int list_ports(bool open_each) {
     std::string listing;
+    std::string free_port;  // the first port left at a default that does not exist
     for (int port = 1; port <= 8; ++port) {
         const std::string name = "COM" + std::to_string(port);
         const auto probe = open_each ? serial::probe_device(name) : serial::look_at_device(name);
         listing += cli::port_list_line(port, probe) + "\n";
+        if (free_port.empty() && probe.mapping &&
+            probe.mapping->source == serial::mapping_source::built_in &&
+            probe.failure.kind == serial::error_kind::not_found) {
+            free_port = name;
+        }
+    }
+    const auto unmapped = serial::unmapped_serial_devices();
+    if (unmapped.empty()) {
+        listing += "\nNo other serial devices found.\n";
+    } else {
+        listing += "\nSerial devices no COM port maps, each with the line that maps it:\n";
+        for (const std::string& device : unmapped) {
+            listing += "  " + device + "\n    quillon-send --map " +
+                       (free_port.empty() ? "COM1" : free_port) + "=" + device + "\n";
+        }
     }
     if (write_all_output(listing)) return cli::sent;
     return fail(cli::write_failed, "writing to standard output failed");
 }
 
-std::string target_name(const cli::options& o) { return "COM" + std::to_string(o.port); }
+int edit_mapping(const cli::options& o) {
+    const std::string file = serial::user_ports_file();
+    const std::string name = "COM" + std::to_string(o.map_port);
+    if (auto failure = serial::edit_ports_file(file, o.map_port, o.map_target)) {
+        return fail(cli::could_not_open, *failure);
+    }
+    const std::string said = o.map_target ? name + " = " + *o.map_target + " in " + file + "\n"
+                                          : name + " removed from " + file + "\n";
+    if (write_all_output(said)) return cli::sent;
+    return fail(cli::write_failed, "writing to standard output failed");
+}
 
 int run(const cli::options& o) {
     if (o.help) return write_all_output(cli::help_text()) ? cli::sent : cli::write_failed;
     if (o.list) return list_ports(o.probe);
+    if (o.map_port != 0) return edit_mapping(o);
 
     if (o.dry_run) {
         // Standard input goes out piece by piece as it arrives, so memory does not grow with it.
@@ -74,7 +102,7 @@ int run(const cli::options& o) {
 
     const serial::open_result opened =
         o.device ? serial::open_device(*o.device, o.baud) : serial::open_port(o.port, o.baud);
-    const cli::target target{o.device ? 0 : o.port, opened.device_path};
+    const cli::target target{o.device ? 0 : o.port, opened.device_path, opened.mapping};
     if (!opened.opened) {
         const serial::error& e = opened.failure;
         if (e.kind == serial::error_kind::bad_name) {
@@ -85,7 +113,7 @@ int run(const cli::options& o) {
         }
         std::string owner_group;
         if (e.kind == serial::error_kind::permission_denied) {
-            owner_group = serial::look_at_device(o.device ? *o.device : target_name(o)).owner_group;
+            owner_group = serial::look_at_device(opened.device_path).owner_group;
         }
         return fail(cli::could_not_open, cli::open_failure_message(target, e, owner_group));
     }

@@ -31,19 +31,43 @@ std::string describe_target(const target& t) {
     return "COM" + std::to_string(t.port) + " (" + t.device_path + ")";
 }
 
+std::string describe_source(const serial::port_mapping& m) {
+    switch (m.source) {
+        case serial::mapping_source::environment:
+            return "environment";
+        case serial::mapping_source::virtual_display:
+            return "virtual display";
+        case serial::mapping_source::user_file:
+        case serial::mapping_source::system_file:
+            return m.file + ":" + std::to_string(m.line);
+        case serial::mapping_source::built_in:
+            break;
+    }
+    return "default";
+}
+
 std::string open_failure_message(const target& t, const serial::error& e,
                                  const std::string& owner_group) {
-    if (t.port != 0 && t.device_path.empty()) {
-        return "COM" + std::to_string(t.port) + " is mapped to nothing: " + variable_for(t.port) +
-               " is set but empty; set it to the port's device path (e.g. " + variable_for(t.port) +
-               "=/dev/ttyUSB0) or unset it";
-    }
     switch (e.kind) {
-        case error_kind::not_found:
-            if (t.port == 0) return t.device_path + " does not exist";
-            return "COM" + std::to_string(t.port) + " not found: " + t.device_path +
-                   " does not exist; set " + variable_for(t.port) +
-                   " to the port's device path (e.g. " + variable_for(t.port) + "=/dev/ttyUSB0)";
+        case error_kind::bad_mapping:
+            return t.mapping ? t.mapping->problem : "refused mapping for " + describe_target(t);
+        case error_kind::not_found: {
+            if (t.port == 0 || !t.mapping) return t.device_path + " does not exist";
+            const std::string name = "COM" + std::to_string(t.port);
+            const auto source = t.mapping->source;
+            if (source == serial::mapping_source::environment) {
+                return name + " not found: " + t.device_path + " does not exist; set " +
+                       variable_for(t.port) + " to the port's device path (e.g. " +
+                       variable_for(t.port) + "=/dev/ttyUSB0)";
+            }
+            if (source == serial::mapping_source::built_in) {
+                return name + " not found: " + t.device_path + " does not exist; map the port " +
+                       "to your adapter with quillon-send --map " + name +
+                       "=/dev/ttyUSB0 (quillon-send --list shows the devices present)";
+            }
+            return name + " not found: " + t.device_path + " (" + describe_source(*t.mapping) +
+                   ") does not exist";
+        }
         case error_kind::in_use:
             return describe_target(t) + " is in use by another program";
         case error_kind::permission_denied:
@@ -73,31 +97,32 @@ std::string write_failure_message(const target& t, const serial::error& e) {
 std::string port_list_line(int port, const serial::probe_result& probe) {
     std::string state;
     const serial::error& e = probe.failure;
-    if (probe.device_path.empty()) {
-        state = variable_for(port) + " is set but empty";
-    } else {
-        switch (e.kind) {
-            case error_kind::none:
-                state = "ready";
-                break;
-            case error_kind::not_found:
-                state = "missing";
-                break;
-            case error_kind::in_use:
-                state = "in use by another program";
-                break;
-            case error_kind::permission_denied:
-                state = "no permission" + permission_advice(probe.owner_group);
-                break;
-            case error_kind::not_a_serial_device:
-                state = "not a serial device (" + std::string(serial::describe(e.found)) + ")";
-                break;
-            default:
-                state = with_reason("cannot be used", e);
-                break;
-        }
+    switch (e.kind) {
+        case error_kind::none:
+            state = serial::is_network_target(probe.device_path) ? "network target" : "ready";
+            break;
+        case error_kind::not_found:
+            state = "missing";
+            break;
+        case error_kind::in_use:
+            state = "in use by another program";
+            break;
+        case error_kind::permission_denied:
+            state = "no permission" + permission_advice(probe.owner_group);
+            break;
+        case error_kind::not_a_serial_device:
+            state = "not a serial device (" + std::string(serial::describe(e.found)) + ")";
+            break;
+        case error_kind::bad_mapping:
+            state = probe.mapping ? probe.mapping->problem : "bad mapping";
+            break;
+        default:
+            state = with_reason("cannot be used", e);
+            break;
     }
-    return "COM" + std::to_string(port) + "  " + probe.device_path + "  " + state;
+    const std::string target = probe.device_path.empty() ? "-" : probe.device_path;
+    const std::string source = probe.mapping ? describe_source(*probe.mapping) : "default";
+    return "COM" + std::to_string(port) + "  " + target + "  (" + source + ")  " + state;
 }
 
 std::string help_text() {
@@ -112,21 +137,26 @@ Options:
       --device PATH  send to this device instead of a COM port
       --raw          send the text as it is, without translating tags
       --dry-run      write the bytes to standard output instead of a port, nothing added
-      --list         show COM1 to COM8, their device paths and their state, found
-                     without opening them (an open drops DTR, which resets many boards)
+      --list         show COM1 to COM8: target, where the mapping comes from, state
+                     (found without opening: an open drops DTR, which resets many
+                     boards), then the serial devices no COM port maps
       --probe        with --list: open and close each port, which also finds ports
                      that another program holds
+      --map COMn=TARGET  map a port in your ports file (TARGET: a device path,
+                     tcp://HOST:PORT or rfc2217://HOST:PORT)
+      --unmap COMn   remove a port's line from your ports file
   -h, --help         show this text
       --             end of options (for a TEXT that starts with "-")
 
-Ports: COMn is the device in the environment variable QUILLON_COMn when it is set (a USB
-adapter such as /dev/ttyUSB0), otherwise /dev/ttyS0 to /dev/ttyS7.
+Ports: COMn is, in this order, the environment variable QUILLON_COMn, a running virtual
+display, a line "COMn = TARGET" in ~/.config/quillon/ports.conf (XDG_CONFIG_HOME) or in
+/etc/quillon/ports.conf, and otherwise /dev/ttyS0 to /dev/ttyS7.
 
 Tags: anything in angle brackets that forms a tag becomes bytes; anything else is sent as is.
   <13>            the byte 13               <254,1>       the bytes 254 and 1
   <CLEAR_SCREEN>  a named control code      <LMA_LINE2>   a display-module command
   <CR,LF>         fields mix freely         <A>           control letter: Ctrl-A, byte 1
-  <_5>            underscore number: byte 5 <\abc>        backslash text: the bytes "abc"
+  <_5>            underscore number: 64+5   <\abc>        backslash text: "ABC"
 Numbers are taken modulo 256; names are matched without regard to case; an unknown name
 gives no bytes.
 
@@ -135,7 +165,8 @@ Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
 
 Exit codes:
   0  sent (or written to standard output with --dry-run)
-  1  the port could not be opened (missing, in use, permission denied)
+  1  the port could not be opened (missing, in use, permission denied, not a serial
+     device, a bad mapping), or the ports file could not be written
   2  usage error: unknown option, missing or refused value
   3  the write failed or timed out, or standard output could not be written
   4  out of memory

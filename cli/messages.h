@@ -1,6 +1,7 @@
 // What quillon-send tells its user: one line per failure, the help text, the port list.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "serial/errors.h"
@@ -12,6 +13,7 @@ namespace quillon::cli {
 struct target {
     int port = 0;  // 0 when a device path was given
     std::string device_path;
+    std::optional<serial::port_mapping> mapping;  // where a COM port's device came from
 };
 
 std::string describe_target(const target& t);
@@ -23,8 +25,11 @@ std::string open_failure_message(const target& t, const serial::error& e,
 
 std::string write_failure_message(const target& t, const serial::error& e);
 
-// One line per port: its name, device path and state.
+// One line per port: its name, target, where the mapping came from, and its state.
 std::string port_list_line(int port, const serial::probe_result& probe);
+
+// Where a mapping came from, in a few words: "environment", "FILE:LINE", "default", ...
+std::string describe_source(const serial::port_mapping& m);
 
 std::string help_text();
 

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "serial/port_control.h"
+#include "serial/port_map.h"
 
 namespace quillon::cli {
 namespace {
@@ -49,7 +50,8 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             value = arg.substr(2);
         }
         const bool takes_value = name == "-p" || name == "--port" || name == "-b" ||
-                                 name == "--baud" || name == "--device";
+                                 name == "--baud" || name == "--device" || name == "--map" ||
+                                 name == "--unmap";
         if (takes_value && !value) {
             if (i + 1 >= arguments.size()) {
                 result.error = "option " + name + " needs a value";
@@ -82,6 +84,24 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             if (!parse_int(*value, o.baud) ||
                 std::find(rates.begin(), rates.end(), o.baud) == rates.end()) {
                 result.error = "baud rate must be 1200, 2400, 4800 or 9600, not '" + *value + "'";
+                return result;
+            }
+        } else if (name == "--map") {
+            const auto equals = value->find('=');
+            o.map_port = serial::com_port_number(value->substr(0, equals));
+            if (equals == std::string::npos || o.map_port == 0) {
+                result.error = "--map needs COMn=TARGET with n from 1 to 8, not '" + *value + "'";
+                return result;
+            }
+            o.map_target = value->substr(equals + 1);
+            if (auto problem = serial::target_problem(*o.map_target)) {
+                result.error = "--map: " + *problem;
+                return result;
+            }
+        } else if (name == "--unmap") {
+            o.map_port = serial::com_port_number(*value);
+            if (o.map_port == 0) {
+                result.error = "--unmap needs one of COM1 to COM8, not '" + *value + "'";
                 return result;
             }
         } else if (name == "--device") {

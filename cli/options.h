@@ -18,6 +18,9 @@ struct options {
     int port = 1;
     int baud = 9600;
     std::optional<std::string> device;
+    // --map COMn=TARGET and --unmap COMn: the port and, for --map, its new target.
+    int map_port = 0;
+    std::optional<std::string> map_target;
     std::optional<std::string> text;  // none: the text comes from standard input
 };
 

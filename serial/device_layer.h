@@ -27,7 +27,8 @@ using port_handle_ptr = std::shared_ptr<port_record>;
 // A number no open record has: one more than the last handed out, wrapping from 32767 to 1.
 record_number allocate_record_number();
 
-// Opens the device name under the record number. A failed open leaves no record.
+// Opens the device name under the record number; a COM port name (COM1 to COM8) opens what the
+// ports mapping names for it (serial/port_map.h). A failed open leaves no record.
 void open_port(error_state& errors, std::string_view device_name, record_number number);
 
 // The record's handle; null and error 52 when no record has the number.

@@ -31,6 +31,7 @@ enum class error_kind : std::uint8_t {
     permission_denied,    // the user may not open it
     not_a_serial_device,  // see error::found for what the path is instead
     bad_name,             // empty, longer than the layer's limit, or holds "*" or "?"
+    bad_mapping,          // the port's line in a ports file, or QUILLON_COMn, cannot be used
     out_of_memory,
     timed_out,  // a write did not finish within the time its bytes need at the line rate
     other,

@@ -13,6 +13,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "serial/errors.h"
 #include "serial/line_state.h"
@@ -39,13 +40,24 @@ struct open_outcome {
 // The longest device name the layer takes; a longer one is refused, never shortened.
 inline constexpr std::size_t longest_device_name = 255;
 
-// The path a device name stands for ("COM1" and so on map to the platform's ports).
-std::string device_path_for(std::string_view device_name);
+// Where the ports mapping looks on this platform (see serial/port_map.h).
+std::string default_target(int port);  // the built-in device of COM<port>
+std::string user_config_folder();
+std::string system_config_folder();
+std::string runtime_folder();  // where running programs register what they serve
+bool process_is_running(long pid);
+bool is_absolute_device_path(std::string_view path);
 
-// Opens the device exclusively for reading and writing, as a plain byte stream (no byte is
-// ever translated); never creates a file. Refuses, before anything is written, whatever is
-// not a serial device: a regular file, FIFO, socket, directory, block device or a character
-// device that is not a terminal. Leaves every line setting as the driver holds it.
+// The serial devices present, found without opening any: on Linux the /dev/serial/by-id links
+// first, then ttyUSB* and ttyACM*, then the ttyS* that sysfs shows a UART behind. root_folder
+// is where / is, so that a test can lay out a tree of its own.
+std::vector<std::string> serial_devices_present(const std::string& root_folder = "/");
+
+// Opens the device (a resolved path, never a COMn mapping) exclusively for reading and writing, as
+// a plain byte stream (no byte is ever translated); never creates a file. Refuses, before anything
+// is written, whatever is not a serial device: a regular file, FIFO, socket, directory, block
+// device or a character device that is not a terminal. Leaves every line setting as the driver
+// holds it.
 open_outcome open_exclusive(const std::string& device_name);
 
 // What the device is, found without opening it (opening drops DTR on a real UART and resets

@@ -59,12 +59,35 @@ bool known_rate(int baud) {
     return std::find(baud_rates.begin(), baud_rates.end(), baud) != baud_rates.end();
 }
 
+// What a device name opens: a COM port name goes through the ports mapping, anything else is
+// taken as it is.
+struct resolved_name {
+    std::string target;
+    std::optional<port_mapping> mapping;
+};
+
+resolved_name resolve(std::string_view device_name) {
+    if (const int port = com_port_number(device_name); port != 0) {
+        port_mapping m = resolve_port(port);
+        return {m.target, std::move(m)};
+    }
+    return {std::string(device_name), std::nullopt};
+}
+
+error unusable_mapping() { return {error_number::bad_device_name, 0, error_kind::bad_mapping}; }
+
 open_result open_and_configure(std::string_view device_name, int baud) {
     open_result result;
-    result.device_path = backend::device_path_for(device_name);
+    resolved_name name = resolve(device_name);
+    result.device_path = name.target;
+    result.mapping = std::move(name.mapping);
+    if (result.mapping && !result.mapping->problem.empty()) {
+        result.failure = unusable_mapping();
+        return result;
+    }
     const record_number number = current_record();
     error_state errors;
-    serial::open_port(errors, device_name, number);
+    serial::open_port(errors, result.device_path, number);
     if (error e = errors.take()) {
         result.failure = e;
         return result;
@@ -91,9 +114,7 @@ open_result open_port(int port, int baud) {
     if (port > 8 || port < 1) return refused({});
     std::string device_name = "COM";
     device_name += static_cast<char>('0' + port);
-    if (!known_rate(baud)) {
-        return refused(backend::device_path_for(device_name));
-    }
+    if (!known_rate(baud)) return refused(resolve_port(port).target);
     return open_and_configure(device_name, baud);
 }
 
@@ -122,8 +143,15 @@ std::string version_text() {
 
 probe_result look_at_device(std::string_view device_name) {
     probe_result result;
-    result.device_path = backend::device_path_for(device_name);
-    const backend::device_look look = backend::look_at(std::string(device_name));
+    resolved_name name = resolve(device_name);
+    result.device_path = name.target;
+    result.mapping = std::move(name.mapping);
+    if (result.mapping && !result.mapping->problem.empty()) {
+        result.failure = unusable_mapping();
+        return result;
+    }
+    if (is_network_target(result.device_path)) return result;  // found only by connecting
+    const backend::device_look look = backend::look_at(result.device_path);
     result.failure = backend::error_for(look.native_error);
     if (look.found != file_type::unknown) {
         result.failure.number = error_number::not_a_serial_device;
@@ -136,11 +164,17 @@ probe_result look_at_device(std::string_view device_name) {
 
 probe_result probe_device(std::string_view device_name) {
     probe_result result;
-    result.device_path = backend::device_path_for(device_name);
+    resolved_name name = resolve(device_name);
+    result.device_path = name.target;
+    result.mapping = std::move(name.mapping);
+    if (result.mapping && !result.mapping->problem.empty()) {
+        result.failure = unusable_mapping();
+        return result;
+    }
     // Through the device layer, so that the probe obeys every rule of a real open.
     error_state errors;
     const record_number number = allocate_record_number();
-    serial::open_port(errors, device_name, number);
+    serial::open_port(errors, result.device_path, number);
     result.failure = errors.take();
     if (!result.failure) close_port(errors, number);
     return result;

@@ -5,19 +5,22 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "serial/device_layer.h"
 #include "serial/errors.h"
+#include "serial/port_map.h"
 
 namespace quillon::serial {
 
 struct open_result {
     bool opened = false;
-    bool arguments_refused = false;  // port outside 1-8 or baud not one of the four rates
-    error failure;                   // why the open failed (when it was tried)
-    std::string device_path;         // what the device name stood for
+    bool arguments_refused = false;       // port outside 1-8 or baud not one of the four rates
+    error failure;                        // why the open failed (when it was tried)
+    std::string device_path;              // what the device name stood for
+    std::optional<port_mapping> mapping;  // where a COM port's device came from
     // The error of each line setting after a successful open, in the order they were made;
     // a refused setting does not make the open fail.
     std::array<error, line_setting_count> settings{};
@@ -29,7 +32,8 @@ inline constexpr std::array<int, 4> baud_rates{1200, 2400, 4800, 9600};
 // A port still open from an earlier call is closed first.
 open_result open_port(int port, int baud);
 
-// The same for any device name (a path on POSIX), for callers that name the device directly.
+// The same for any device name: a path, tcp://HOST:PORT, rfc2217://HOST:PORT, or a COM port
+// name, which is resolved as open_port resolves it.
 open_result open_device(std::string_view device_name, int baud);
 
 // The record number of the current port: 0 before the first open; it names no open record
@@ -48,6 +52,7 @@ std::string version_text();
 // The path a device name stands for and whether it can be opened now.
 struct probe_result {
     std::string device_path;
+    std::optional<port_mapping> mapping;
     error failure;
     std::string owner_group;  // the group owning the device (look_at_device, POSIX only)
 };

@@ -253,8 +253,8 @@ TEST(send, an_empty_port_variable_is_named_as_such) {
     const process_result r = send({"-p", "5", "x"}, "", {{5, ""}});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.err,
-              "quillon-send: COM5 is mapped to nothing: QUILLON_COM5 is set but empty; set it to "
-              "the port's device path (e.g. QUILLON_COM5=/dev/ttyUSB0) or unset it\n");
+              "quillon-send: COM5: QUILLON_COM5 is set but empty; set it to the port's device "
+              "path or unset it\n");
 }
 
 // Standard input goes out piece by piece: the cases below cross the 128 KiB pieces of the
@@ -405,17 +405,21 @@ TEST(list, tells_each_port_state_without_opening_it) {
     const std::map<int, std::string> mapped{
         {1, ready.path()}, {2, held.path()}, {3, "/dev/null"}, {5, ""}};
     const std::string missing = port_map::missing_path(4);
-    const std::string looked = "COM1  " + ready.path() + "  ready\n" + "COM2  " + held.path() +
-                               "  ready\n" + "COM3  /dev/null  not a serial device (a device " +
-                               "that is not a terminal)\n" + "COM4  " + missing + "  missing\n" +
-                               "COM5    QUILLON_COM5 is set but empty\n";
+    const std::string looked =
+        "COM1  " + ready.path() + "  (environment)  ready\n" + "COM2  " + held.path() +
+        "  (environment)  ready\n" +
+        "COM3  /dev/null  (environment)  not a serial device (a device that is not a terminal)\n" +
+        "COM4  " + missing + "  (environment)  missing\n" +
+        "COM5  -  (environment)  COM5: QUILLON_COM5 is set but empty; set it to the port's device "
+        "path or unset it\n";
     const process_result r = send({"--list"}, "", mapped);
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, looked.size()), looked);
     // Only --probe opens, and so only it finds the port the test holds.
     const process_result probed = send({"--list", "--probe"}, "", mapped);
-    EXPECT_NE(probed.out.find("COM2  " + held.path() + "  in use by another program\n"),
-              std::string::npos)
+    EXPECT_NE(
+        probed.out.find("COM2  " + held.path() + "  (environment)  in use by another program\n"),
+        std::string::npos)
         << probed.out;
     close(holder);
 }

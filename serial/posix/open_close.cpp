@@ -22,15 +22,6 @@
 namespace quillon::serial::backend {
 namespace {
 
-// "COM1".."COM8" in any case, the names the port control functions build.
-int com_port_number(std::string_view name) {
-    if (name.size() != 4) return 0;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if ((name[i] | 0x20) != "com"[i]) return 0;
-    }
-    return name[3] >= '1' && name[3] <= '8' ? name[3] - '0' : 0;
-}
-
 file_type type_of(mode_t mode) {
     if (S_ISREG(mode)) return file_type::regular_file;
     if (S_ISDIR(mode)) return file_type::directory;
@@ -70,18 +61,9 @@ bool is_terminal_class(dev_t device) {
 
 void port_deleter::operator()(port* p) const noexcept { delete p; }
 
-std::string device_path_for(std::string_view device_name) {
-    if (int n = com_port_number(device_name); n != 0) {
-        const std::string variable = "QUILLON_COM" + std::to_string(n);
-        if (const char* mapped = std::getenv(variable.c_str()); mapped != nullptr) return mapped;
-        return "/dev/ttyS" + std::to_string(n - 1);
-    }
-    return std::string(device_name);
-}
-
 open_outcome open_exclusive(const std::string& device_name) {
     const auto& sys = posix::syscalls();
-    const std::string path = device_path_for(device_name);
+    const std::string& path = device_name;
 
     // Look before opening: an open of a FIFO with O_RDWR succeeds with no reader (the process
     // becomes its own reader, so writes neither fail nor drain), and an open of a regular file
@@ -142,7 +124,7 @@ open_outcome open_exclusive(const std::string& device_name) {
 }
 
 device_look look_at(const std::string& device_name) {
-    const std::string path = device_path_for(device_name);
+    const std::string& path = device_name;
     device_look look;
     struct stat info {};
     if (posix::syscalls().stat(path.c_str(), &info) != 0) {

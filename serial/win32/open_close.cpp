@@ -52,8 +52,6 @@ bool is_directory(const std::string& name) {
 
 void port_deleter::operator()(port* p) const noexcept { delete p; }
 
-std::string device_path_for(std::string_view device_name) { return std::string(device_name); }
-
 open_outcome open_exclusive(const std::string& device_name) {
     port_ptr p(new (std::nothrow) port);
     if (!p) return {nullptr, ERROR_NOT_ENOUGH_MEMORY};
