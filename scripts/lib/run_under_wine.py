@@ -12,11 +12,9 @@ import wine_harness
 
 def main():
     prefix_path, program, *args = sys.argv[1:]
-    missing = wine_harness.wine_is_missing()
-    if missing:
-        print(f"skipped: {missing}")
-        return 77
-    prefix = wine_harness.Prefix(prefix_path)
+    architecture = wine_harness.program_architecture(program)
+    wine_harness.exit_if_cannot_run(architecture)
+    prefix = wine_harness.Prefix(prefix_path, architecture)
     prefix.ensure()
     prefix.map_ports({})  # every port away from the machine's real ones
     result = prefix.run(os.path.abspath(program), *args, timeout=600)
