@@ -6,18 +6,12 @@
 set(QUILLON_WINDOWS_BUILDS "" CACHE STRING "Windows build trees whose programs CTest runs under Wine")
 
 find_package(Python3 COMPONENTS Interpreter)
-# The exports and harness checks open no port and read no configuration; the environment is the
-# same guard every test of the project has. The Wine tests map the ports in the prefix's registry instead.
+# The exports check opens no port and reads no configuration; the environment is the same guard
+# every test of the project has. The Wine tests map the ports in the prefix's registry instead.
 set(no_real_ports "XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/windows-tests-config")
 foreach(n RANGE 1 8)
     list(APPEND no_real_ports "QUILLON_COM${n}=/nonexistent/quillon-test/COM${n}")
 endforeach()
-
-# The harness's own judgements need neither Wine nor a Windows build.
-add_test(NAME wine_harness
-         COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/tests/test_wine_harness.py
-                 $<TARGET_FILE:translate_tests> -v)
-set_tests_properties(wine_harness PROPERTIES ENVIRONMENT "${no_real_ports}")
 
 foreach(windows_build IN LISTS QUILLON_WINDOWS_BUILDS)
     get_filename_component(name ${windows_build} NAME)
