@@ -15,9 +15,12 @@ CMAKE = CTEST = None
 PROJECT = r"""cmake_minimum_required(VERSION 3.25)
 project(skips NONE)
 enable_testing()
-add_test(NAME wine.skip COMMAND sh -c "echo 'skipped: i686 programs under Wine: no <32-bit>'; exit 77")
+add_test(NAME wine.skip
+         COMMAND sh -c "echo 'skipped: i686 programs under Wine: no <32-bit>'; exit 77")
 add_test(NAME passes COMMAND sh -c "echo 'skipped: nothing'")
-add_test(NAME gtest.skip COMMAND printf "[ RUN      ] a.b\n/src/a.cpp:12: Skipped\nsetpriv is not installed\n[  SKIPPED ] a.b (0 ms)\n")
+add_test(NAME gtest.skip
+         COMMAND printf "[ RUN      ] a.b\n/src/a.cpp:12: Skipped\nsetpriv is not installed\n\
+[  SKIPPED ] a.b (0 ms)\n")
 add_test(NAME fails COMMAND sh -c "echo 'skipped: no'; exit 1")
 add_test(NAME silent.skip COMMAND sh -c "exit 77")
 set_tests_properties(wine.skip silent.skip PROPERTIES SKIP_RETURN_CODE 77)
