@@ -4,34 +4,107 @@ A throwaway Wine prefix per build tree; COM ports mapped in the prefix's registr
 dosdevices alone does not hold: Wine rewrites those at start). Every one of COM1-COM8 is mapped,
 to a pseudo-terminal of the test or to a path that does not exist, so that Wine never maps one
 to a real port of the machine.
+
+Each build runs through its own loader, called directly: Debian's wine, wineboot and regedit
+commands always choose the 32-bit loader once it is installed, and a kernel without 32-bit
+emulation refuses that loader ("Exec format error"), so an x64 build would fail there although
+it needs nothing 32-bit. Only the i686 build uses the 32-bit loader, and its tests are skipped
+where the machine cannot run it.
 """
+import errno
 import os
 import shutil
+import struct
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 
 UNUSED_PORT = "/nonexistent/quillon-wine-test/COM{}"
+WINE_32 = "/usr/lib/wine/wine"
+WINE_64 = "/usr/lib/wine/wine64"
+LOADERS = {"i686": WINE_32, "x64": WINE_64}
+# One server serves a prefix's 32-bit and 64-bit programs alike; Debian's wineserver command
+# runs this 64-bit one too.
+WINESERVER = "/usr/lib/wine/wineserver64"
+# The machine field of a program's PE header.
+PE_MACHINES = {0x014C: "i686", 0x8664: "x64"}
+# CTest's SKIP_RETURN_CODE for the Wine tests (cmake/WineTests.cmake).
+SKIPPED = 77
 
 
-def wine_environment(prefix):
+def wine_environment(prefix, loader):
     env = dict(os.environ)
-    env.update(WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    # Wine starts further processes (wineboot's helpers, say) through WINELOADER, and finds the
+    # other architecture's loader from it. XDG_CONFIG_HOME inside the throwaway prefix keeps
+    # the user's own fontconfig settings from changing how the window is drawn.
+    env.update(WINEPREFIX=prefix, WINELOADER=loader, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=",
+               XDG_CONFIG_HOME=os.path.join(prefix, "xdg-config"))
     return env
 
 
-def wine_is_missing():
-    """Why Wine cannot run the programs here, or None."""
-    if shutil.which("wine") is None:
-        return "wine is not installed (scripts/test installs it unless QUILLON_SKIP_WINDOWS=1)"
+def program_architecture(program):
+    """"i686" or "x64": the machine a Windows program is built for, from its PE header."""
+    with open(program, "rb") as f:
+        head = f.read(4096)
+    pe = struct.unpack_from("<I", head, 0x3C)[0] if len(head) >= 0x40 else 0
+    if head[:2] != b"MZ" or head[pe:pe + 4] != b"PE\0\0":
+        raise ValueError(f"{program} is not a Windows program")
+    machine = struct.unpack_from("<H", head, pe + 4)[0]
+    if machine not in PE_MACHINES:
+        raise ValueError(f"{program} is built for machine {machine:#x}")
+    return PE_MACHINES[machine]
+
+
+def no_32bit_reason(loader=WINE_32, environ=None):
+    """Why this machine cannot run 32-bit x86 programs, or None when it can. Asked of the
+    kernel by starting the 32-bit loader, since a kernel without 32-bit emulation refuses it with
+    ENOEXEC even when it is installed. QUILLON_NO_32BIT=1 forces the "cannot" answer, so that
+    the handling of such machines can be tried on any machine."""
+    environ = os.environ if environ is None else environ
+    if environ.get("QUILLON_NO_32BIT", "0") not in ("", "0"):
+        return "QUILLON_NO_32BIT is set: 32-bit x86 programs are taken as unable to run here"
+    try:
+        subprocess.run([loader, "--version"], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60,
+                       check=True)
+    except FileNotFoundError:
+        return f"{loader} is not installed (Debian's wine32:i386)"
+    except OSError as e:
+        if e.errno == errno.ENOEXEC:
+            return f"this kernel cannot run 32-bit x86 programs ({loader}: {e.strerror})"
+        return f"{loader} cannot be started ({e.strerror})"
+    except subprocess.CalledProcessError as e:
+        return f"32-bit x86 programs do not run here ({loader} --version exits with {e.returncode})"
     return None
 
 
+def why_cannot_run(architecture):
+    """Why the programs of a Windows build for this architecture cannot run under Wine here,
+    or None."""
+    loader = LOADERS[architecture]
+    for program in (WINE_64, WINESERVER):
+        if not os.access(program, os.X_OK):
+            return (f"{program} is not installed (scripts/test installs Wine unless "
+                    "QUILLON_SKIP_WINDOWS=1)")
+    return no_32bit_reason(loader) if architecture == "i686" else None
+
+
+def exit_if_cannot_run(architecture):
+    """Ends a test program as skipped, saying why, where Wine cannot run this architecture."""
+    reason = why_cannot_run(architecture)
+    if reason:
+        print(f"skipped: {architecture} programs under Wine: {reason}")
+        sys.exit(SKIPPED)
+
+
 class Prefix:
-    def __init__(self, path):
+    def __init__(self, path, architecture):
         self.path = os.path.abspath(path)
-        self.env = wine_environment(self.path)
+        self.loader = LOADERS[architecture]
+        self.env = wine_environment(self.path, self.loader)
 
     def ensure(self):
         """Makes the prefix once; later calls find it ready."""
@@ -40,13 +113,14 @@ class Prefix:
             return
         shutil.rmtree(self.path, ignore_errors=True)
         os.makedirs(self.path)
-        subprocess.run(["wineboot", "--init"], env=self.env, check=True, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        subprocess.run([self.loader, "wineboot.exe", "--init"], env=self.env, check=True,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300)
         self.wait_for_server()
         open(ready, "w").close()
 
     def wait_for_server(self):
-        subprocess.run(["wineserver", "-w"], env=self.env, timeout=120, stdin=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, timeout=120, stdin=subprocess.DEVNULL)
 
     def map_ports(self, ports):
         """ports: {number: path} for some of 1-8; the others go to paths that do not exist."""
@@ -57,13 +131,13 @@ class Prefix:
             f.write("\r\n".join(lines) + "\r\n")
             reg_file = f.name
         try:
-            subprocess.run(["wine", "regedit", "/S", reg_file], env=self.env, check=True,
+            subprocess.run([self.loader, "regedit.exe", "/S", reg_file], env=self.env, check=True,
                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=120)
         finally:
             os.unlink(reg_file)
         # The mapping is read when the server starts: restart it.
-        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+        subprocess.run([WINESERVER, "-k"], env=self.env, stdin=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         self.wait_for_server()
 
@@ -74,8 +148,9 @@ class Prefix:
         env = dict(self.env)
         env.update(extra_env or {})
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = subprocess.run(["wine", program, *args], env=env, cwd=cwd, timeout=timeout,
-                                     stdout=out, stderr=err, stdin=subprocess.DEVNULL)
+            process = subprocess.run([self.loader, program, *args], env=env, cwd=cwd,
+                                     timeout=timeout, stdout=out, stderr=err,
+                                     stdin=subprocess.DEVNULL)
             out.seek(0)
             err.seek(0)
             return subprocess.CompletedProcess(
@@ -87,7 +162,7 @@ class Prefix:
         with tempfile.TemporaryFile() as given, tempfile.TemporaryFile() as out:
             given.write(stdin)
             given.seek(0)
-            process = subprocess.run(["wine", program, *args], env=self.env, cwd=cwd,
+            process = subprocess.run([self.loader, program, *args], env=self.env, cwd=cwd,
                                      timeout=timeout, stdin=given, stdout=out,
                                      stderr=subprocess.DEVNULL)
             out.seek(0)
@@ -97,7 +172,7 @@ class Prefix:
         """Starts a program and leaves it running; its output goes to the file log."""
         env = dict(self.env)
         env.update(extra_env or {})
-        return subprocess.Popen(["wine", program, *args], env=env, cwd=cwd,
+        return subprocess.Popen([self.loader, program, *args], env=env, cwd=cwd,
                                 stdout=log or subprocess.DEVNULL, stderr=subprocess.STDOUT,
                                 stdin=subprocess.DEVNULL)
 

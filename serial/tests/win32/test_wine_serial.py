@@ -17,17 +17,14 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "scripts", "lib"))
 import wine_harness  # noqa: E402
 
-BUILD = PREFIX = None
+BUILD = PREFIX = ARCHITECTURE = None
 
 
 class WineSerialTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        missing = wine_harness.wine_is_missing()
-        if missing:
-            raise unittest.SkipTest(missing)
         cls.bin = os.path.join(BUILD, "bin")
-        cls.prefix = wine_harness.Prefix(PREFIX)
+        cls.prefix = wine_harness.Prefix(PREFIX, ARCHITECTURE)
         cls.prefix.ensure()
         cls.com1 = wine_harness.PseudoTerminal()
         cls.com2 = wine_harness.PseudoTerminal()
@@ -136,8 +133,7 @@ class WineSerialTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if wine_harness.wine_is_missing():
-        print(f"skipped: {wine_harness.wine_is_missing()}")
-        sys.exit(77)
     BUILD, PREFIX = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    ARCHITECTURE = wine_harness.program_architecture(os.path.join(BUILD, "bin", "quillon.dll"))
+    wine_harness.exit_if_cannot_run(ARCHITECTURE)
     unittest.main(argv=[sys.argv[0]] + sys.argv[3:])

@@ -16,13 +16,13 @@ sys.path.insert(0, os.path.join(here, ".."))
 import wine_harness  # noqa: E402
 import x11_client  # noqa: E402
 
-BUILD = PREFIX = None
+BUILD = PREFIX = ARCHITECTURE = None
 
 
 class WineWindowTest(unittest.TestCase):
     def setUp(self):
         self.bin = os.path.join(BUILD, "bin")
-        self.prefix = wine_harness.Prefix(PREFIX)
+        self.prefix = wine_harness.Prefix(PREFIX, ARCHITECTURE)
         self.prefix.ensure()
         self.com1 = wine_harness.PseudoTerminal()
         self.com8 = wine_harness.PseudoTerminal()
@@ -68,8 +68,10 @@ class WineWindowTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if wine_harness.wine_is_missing() or not x11_client.xvfb_available():
-        print("skipped: needs wine and Xvfb")
-        sys.exit(77)
     BUILD, PREFIX = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    ARCHITECTURE = wine_harness.program_architecture(os.path.join(BUILD, "bin", "quillon.exe"))
+    wine_harness.exit_if_cannot_run(ARCHITECTURE)
+    if not x11_client.xvfb_available():
+        print("skipped: needs Xvfb")
+        sys.exit(wine_harness.SKIPPED)
     unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
