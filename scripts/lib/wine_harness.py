@@ -35,7 +35,10 @@ SKIPPED = 77
 
 
 def wine_environment(prefix, loader):
-    env = dict(os.environ)
+    # The Windows programs see the Unix environment too: the ports are mapped in the prefix's
+    # registry instead, so QUILLON_COMn and the system ports folder must not reach them.
+    env = {name: value for name, value in os.environ.items()
+           if not name.startswith("QUILLON_COM") and name != "QUILLON_SYSCONFDIR"}
     # Wine starts further processes (wineboot's helpers, say) through WINELOADER, and finds the
     # other architecture's loader from it. XDG_CONFIG_HOME inside the throwaway prefix keeps
     # the user's own fontconfig settings from changing how the window is drawn.
