@@ -135,7 +135,9 @@ std::vector<ports_file_entry> parse_ports_file(std::string_view text) {
         ports_file_entry entry;
         entry.line = number;
         const auto equals = line.find('=');
-        const std::string_view name = trimmed(line.substr(0, equals));
+        // Without "=", the first word is the port the line meant.
+        const auto name_end = equals != std::string_view::npos ? equals : line.find_first_of(" \t");
+        const std::string_view name = trimmed(line.substr(0, name_end));
         entry.port = com_port_number(name);
         if (equals == std::string_view::npos) {
             entry.problem = "expected 'COMn = TARGET'";

@@ -428,6 +428,77 @@ TEST(list, that_cannot_write_its_output_exits_3) {
     EXPECT_EQ(run_shell(program + " --list >/dev/full 2>/dev/null"), 3);
 }
 
+// A user folder of the test's own and no QUILLON_COMn: the ports file decides.
+class ports_file : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char name[] = "/tmp/quillon-cli-ports-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        home_ = name;
+        env_["XDG_CONFIG_HOME"] = home_;
+        env_["QUILLON_SYSCONFDIR"] = home_ + "/no-system";
+        for (int n = 1; n <= 8; ++n) env_["QUILLON_COM" + std::to_string(n)] = unset_variable;
+    }
+    void TearDown() override { std::filesystem::remove_all(home_); }
+    process_result run(std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), program);
+        return run_process(args, input, env_);
+    }
+    std::string file() const { return home_ + "/quillon/ports.conf"; }
+    std::string home_;
+    std::map<std::string, std::string> env_;
+};
+
+TEST_F(ports_file, map_once_then_the_port_sends_there_and_unmap_undoes_it) {
+    pseudo_terminal pty;
+    const process_result mapped = run({"--map", "COM3=" + pty.path()});
+    EXPECT_EQ(mapped.exit_code, 0) << mapped.err;
+    EXPECT_EQ(mapped.out, "COM3 = " + pty.path() + " in " + file() + "\n");
+    EXPECT_EQ(run({"-p", "3", "hello<13>"}).exit_code, 0);
+    EXPECT_EQ(pty.read_master(6), "hello\r");
+
+    const process_result listed = run({"--list"});
+    EXPECT_NE(listed.out.find("COM3  " + pty.path() + "  (" + file() + ":1)  ready\n"),
+              std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("COM4  /dev/ttyS3  (default)  "), std::string::npos) << listed.out;
+
+    const process_result unmapped = run({"--unmap", "com3"});
+    EXPECT_EQ(unmapped.out, "COM3 removed from " + file() + "\n");
+    EXPECT_NE(run({"--list"}).out.find("COM3  /dev/ttyS2  (default)  "), std::string::npos);
+}
+
+TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_and_line) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } refused[] = {
+        {{"--map", "COM1=ttyUSB0"},
+         "quillon-send: --map: 'ttyUSB0' is not an absolute device path, tcp://HOST:PORT or "
+         "rfc2217://HOST:PORT (see quillon-send --help)\n"},
+        {{"--map", "COM9=/dev/ttyUSB0"},
+         "quillon-send: --map needs COMn=TARGET with n from 1 to 8, not 'COM9=/dev/ttyUSB0' (see "
+         "quillon-send --help)\n"},
+        {{"--unmap", "ttyUSB0"},
+         "quillon-send: --unmap needs one of COM1 to COM8, not 'ttyUSB0' (see quillon-send "
+         "--help)\n"},
+    };
+    for (const auto& row : refused) {
+        const process_result r = run(row.args);
+        EXPECT_EQ(r.exit_code, 2);
+        EXPECT_EQ(r.err, row.message);
+    }
+    EXPECT_FALSE(std::filesystem::exists(file())) << "a refused edit wrote the file";
+
+    std::filesystem::create_directories(home_ + "/quillon");
+    std::ofstream(file()) << "# ports\nCOM2 = tcp://displaypi\n";
+    const process_result r = run({"-p", "2", "x"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, "quillon-send: COM2: " + file() +
+                         ":2: 'tcp://displaypi' needs a host and a port from 1 to 65535 "
+                         "(tcp://HOST:PORT)\n");
+}
+
 TEST(help, explains_tags_and_exit_codes) {
     const process_result r = send({"--help"});
     EXPECT_EQ(r.exit_code, 0);

@@ -15,7 +15,8 @@ extern char** environ;
 namespace quillon::test {
 namespace {
 
-// The test's own environment with the given variables added (they win), as NAME=value strings.
+// The test's own environment with the given variables added (they win) or removed, as
+// NAME=value strings.
 std::vector<std::string> merged_environment(const std::map<std::string, std::string>& environment) {
     std::map<std::string, std::string> merged;
     for (char** e = environ; *e != nullptr; ++e) {
@@ -23,7 +24,13 @@ std::vector<std::string> merged_environment(const std::map<std::string, std::str
         const auto equals = entry.find('=');
         if (equals != std::string::npos) merged[entry.substr(0, equals)] = entry.substr(equals + 1);
     }
-    for (const auto& [name, value] : environment) merged[name] = value;
+    for (const auto& [name, value] : environment) {
+        if (value == unset_variable) {
+            merged.erase(name);
+        } else {
+            merged[name] = value;
+        }
+    }
     std::vector<std::string> strings;
     for (const auto& [name, value] : merged) strings.push_back(name + "=" + value);
     return strings;

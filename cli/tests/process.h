@@ -17,6 +17,9 @@ struct process_result {
     std::string err;
 };
 
+// A value no environment variable can have: given for a variable, it removes it.
+inline const std::string unset_variable(1, '\0');
+
 // The environment is the test's own plus the given variables (which win).
 process_result run_process(const std::vector<std::string>& command, const std::string& input,
                            const std::map<std::string, std::string>& environment);
