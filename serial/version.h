@@ -1,5 +1,5 @@
-// The project's version text and home address, shared by the library's version query and
-// the window's caption so that the two can never disagree.
+// The library's version text and the project's home address. The window's caption ends with the
+// same address, taken from here so that the two can never disagree.
 #pragma once
 
 #include <string_view>
@@ -8,6 +8,5 @@ namespace quillon {
 
 inline constexpr std::string_view home_address = "https://quillon.example.org/";
 inline constexpr std::string_view library_version_prefix = "v1.0, 26 May 2000, ";
-inline constexpr std::string_view window_caption_prefix = "Quillon v1.1b";
 
 }  // namespace quillon

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "serial/version.h"
+#include "ui/send_action.h"
 #include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
@@ -58,7 +59,7 @@ const std::array<main_window_control, 18> main_window_controls = {{
 // clang-format on
 
 std::string main_window_caption() {
-    std::string caption(window_caption_prefix);
+    std::string caption(main_window_caption_prefix);
     caption += "  ";
     caption += home_address;
     return caption;

@@ -4,31 +4,14 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "ui/dialog_engine.h"
-#include "ui/send_action.h"
+#include "ui/main_window_ids.h"
+#include "ui/serial_library.h"
 
 namespace quillon::ui {
-
-inline constexpr int FORM1_SEND = 1;
-inline constexpr int FORM1_PORTFRAME = 100;
-inline constexpr int FORM1_BAUDFRAME = 105;
-inline constexpr int FORM1_HINT = 110;
-inline constexpr int FORM1_BAUD9600 = 115;
-inline constexpr int FORM1_BAUD4800 = 120;
-inline constexpr int FORM1_BAUD2400 = 125;
-inline constexpr int FORM1_BAUD1200 = 130;
-inline constexpr int FORM1_COM1 = 135;
-inline constexpr int FORM1_COM2 = 140;
-inline constexpr int FORM1_COM3 = 145;
-inline constexpr int FORM1_COM4 = 150;
-inline constexpr int FORM1_COM5 = 155;
-inline constexpr int FORM1_COM6 = 160;
-inline constexpr int FORM1_COM7 = 165;
-inline constexpr int FORM1_COM8 = 170;
-inline constexpr int FORM1_TEXT = 175;
-inline constexpr int FORM1_CLEAR = 180;
 
 // The style the builder asks for; the engine adds DS_SETFONT, DS_NOFAILCREATE and DS_3DLOOK.
 inline constexpr std::uint32_t main_window_style = 0x80CA0880;
@@ -36,6 +19,7 @@ inline constexpr int main_window_width_units = 213;
 inline constexpr int main_window_height_units = 148;
 inline constexpr std::uint16_t main_window_point_size = 8;
 inline constexpr std::string_view main_window_typeface = "MS Sans Serif";
+inline constexpr std::string_view main_window_caption_prefix = "Quillon v1.1b";
 
 // What a control does with its messages.
 enum class control_role { no_handler, does_nothing, sends };
@@ -51,7 +35,7 @@ struct main_window_control {
 // extent of the radio-button groups (each WS_GROUP starts one).
 extern const std::array<main_window_control, 18> main_window_controls;
 
-// "Quillon v1.1b", two blanks and the home address.
+// The caption prefix, two blanks and the project's home address.
 std::string main_window_caption();
 
 // Creates the window, adds the controls in order and shows it with the window handler.

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "ui/main_window.h"
+#include "ui/main_window_ids.h"
 #include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {

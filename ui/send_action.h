@@ -5,22 +5,10 @@
 
 #include <cstdint>
 
-#include "serial/quillon.h"
+#include "ui/serial_library.h"
 #include "ui/window_system.h"
 
 namespace quillon::ui {
-
-// The library functions the action calls, so that tests can stand in for the serial line.
-struct serial_library {
-    int(SER_CALL* open)(int port, int baud);
-    void(SER_CALL* send)(BSTR* text);
-    int(SER_CALL* close)();
-    BSTR(SER_CALL* allocate)(const char* bytes, unsigned int length);
-    void(SER_CALL* release)(BSTR text);
-};
-
-// The functions of the serial library this program is linked with.
-serial_library linked_serial_library();
 
 // The Send handler's work for one WM_COMMAND wParam from the Send button. Always 0.
 std::int32_t send_action(window_system& windows, window_handle main_window,

@@ -1,6 +1,6 @@
 // Binds the Send action to the serial library the program is linked with. Kept apart so that
 // the engine and its tests build without the library.
-#include "ui/send_action.h"
+#include "ui/serial_library.h"
 
 namespace quillon::ui {
 

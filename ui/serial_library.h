@@ -1,0 +1,20 @@
+// The serial library functions the Send action calls, as a table so that tests can stand in for
+// the serial line.
+#pragma once
+
+#include "serial/quillon.h"
+
+namespace quillon::ui {
+
+struct serial_library {
+    int(SER_CALL* open)(int port, int baud);
+    void(SER_CALL* send)(BSTR* text);
+    int(SER_CALL* close)();
+    BSTR(SER_CALL* allocate)(const char* bytes, unsigned int length);
+    void(SER_CALL* release)(BSTR text);
+};
+
+// The functions of the serial library this program is linked with.
+serial_library linked_serial_library();
+
+}  // namespace quillon::ui
