@@ -10,8 +10,8 @@ namespace quillon::ui {
 namespace {
 
 // Styles the engine always adds to, and always removes from, a dialog template.
-constexpr std::uint32_t always_added = DS_SETFONT | DS_NOFAILCREATE | DS_3DLOOK;
-constexpr std::uint32_t always_removed = WS_VISIBLE | DS_SYSMODAL;
+constexpr std::uint32_t always_added = ds_setfont | ds_nofailcreate | ds_3dlook;
+constexpr std::uint32_t always_removed = ws_visible | ds_sysmodal;
 
 }  // namespace
 
@@ -32,11 +32,11 @@ std::string_view class_of(control_kind kind) {
 std::uint32_t default_style(control_kind kind) {
     switch (kind) {
         case control_kind::label:
-            return WS_CHILD | WS_VISIBLE | SS_LEFT;
+            return ws_child | ws_visible | ss_left;
         case control_kind::option:
-            return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
+            return ws_child | ws_visible | ws_tabstop | bs_autoradiobutton;
         case control_kind::check_box:
-            return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
+            return ws_child | ws_visible | ws_tabstop | bs_autocheckbox;
         case control_kind::frame:
         case control_kind::text_box:
             break;
@@ -55,12 +55,12 @@ window_handle dialog_engine::create_dialog(dialog_template form) {
     if (dialog == 0) return 0;
 
     // Every control of the dialog gets the font the dialog was created with.
-    const auto font = static_cast<std::uintptr_t>(windows_.send_message(dialog, WM_GETFONT, 0, 0));
+    const auto font = static_cast<std::uintptr_t>(windows_.send_message(dialog, wm_getfont, 0, 0));
     const std::scoped_lock lock(records_lock_);
     record& created = records_[dialog];
     created.dialog = dialog;
     created.font = font;
-    created.show_command = SW_SHOW;
+    created.show_command = sw_show;
     return dialog;
 }
 
@@ -93,7 +93,7 @@ window_handle dialog_engine::add_control_of_class(window_handle dialog, std::str
             font = found->second.font;
         }
     }
-    windows_.send_message(control, WM_SETFONT, font, 1);
+    windows_.send_message(control, wm_setfont, font, 1);
 
     const std::scoped_lock lock(records_lock_);
     record& created = records_[control];
@@ -105,7 +105,7 @@ window_handle dialog_engine::add_control_of_class(window_handle dialog, std::str
 void dialog_engine::show_modeless(window_handle dialog, handler window_handler) {
     // The platform's own WM_INITDIALOG came during creation, before any handler was attached;
     // this call stands in for it.
-    if (window_handler) window_handler(dialog, WM_INITDIALOG, dialog, 0);
+    if (window_handler) window_handler(dialog, wm_initdialog, dialog, 0);
 
     int show_command = 0;
     {
@@ -153,25 +153,25 @@ void dialog_engine::release_records(window_handle dialog) {
 
 std::intptr_t dialog_engine::dispatch(window_handle window, std::uint32_t message,
                                       std::uintptr_t wparam, std::intptr_t lparam) {
-    if (message == WM_INITDIALOG) ++open_dialogs_;
-    if (message == WM_DESTROY) --open_dialogs_;
+    if (message == wm_initdialog) ++open_dialogs_;
+    if (message == wm_destroy) --open_dialogs_;
 
-    if (message == WM_ACTIVATE) {
+    if (message == wm_activate) {
         const std::uint32_t state = low_word(wparam);
-        if (state == WA_ACTIVE || state == WA_CLICKACTIVE) {
+        if (state == wa_active || state == wa_clickactive) {
             active_dialog_ = window;
             return 1;
         }
-        if (state == WA_INACTIVE) {
+        if (state == wa_inactive) {
             active_dialog_ = 0;
             return 1;
         }
     }
 
     window_handle control = 0;
-    if (message == WM_COMMAND) {
+    if (message == wm_command) {
         control = windows_.find_control(window, static_cast<int>(low_word(wparam)));
-    } else if (message == WM_HSCROLL || message == WM_VSCROLL) {
+    } else if (message == wm_hscroll || message == wm_vscroll) {
         control = static_cast<window_handle>(lparam);
     }
     if (const handler control_handler = handler_of(control)) {
@@ -183,15 +183,15 @@ std::intptr_t dialog_engine::dispatch(window_handle window, std::uint32_t messag
     if (const handler window_handler = handler_of(window)) {
         result = window_handler(window, message, wparam, lparam);
     }
-    if (message == WM_NCDESTROY) release_records(window);
+    if (message == wm_ncdestroy) release_records(window);
     if (result != 0) return result;
 
-    if (message == WM_SYSCOMMAND && low_word(wparam) == SC_CLOSE) return close_dialog(window);
+    if (message == wm_syscommand && low_word(wparam) == sc_close) return close_dialog(window);
     return 0;
 }
 
 std::intptr_t dialog_engine::close_dialog(window_handle dialog) {
-    windows_.send_message(dialog, WM_CLOSE, 0, 0);
+    windows_.send_message(dialog, wm_close, 0, 0);
 
     const window_handle owner = windows_.owner(dialog);
     if (owner != 0) windows_.enable(owner, true);

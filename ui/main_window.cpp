@@ -10,9 +10,9 @@ namespace quillon::ui {
 
 namespace {
 
-constexpr std::uint32_t child_visible = WS_CHILD | WS_VISIBLE;
-constexpr std::uint32_t first_option = child_visible | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON;
-constexpr std::uint32_t next_option = child_visible | WS_TABSTOP | BS_AUTORADIOBUTTON;
+constexpr std::uint32_t child_visible = ws_child | ws_visible;
+constexpr std::uint32_t first_option = child_visible | ws_group | ws_tabstop | bs_autoradiobutton;
+constexpr std::uint32_t next_option = child_visible | ws_tabstop | bs_autoradiobutton;
 
 constexpr std::string_view hint_text =
     "Type text and press Send. To send by ASCII code, type <#> where # is the code (0-255).";
@@ -26,16 +26,16 @@ std::int32_t take_no_action(window_handle, std::uint32_t, std::uintptr_t, std::i
 }
 
 void set_check(window_system& windows, window_handle window, int id) {
-    windows.send_message(windows.find_control(window, id), BM_SETCHECK, BST_CHECKED, 0);
+    windows.send_message(windows.find_control(window, id), bm_setcheck, bst_checked, 0);
 }
 
 }  // namespace
 
 // clang-format off
 const std::array<main_window_control, 18> main_window_controls = {{
-    {{FORM1_PORTFRAME, "Comm Port", 93, 5, 115, 42, child_visible | BS_GROUPBOX, WS_EX_TRANSPARENT}, "BUTTON", frame, no_handler},
-    {{FORM1_BAUDFRAME, "Baud Rate", 5, 5, 85, 42, child_visible | BS_GROUPBOX, WS_EX_TRANSPARENT}, "BUTTON", frame, no_handler},
-    {{FORM1_HINT, hint_text, 8, 118, 123, 25, child_visible | SS_LEFT, 0}, "STATIC", label, no_handler},
+    {{FORM1_PORTFRAME, "Comm Port", 93, 5, 115, 42, child_visible | bs_groupbox, ws_ex_transparent}, "BUTTON", frame, no_handler},
+    {{FORM1_BAUDFRAME, "Baud Rate", 5, 5, 85, 42, child_visible | bs_groupbox, ws_ex_transparent}, "BUTTON", frame, no_handler},
+    {{FORM1_HINT, hint_text, 8, 118, 123, 25, child_visible | ss_left, 0}, "STATIC", label, no_handler},
     {{FORM1_BAUD9600, "9600", 11, 15, 32, 12, first_option, 0}, "BUTTON", option, does_nothing},
     {{FORM1_BAUD4800, "4800", 11, 30, 35, 12, next_option, 0}, "BUTTON", option, does_nothing},
     {{FORM1_BAUD2400, "2400", 48, 15, 32, 12, next_option, 0}, "BUTTON", option, does_nothing},
@@ -49,11 +49,11 @@ const std::array<main_window_control, 18> main_window_controls = {{
     {{FORM1_COM7, "7", 176, 15, 24, 12, next_option, 0}, "BUTTON", option, does_nothing},
     {{FORM1_COM8, "8", 176, 30, 24, 12, next_option, 0}, "BUTTON", option, does_nothing},
     {{FORM1_TEXT, "", 5, 54, 203, 44,
-      child_visible | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-      WS_EX_CLIENTEDGE}, "EDIT", text_box, does_nothing},
+      child_visible | ws_tabstop | ws_vscroll | es_multiline | es_autovscroll | es_wantreturn,
+      ws_ex_clientedge}, "EDIT", text_box, does_nothing},
     {{FORM1_CLEAR, "Clear text box after sending data.", 11, 103, 131, 12,
-      child_visible | WS_TABSTOP | BS_AUTOCHECKBOX, 0}, "BUTTON", check_box, does_nothing},
-    {{FORM1_SEND, "Send", 152, 113, 53, 15, child_visible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+      child_visible | ws_tabstop | bs_autocheckbox, 0}, "BUTTON", check_box, does_nothing},
+    {{FORM1_SEND, "Send", 152, 113, 53, 15, child_visible | ws_tabstop | bs_defpushbutton, 0},
      "Button", std::nullopt, sends},
 }};
 // clang-format on

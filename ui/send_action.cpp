@@ -31,7 +31,7 @@ constexpr std::array<button_value, 4> baud_buttons{{{FORM1_BAUD9600, 9600},
 
 bool is_ticked(window_system& windows, window_handle main_window, int id) {
     // The indeterminate state 2 counts as ticked too.
-    return windows.send_message(windows.find_control(main_window, id), BM_GETCHECK, 0, 0) != 0;
+    return windows.send_message(windows.find_control(main_window, id), bm_getcheck, 0, 0) != 0;
 }
 
 template <std::size_t N>
@@ -58,7 +58,7 @@ std::int32_t read_baud(window_system& windows, window_handle main_window) {
 std::int32_t send_action(window_system& windows, window_handle main_window,
                          const serial_library& serial, std::uintptr_t wparam) {
     // Focus notifications from the button come here too; only a click sends.
-    if (high_word(wparam) != BN_CLICKED) return 0;
+    if (high_word(wparam) != bn_clicked) return 0;
 
     const window_handle text_box = windows.find_control(main_window, FORM1_TEXT);
     const std::string text = windows.get_text(text_box);

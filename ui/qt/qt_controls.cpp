@@ -15,14 +15,14 @@ qt_dialog_window::qt_dialog_window(qt_window_system& windows, Qt::WindowFlags fl
 void qt_dialog_window::closeEvent(QCloseEvent* event) {
     // The window closes only if the dispatcher destroys it, as with a Win32 dialog.
     event->ignore();
-    windows_.deliver(windows_.handle_of(this), WM_SYSCOMMAND, SC_CLOSE, 0);
+    windows_.deliver(windows_.handle_of(this), wm_syscommand, sc_close, 0);
 }
 
 bool qt_dialog_window::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
         const std::uint32_t state =
-            event->type() == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE;
-        windows_.deliver(windows_.handle_of(this), WM_ACTIVATE, state, 0);
+            event->type() == QEvent::WindowActivate ? wa_active : wa_inactive;
+        windows_.deliver(windows_.handle_of(this), wm_activate, state, 0);
     }
     return QWidget::event(event);
 }
@@ -55,7 +55,7 @@ bool qt_keyboard_filter::eventFilter(QObject* watched, QEvent* event) {
 
     // Alt+F4 is the system's close key on the platform, handled whatever has the focus.
     if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::AltModifier) {
-        windows_.deliver(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        windows_.deliver(dialog, wm_syscommand, sc_close, 0);
         return true;
     }
     if (windows_.keyboard_dialog() != dialog || key->modifiers() & ~Qt::KeypadModifier) {
@@ -67,15 +67,15 @@ bool qt_keyboard_filter::eventFilter(QObject* watched, QEvent* event) {
         if (windows_.wants_return(focused)) return false;
         // A focused push button is the command; otherwise the default one, IDOK.
         const bool on_button = qobject_cast<const QPushButton*>(widget) != nullptr;
-        const window_handle button = on_button ? focused : windows_.find_control(dialog, IDOK);
-        const int id = on_button ? windows_.control_id(focused) : IDOK;
-        windows_.deliver(dialog, WM_COMMAND, make_wparam(id, BN_CLICKED),
+        const window_handle button = on_button ? focused : windows_.find_control(dialog, idok);
+        const int id = on_button ? windows_.control_id(focused) : idok;
+        windows_.deliver(dialog, wm_command, make_wparam(id, bn_clicked),
                          static_cast<std::intptr_t>(button));
         return true;
     }
     if (key->key() == Qt::Key_Escape) {
-        windows_.deliver(dialog, WM_COMMAND, make_wparam(IDCANCEL, BN_CLICKED),
-                         static_cast<std::intptr_t>(windows_.find_control(dialog, IDCANCEL)));
+        windows_.deliver(dialog, wm_command, make_wparam(idcancel, bn_clicked),
+                         static_cast<std::intptr_t>(windows_.find_control(dialog, idcancel)));
         return true;
     }
     return false;

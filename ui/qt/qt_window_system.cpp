@@ -60,11 +60,11 @@ QString to_plain_lines(QString text) {
 
 Qt::WindowFlags flags_for(std::uint32_t style) {
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint;
-    if ((style & WS_CAPTION) == WS_CAPTION) flags |= Qt::WindowTitleHint;
-    if (style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if ((style & ws_caption) == ws_caption) flags |= Qt::WindowTitleHint;
+    if (style & ws_sysmenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     // On a captioned window these bits are the minimize and maximize boxes.
-    if (style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
-    if (style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+    if (style & ws_minimizebox) flags |= Qt::WindowMinimizeButtonHint;
+    if (style & ws_maximizebox) flags |= Qt::WindowMaximizeButtonHint;
     return flags;
 }
 
@@ -155,18 +155,18 @@ class startup_messages {
 std::intptr_t button_state(Qt::CheckState state) {
     switch (state) {
         case Qt::Unchecked:
-            return BST_UNCHECKED;
+            return bst_unchecked;
         case Qt::Checked:
-            return BST_CHECKED;
+            return bst_checked;
         case Qt::PartiallyChecked:
-            return BST_INDETERMINATE;
+            return bst_indeterminate;
     }
-    return BST_UNCHECKED;
+    return bst_unchecked;
 }
 
 Qt::CheckState check_state(std::uintptr_t button_state) {
-    if (button_state == BST_UNCHECKED) return Qt::Unchecked;
-    if (button_state == BST_CHECKED) return Qt::Checked;
+    if (button_state == bst_unchecked) return Qt::Unchecked;
+    if (button_state == bst_checked) return Qt::Checked;
     // BST_INDETERMINATE; a larger value, which names no state, is taken as the highest one.
     return Qt::PartiallyChecked;
 }
@@ -225,12 +225,12 @@ window_handle qt_window_system::create_dialog(const dialog_template& form,
     const auto [base_x, base_y] = dialog_base_units(font);
 
     const rect client = map_dialog_units(rect{0, 0, form.cx, form.cy}, base_x, base_y);
-    if (form.style & WS_THICKFRAME) {
+    if (form.style & ws_thickframe) {
         window->resize(client.right, client.bottom);
     } else {
         window->setFixedSize(client.right, client.bottom);
     }
-    if (form.style & DS_CENTER) {
+    if (form.style & ds_center) {
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QPoint centre = screen->availableGeometry().center();
             window->move(centre.x() - client.right / 2, centre.y() - client.bottom / 2);
@@ -243,7 +243,7 @@ window_handle qt_window_system::create_dialog(const dialog_template& form,
     dialogs_[handle] =
         dialog_state{std::move(procedure), add_font(font), base_x, base_y, form.style, {}};
     // No control exists yet, so there is none to suggest for the focus.
-    deliver(handle, WM_INITDIALOG, 0, 0);
+    deliver(handle, wm_initdialog, 0, 0);
     return handle;
 }
 
@@ -251,31 +251,31 @@ window_handle qt_window_system::create_control(std::uint32_t ext_style, std::str
                                                std::string_view text, std::uint32_t style,
                                                const rect& pixels, window_handle parent, int id) {
     const auto dialog = dialogs_.find(parent);
-    if (dialog == dialogs_.end() || !(style & WS_CHILD)) return 0;
+    if (dialog == dialogs_.end() || !(style & ws_child)) return 0;
     QWidget* parent_widget = widget(parent);
     const QString label = from_window_bytes(text);
 
     QWidget* control = nullptr;
     if (same_class(class_name, "BUTTON")) {
-        switch (style & BS_TYPEMASK) {
-            case BS_GROUPBOX: {
+        switch (style & bs_typemask) {
+            case bs_groupbox: {
                 auto* frame = new QGroupBox(label, parent_widget);
                 // A group box lets clicks through to what lies inside it.
                 frame->setAttribute(Qt::WA_TransparentForMouseEvents);
                 control = frame;
                 break;
             }
-            case BS_AUTORADIOBUTTON:
+            case bs_autoradiobutton:
                 control = new qt_auto_radio_button(*this, label, parent_widget);
                 break;
-            case BS_AUTOCHECKBOX:
+            case bs_autocheckbox:
                 control = new qt_auto_check_box(label, parent_widget);
                 break;
-            case BS_PUSHBUTTON:
-            case BS_DEFPUSHBUTTON: {
+            case bs_pushbutton:
+            case bs_defpushbutton: {
                 auto* button = new QPushButton(label, parent_widget);
                 button->setAutoDefault(false);
-                button->setDefault((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
+                button->setDefault((style & bs_typemask) == bs_defpushbutton);
                 control = button;
                 break;
             }
@@ -283,23 +283,23 @@ window_handle qt_window_system::create_control(std::uint32_t ext_style, std::str
                 return 0;  // button types the window has no use for
         }
     } else if (same_class(class_name, "STATIC")) {
-        if ((style & 0x1F) != SS_LEFT) return 0;
+        if ((style & 0x1F) != ss_left) return 0;
         auto* static_text = new QLabel(label, parent_widget);
         static_text->setWordWrap(true);
         static_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         static_text->setTextFormat(Qt::PlainText);
         control = static_text;
     } else if (same_class(class_name, "EDIT")) {
-        if (!(style & ES_MULTILINE)) return 0;
+        if (!(style & es_multiline)) return 0;
         auto* box = new QPlainTextEdit(parent_widget);
         // No ES_AUTOHSCROLL: lines wrap at the right edge, never scroll sideways.
-        box->setLineWrapMode((style & ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap
+        box->setLineWrapMode((style & es_autohscroll) ? QPlainTextEdit::NoWrap
                                                       : QPlainTextEdit::WidgetWidth);
-        box->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+        box->setVerticalScrollBarPolicy((style & ws_vscroll) ? Qt::ScrollBarAlwaysOn
                                                              : Qt::ScrollBarAlwaysOff);
-        box->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+        box->setHorizontalScrollBarPolicy((style & ws_hscroll) ? Qt::ScrollBarAlwaysOn
                                                                : Qt::ScrollBarAlwaysOff);
-        if (!(ext_style & WS_EX_CLIENTEDGE)) box->setFrameShape(QFrame::NoFrame);
+        if (!(ext_style & ws_ex_clientedge)) box->setFrameShape(QFrame::NoFrame);
         // Tab moves between the dialog's controls, as in a dialog box.
         box->setTabChangesFocus(true);
         box->setPlainText(to_plain_lines(label));
@@ -312,9 +312,9 @@ window_handle qt_window_system::create_control(std::uint32_t ext_style, std::str
                          pixels.bottom - pixels.top);
     const bool takes_focus = !qobject_cast<QGroupBox*>(control) && !qobject_cast<QLabel*>(control);
     control->setFocusPolicy(!takes_focus           ? Qt::NoFocus
-                            : (style & WS_TABSTOP) ? Qt::StrongFocus
+                            : (style & ws_tabstop) ? Qt::StrongFocus
                                                    : Qt::ClickFocus);
-    control->setVisible(style & WS_VISIBLE);
+    control->setVisible(style & ws_visible);
 
     const window_handle handle = add_window(control, parent, id, style);
     dialog->second.controls.push_back(handle);
@@ -322,7 +322,7 @@ window_handle qt_window_system::create_control(std::uint32_t ext_style, std::str
         button != nullptr && !qobject_cast<QGroupBox*>(control)) {
         // The click notification, sent after the button has changed its check state.
         QObject::connect(button, &QAbstractButton::clicked, button, [this, parent, handle, id] {
-            deliver(parent, WM_COMMAND, make_wparam(static_cast<std::uint32_t>(id), BN_CLICKED),
+            deliver(parent, wm_command, make_wparam(static_cast<std::uint32_t>(id), bn_clicked),
                     static_cast<std::intptr_t>(handle));
         });
     }
@@ -398,34 +398,34 @@ std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t
         if (result != 0) return result;
         // The default processing of the messages the engine sends a dialog. (WM_CLOSE's default
         // posts IDCANCEL, which reaches no one once the dialog is destroyed.)
-        if (message == WM_GETFONT) return static_cast<std::intptr_t>(dialogs_[window].font);
+        if (message == wm_getfont) return static_cast<std::intptr_t>(dialogs_[window].font);
         return 0;
     }
 
     QWidget* control = state->second.widget;
     switch (message) {
-        case WM_SETFONT:
+        case wm_setfont:
             if (wparam >= 1 && wparam <= fonts_.size()) {
                 control->setFont(fonts_[wparam - 1]);
                 state->second.font = wparam;
             }
             return 0;
-        case WM_GETFONT:
+        case wm_getfont:
             return static_cast<std::intptr_t>(state->second.font);
-        case BM_GETCHECK:
+        case bm_getcheck:
             if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
                 return button_state(box->checkState());
             }
             if (const auto* radio = qobject_cast<const QRadioButton*>(control)) {
-                return radio->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+                return radio->isChecked() ? bst_checked : bst_unchecked;
             }
             return 0;
-        case BM_SETCHECK:
+        case bm_setcheck:
             // Only this button changes, as on the platform: the group is not consulted.
             if (auto* box = qobject_cast<QCheckBox*>(control)) {
                 box->setCheckState(check_state(wparam));
             } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
-                radio->setChecked(wparam == BST_CHECKED);
+                radio->setChecked(wparam == bst_checked);
             }
             return 0;
         default:
@@ -451,9 +451,9 @@ bool qt_window_system::destroy(window_handle window) {
     QPointer<QWidget> target = state->second.widget;
 
     if (dialogs_.contains(window)) {
-        deliver(window, WM_DESTROY, 0, 0);
+        deliver(window, wm_destroy, 0, 0);
         if (target) target->hide();
-        deliver(window, WM_NCDESTROY, 0, 0);
+        deliver(window, wm_ncdestroy, 0, 0);
         for (const window_handle control : dialogs_[window].controls) forget(control);
         dialogs_.erase(window);
     }
@@ -549,7 +549,7 @@ std::intptr_t qt_window_system::deliver(window_handle dialog, std::uint32_t mess
 bool qt_window_system::wants_return(window_handle control) const {
     const auto found = windows_.find(control);
     return found != windows_.end() && qobject_cast<QPlainTextEdit*>(found->second.widget) &&
-           (found->second.style & ES_WANTRETURN);
+           (found->second.style & es_wantreturn);
 }
 
 void qt_window_system::check_in_group(window_handle radio) {
@@ -562,9 +562,9 @@ void qt_window_system::check_in_group(window_handle radio) {
     const std::vector<window_handle>& controls = dialog->second.controls;
     const auto here = std::ranges::find(controls, radio);
     auto first = here;
-    while (first != controls.begin() && !(windows_[*first].style & WS_GROUP)) --first;
+    while (first != controls.begin() && !(windows_[*first].style & ws_group)) --first;
     auto last = here + 1;
-    while (last != controls.end() && !(windows_[*last].style & WS_GROUP)) ++last;
+    while (last != controls.end() && !(windows_[*last].style & ws_group)) ++last;
 
     for (auto member = first; member != last; ++member) {
         auto* button = dynamic_cast<qt_auto_radio_button*>(widget(*member));

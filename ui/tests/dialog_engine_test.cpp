@@ -67,7 +67,7 @@ TEST_F(engine_test, open_dialog_count_goes_0_1_0) {
     EXPECT_EQ(engine.open_dialogs(), 0);
     const window_handle dialog = make_dialog();
     EXPECT_EQ(engine.open_dialogs(), 1);
-    EXPECT_EQ(windows.deliver(dialog, WM_SYSCOMMAND, SC_CLOSE, 0), 1);
+    EXPECT_EQ(windows.deliver(dialog, wm_syscommand, sc_close, 0), 1);
     EXPECT_EQ(engine.open_dialogs(), 0);
 }
 
@@ -76,7 +76,7 @@ TEST_F(engine_test, template_style_gains_and_loses_the_engine_bits) {
         std::uint32_t asked, created;
     };
     for (const row r : {row{0x80CA0880, 0x80CA08D4},
-                        row{0x80CA0880 | WS_VISIBLE | DS_SYSMODAL, 0x80CA08D4}, row{0, 0x54}}) {
+                        row{0x80CA0880 | ws_visible | ds_sysmodal, 0x80CA08D4}, row{0, 0x54}}) {
         windows.templates.clear();
         engine.create_dialog(form(r.asked));
         ASSERT_EQ(windows.templates.size(), 1u);
@@ -94,9 +94,9 @@ TEST_F(engine_test, activation_sets_and_clears_the_active_dialog_and_stops_there
         std::uint32_t state;
         window_handle active_after;
     };
-    for (const row r : {row{WA_ACTIVE, dialog}, row{WA_INACTIVE, 0}, row{WA_CLICKACTIVE, dialog},
-                        row{WA_INACTIVE | 0x10000, 0}}) {
-        EXPECT_EQ(windows.deliver(dialog, WM_ACTIVATE, r.state, 0), 1) << r.state;
+    for (const row r : {row{wa_active, dialog}, row{wa_inactive, 0}, row{wa_clickactive, dialog},
+                        row{wa_inactive | 0x10000, 0}}) {
+        EXPECT_EQ(windows.deliver(dialog, wm_activate, r.state, 0), 1) << r.state;
         EXPECT_EQ(engine.active_dialog(), r.active_after) << r.state;
     }
     EXPECT_TRUE(window_handler.calls.empty());
@@ -120,13 +120,13 @@ TEST_F(engine_test, control_handler_result_decides_whether_the_window_handler_ru
         control_handler.answer = r.control_answer;
         control_handler.calls.clear();
         window_handler.calls.clear();
-        const std::uintptr_t wparam = make_wparam(140, BN_CLICKED);
-        EXPECT_EQ(windows.deliver(dialog, WM_COMMAND, wparam, static_cast<std::intptr_t>(control)),
+        const std::uintptr_t wparam = make_wparam(140, bn_clicked);
+        EXPECT_EQ(windows.deliver(dialog, wm_command, wparam, static_cast<std::intptr_t>(control)),
                   r.result);
         // A control handler is given the dialog's handle, not its own.
         ASSERT_EQ(control_handler.calls.size(), 1u);
         EXPECT_EQ(control_handler.calls[0],
-                  (sent_message{dialog, WM_COMMAND, wparam, static_cast<std::intptr_t>(control)}));
+                  (sent_message{dialog, wm_command, wparam, static_cast<std::intptr_t>(control)}));
         EXPECT_EQ(window_handler.calls.size(), r.window_handler_called ? 1u : 0u);
     }
 }
@@ -135,12 +135,12 @@ TEST_F(engine_test, scroll_messages_find_their_control_by_lparam) {
     const window_handle dialog = make_dialog();
     recording_handler control_handler;
     const window_handle control = engine.add_control(
-        dialog, control_kind::text_box, at_origin(175, WS_CHILD), control_handler.get());
-    windows.deliver(dialog, WM_VSCROLL, 0, static_cast<std::intptr_t>(control));
-    windows.deliver(dialog, WM_HSCROLL, 0, static_cast<std::intptr_t>(control));
-    windows.deliver(dialog, WM_VSCROLL, 0, 0);
+        dialog, control_kind::text_box, at_origin(175, ws_child), control_handler.get());
+    windows.deliver(dialog, wm_vscroll, 0, static_cast<std::intptr_t>(control));
+    windows.deliver(dialog, wm_hscroll, 0, static_cast<std::intptr_t>(control));
+    windows.deliver(dialog, wm_vscroll, 0, 0);
     // A WM_COMMAND finds the control by the id in wParam, not by lParam.
-    windows.deliver(dialog, WM_COMMAND, make_wparam(999, 0), static_cast<std::intptr_t>(control));
+    windows.deliver(dialog, wm_command, make_wparam(999, 0), static_cast<std::intptr_t>(control));
     EXPECT_EQ(control_handler.calls.size(), 2u);
 }
 
@@ -148,14 +148,14 @@ TEST_F(engine_test, command_from_unknown_id_changes_nothing) {
     const window_handle dialog = make_dialog();
     recording_handler window_handler;
     engine.show_modeless(dialog, window_handler.get());
-    windows.deliver(dialog, WM_ACTIVATE, WA_ACTIVE, 0);
+    windows.deliver(dialog, wm_activate, wa_active, 0);
 
-    EXPECT_EQ(windows.deliver(dialog, WM_COMMAND, make_wparam(IDCANCEL, BN_CLICKED), 0), 0);
+    EXPECT_EQ(windows.deliver(dialog, wm_command, make_wparam(idcancel, bn_clicked), 0), 0);
     EXPECT_EQ(engine.open_dialogs(), 1);
     EXPECT_EQ(engine.active_dialog(), dialog);
     EXPECT_TRUE(windows.is_window(dialog));
     EXPECT_TRUE(windows.destroyed.empty());
-    EXPECT_TRUE(windows.sent_of(WM_CLOSE).empty());
+    EXPECT_TRUE(windows.sent_of(wm_close).empty());
 }
 
 TEST_F(engine_test, sc_close_sends_wm_close_destroys_and_releases_every_record) {
@@ -167,19 +167,19 @@ TEST_F(engine_test, sc_close_sends_wm_close_destroys_and_releases_every_record) 
     // The window handler still exists when WM_CLOSE comes, and the window too.
     bool window_existed_at_close = false;
     window_handler.on_call = [&] {
-        if (window_handler.calls.back().message == WM_CLOSE) {
+        if (window_handler.calls.back().message == wm_close) {
             window_existed_at_close = windows.is_window(dialog);
         }
     };
 
-    EXPECT_EQ(windows.deliver(dialog, WM_SYSCOMMAND, SC_CLOSE | 0xF, 0), 0)
-        << "only the low word 0xF060 is SC_CLOSE";
-    EXPECT_EQ(windows.deliver(dialog, WM_SYSCOMMAND, SC_CLOSE, 0), 1);
+    EXPECT_EQ(windows.deliver(dialog, wm_syscommand, sc_close | 0xF, 0), 0)
+        << "only the low word 0xF060 is sc_close";
+    EXPECT_EQ(windows.deliver(dialog, wm_syscommand, sc_close, 0), 1);
 
     EXPECT_TRUE(window_existed_at_close);
-    EXPECT_TRUE(window_handler.saw(WM_CLOSE));
-    EXPECT_TRUE(window_handler.saw(WM_DESTROY));
-    EXPECT_TRUE(window_handler.saw(WM_NCDESTROY));
+    EXPECT_TRUE(window_handler.saw(wm_close));
+    EXPECT_TRUE(window_handler.saw(wm_destroy));
+    EXPECT_TRUE(window_handler.saw(wm_ncdestroy));
     EXPECT_EQ(windows.destroyed, std::vector<window_handle>{dialog});
     EXPECT_FALSE(engine.has_record(dialog));
     EXPECT_FALSE(engine.has_record(control));
@@ -191,7 +191,7 @@ TEST_F(engine_test, window_handler_that_takes_sc_close_keeps_the_window) {
     recording_handler window_handler;
     window_handler.answer = 1;
     engine.show_modeless(dialog, window_handler.get());
-    EXPECT_EQ(windows.deliver(dialog, WM_SYSCOMMAND, SC_CLOSE, 0), 1);
+    EXPECT_EQ(windows.deliver(dialog, wm_syscommand, sc_close, 0), 1);
     EXPECT_TRUE(windows.destroyed.empty());
     EXPECT_EQ(engine.open_dialogs(), 1);
 }
@@ -213,7 +213,7 @@ TEST_F(engine_test, closing_enables_the_owner_and_reports_the_result) {
         std::int32_t result = 99;
         dialogs.set_result_variable(dialog, &result);
 
-        EXPECT_EQ(platform.deliver(dialog, WM_SYSCOMMAND, SC_CLOSE, 0), 1);
+        EXPECT_EQ(platform.deliver(dialog, wm_syscommand, sc_close, 0), 1);
         EXPECT_EQ(platform.enabled, r.owner_enabled) << r.destroy_fails;
         EXPECT_EQ(result, 0);
         EXPECT_EQ(dialogs.open_dialogs(), r.count_after);
@@ -230,10 +230,10 @@ TEST_F(engine_test, show_modeless_calls_the_handler_before_attaching_it) {
     engine.show_modeless(dialog, window_handler.get());
 
     ASSERT_EQ(window_handler.calls.size(), 1u);
-    EXPECT_EQ(window_handler.calls[0], (sent_message{dialog, WM_INITDIALOG, dialog, 0}));
+    EXPECT_EQ(window_handler.calls[0], (sent_message{dialog, wm_initdialog, dialog, 0}));
     EXPECT_FALSE(attached_during_call);
     EXPECT_TRUE(engine.has_handler(dialog));
-    EXPECT_EQ(windows.shown, (std::vector<std::pair<window_handle, int>>{{dialog, SW_SHOW}}));
+    EXPECT_EQ(windows.shown, (std::vector<std::pair<window_handle, int>>{{dialog, sw_show}}));
     // The count was raised once, by the platform's WM_INITDIALOG during creation.
     EXPECT_EQ(engine.open_dialogs(), 1);
 }
@@ -245,7 +245,7 @@ TEST_F(engine_test, failed_dialog_leaves_the_count_at_zero) {
     recording_handler window_handler;
     engine.show_modeless(dialog, window_handler.get());
 
-    EXPECT_EQ(window_handler.calls, (std::vector<sent_message>{{0, WM_INITDIALOG, 0, 0}}));
+    EXPECT_EQ(window_handler.calls, (std::vector<sent_message>{{0, wm_initdialog, 0, 0}}));
     EXPECT_TRUE(windows.shown.empty());
     EXPECT_EQ(engine.add_control(dialog, control_kind::label, at_origin(110), nullptr), 0u);
     EXPECT_EQ(engine.open_dialogs(), 0);
@@ -290,8 +290,8 @@ TEST_F(engine_test, generic_control_keeps_class_styles_and_gets_the_dialog_font)
     // One rectangle through the mapping: 152..205 units wide, 113..128 high.
     EXPECT_EQ(created.pixels, (rect{228, 184, 308, 208}));
     EXPECT_EQ(created.font, fake_window_system::dialog_font);
-    EXPECT_EQ(windows.sent_of(WM_SETFONT).back(),
-              (sent_message{control, WM_SETFONT, fake_window_system::dialog_font, 1}));
+    EXPECT_EQ(windows.sent_of(wm_setfont).back(),
+              (sent_message{control, wm_setfont, fake_window_system::dialog_font, 1}));
     EXPECT_FALSE(engine.has_handler(control));
 }
 
@@ -324,7 +324,7 @@ TEST_F(engine_test, pump_step_offers_to_the_active_dialog_then_dispatches) {
         fake_window_system platform;
         dialog_engine dialogs(platform);
         const window_handle window = dialogs.create_dialog(form(0x80CA0880, 10, 10));
-        if (r.activate) platform.deliver(window, WM_ACTIVATE, WA_ACTIVE, 0);
+        if (r.activate) platform.deliver(window, wm_activate, wa_active, 0);
         if (!r.dialog_still_exists) platform.destroy(window);
         platform.keyboard_takes_messages = r.keyboard_takes;
         platform.queue.push_back(queued_message{window, 0x100, 13, 0});
@@ -345,7 +345,7 @@ TEST_F(engine_test, pump_step_sleeps_when_idle_and_returns_the_count) {
     // A quit message is taken like any other and ends nothing.
     windows.queue.push_back(queued_message{0, 0x12, 0, 0});
     EXPECT_EQ(engine.pump_step(), 1);
-    windows.queue.push_back(queued_message{dialog, WM_SYSCOMMAND, SC_CLOSE, 0});
+    windows.queue.push_back(queued_message{dialog, wm_syscommand, sc_close, 0});
     windows.queue.push_back(queued_message{0, 0x12, 0, 0});
     // The loop ends in the step whose message closed the window; the rest stays queued.
     engine.run();

@@ -67,7 +67,7 @@ class fake_window_system final : public window_system {
         if (refuse_dialogs) return 0;
         const window_handle dialog = next_handle();
         dialogs_[dialog] = std::move(procedure);
-        deliver(dialog, WM_INITDIALOG, 0, 0);
+        deliver(dialog, wm_initdialog, 0, 0);
         return dialog;
     }
 
@@ -114,13 +114,13 @@ class fake_window_system final : public window_system {
         if (dialogs_.contains(window)) {
             const std::intptr_t result = deliver(window, message, wparam, lparam);
             if (result != 0) return result;
-            return message == WM_GETFONT ? static_cast<std::intptr_t>(dialog_font) : 0;
+            return message == wm_getfont ? static_cast<std::intptr_t>(dialog_font) : 0;
         }
         const auto found = controls.find(window);
         if (found == controls.end()) return 0;
-        if (message == WM_SETFONT) found->second.font = wparam;
-        if (message == BM_SETCHECK) found->second.check = static_cast<std::intptr_t>(wparam);
-        if (message == BM_GETCHECK) return found->second.check;
+        if (message == wm_setfont) found->second.font = wparam;
+        if (message == bm_setcheck) found->second.check = static_cast<std::intptr_t>(wparam);
+        if (message == bm_getcheck) return found->second.check;
         return 0;
     }
 
@@ -131,8 +131,8 @@ class fake_window_system final : public window_system {
     bool destroy(window_handle window) override {
         destroyed.push_back(window);
         if (refuse_destroy || !dialogs_.contains(window)) return false;
-        deliver(window, WM_DESTROY, 0, 0);
-        deliver(window, WM_NCDESTROY, 0, 0);
+        deliver(window, wm_destroy, 0, 0);
+        deliver(window, wm_ncdestroy, 0, 0);
         std::erase_if(controls,
                       [window](const auto& entry) { return entry.second.parent == window; });
         dialogs_.erase(window);

@@ -25,12 +25,12 @@ class main_window_test : public ::testing::Test {
         main = start_main_window(engine, fake_serial_library(open_result));
     }
     window_handle control(int id) { return windows.find_control(main, id); }
-    void tick(int id, std::intptr_t state = BST_CHECKED) {
+    void tick(int id, std::intptr_t state = bst_checked) {
         windows.controls[control(id)].check = state;
     }
     std::string& text() { return windows.controls[control(FORM1_TEXT)].text; }
-    std::intptr_t press_send(std::uint32_t code = BN_CLICKED) {
-        return windows.deliver(main, WM_COMMAND, make_wparam(FORM1_SEND, code),
+    std::intptr_t press_send(std::uint32_t code = bn_clicked) {
+        return windows.deliver(main, wm_command, make_wparam(FORM1_SEND, code),
                                static_cast<std::intptr_t>(control(FORM1_SEND)));
     }
 };
@@ -62,7 +62,7 @@ TEST_F(main_window_test, controls_are_created_in_table_order_with_their_handlers
     // Only the first button of each set starts a radio group.
     std::vector<int> group_starts;
     for (const window_handle handle : windows.control_order) {
-        if (windows.controls[handle].style & WS_GROUP)
+        if (windows.controls[handle].style & ws_group)
             group_starts.push_back(windows.controls[handle].id);
     }
     EXPECT_EQ(group_starts, (std::vector<int>{FORM1_BAUD9600, FORM1_COM1}));
@@ -70,10 +70,10 @@ TEST_F(main_window_test, controls_are_created_in_table_order_with_their_handlers
 
 TEST_F(main_window_test, start_up_ticks_com1_then_9600_and_nothing_else) {
     start();
-    EXPECT_EQ(windows.sent_of(BM_SETCHECK),
-              (std::vector<sent_message>{{control(FORM1_COM1), BM_SETCHECK, BST_CHECKED, 0},
-                                         {control(FORM1_BAUD9600), BM_SETCHECK, BST_CHECKED, 0}}));
-    EXPECT_EQ(windows.shown, (std::vector<std::pair<window_handle, int>>{{main, SW_SHOW}}));
+    EXPECT_EQ(windows.sent_of(bm_setcheck),
+              (std::vector<sent_message>{{control(FORM1_COM1), bm_setcheck, bst_checked, 0},
+                                         {control(FORM1_BAUD9600), bm_setcheck, bst_checked, 0}}));
+    EXPECT_EQ(windows.shown, (std::vector<std::pair<window_handle, int>>{{main, sw_show}}));
     EXPECT_EQ(text(), "");
     EXPECT_EQ(engine.open_dialogs(), 1);
 }
@@ -122,9 +122,9 @@ TEST_F(main_window_test, send_opens_sends_a_copy_closes_and_clears_when_asked) {
         const window_handle window = start_main_window(dialogs, fake_serial_library(r.open_result));
         const auto find = [&](int id) { return platform.find_control(window, id); };
         platform.controls[find(FORM1_TEXT)].text = r.typed;
-        platform.controls[find(FORM1_CLEAR)].check = r.clear_ticked ? BST_CHECKED : BST_UNCHECKED;
+        platform.controls[find(FORM1_CLEAR)].check = r.clear_ticked ? bst_checked : bst_unchecked;
 
-        EXPECT_EQ(platform.deliver(window, WM_COMMAND, make_wparam(FORM1_SEND, BN_CLICKED),
+        EXPECT_EQ(platform.deliver(window, wm_command, make_wparam(FORM1_SEND, bn_clicked),
                                    static_cast<std::intptr_t>(find(FORM1_SEND))),
                   0)
             << r.name;
@@ -139,8 +139,8 @@ TEST_F(main_window_test, send_opens_sends_a_copy_closes_and_clears_when_asked) {
 
 TEST_F(main_window_test, send_uses_the_ticked_port_and_rate) {
     start();
-    tick(FORM1_COM1, BST_UNCHECKED);
-    tick(FORM1_BAUD9600, BST_UNCHECKED);
+    tick(FORM1_COM1, bst_unchecked);
+    tick(FORM1_BAUD9600, bst_unchecked);
     tick(FORM1_COM8);
     tick(FORM1_BAUD1200);
     press_send();
@@ -151,7 +151,7 @@ TEST_F(main_window_test, focus_notifications_from_send_do_nothing) {
     start();
     text() = "Hello";
     tick(FORM1_CLEAR);
-    for (const std::uint32_t code : {BN_SETFOCUS, BN_KILLFOCUS}) {
+    for (const std::uint32_t code : {bn_setfocus, bn_killfocus}) {
         EXPECT_EQ(press_send(code), 0);
     }
     EXPECT_TRUE(recorded_serial().log.empty());

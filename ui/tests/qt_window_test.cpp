@@ -60,7 +60,7 @@ class qt_window_test : public ::testing::Test {
     }
 
     void TearDown() override {
-        if (windows().is_window(main_)) windows().deliver(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (windows().is_window(main_)) windows().deliver(main_, wm_syscommand, sc_close, 0);
         EXPECT_TRUE(pump_until([&] { return dialog_.isNull(); }));
         for (int port = 1; port <= 8; ++port) {
             setenv(("QUILLON_COM" + std::to_string(port)).c_str(), "/nonexistent/quillon-test", 1);
@@ -270,7 +270,7 @@ TEST_F(qt_window_test, check_box_answers_button_messages_in_win32_states) {
     const window_handle handle = windows().find_control(main_, FORM1_CLEAR);
     QCheckBox* box = control_as<QCheckBox>(FORM1_CLEAR);
     ASSERT_NE(box, nullptr);
-    const auto get_check = [&] { return windows().send_message(handle, BM_GETCHECK, 0, 0); };
+    const auto get_check = [&] { return windows().send_message(handle, bm_getcheck, 0, 0); };
 
     struct shown_row {
         Qt::CheckState shown;
@@ -292,7 +292,7 @@ TEST_F(qt_window_test, check_box_answers_button_messages_in_win32_states) {
     for (const set_row r : {set_row{0, Qt::Unchecked, 0, 1}, set_row{1, Qt::Checked, 1, 0},
                             set_row{2, Qt::PartiallyChecked, 2, 1}, set_row{0, Qt::Unchecked, 0, 1},
                             set_row{1, Qt::Checked, 1, 0}}) {
-        EXPECT_EQ(windows().send_message(handle, BM_SETCHECK, r.set, 0), 0) << r.set;
+        EXPECT_EQ(windows().send_message(handle, bm_setcheck, r.set, 0), 0) << r.set;
         EXPECT_EQ(box->checkState(), r.shown) << "set " << r.set;
         EXPECT_EQ(get_check(), r.answer) << "set " << r.set;
         click(FORM1_CLEAR);
@@ -316,9 +316,9 @@ TEST_F(qt_window_test, radio_button_answers_button_messages_in_win32_states) {
     for (const row r : {row{FORM1_COM2, 1, true, 1}, row{FORM1_COM2, 0, false, 0},
                         row{FORM1_BAUD1200, 1, true, 1}, row{FORM1_BAUD9600, 0, false, 0}}) {
         const window_handle handle = windows().find_control(main_, r.id);
-        EXPECT_EQ(windows().send_message(handle, BM_SETCHECK, r.set, 0), 0) << r.id;
+        EXPECT_EQ(windows().send_message(handle, bm_setcheck, r.set, 0), 0) << r.id;
         EXPECT_EQ(checked(r.id), r.shown) << r.id << " set " << r.set;
-        EXPECT_EQ(windows().send_message(handle, BM_GETCHECK, 0, 0), r.answer)
+        EXPECT_EQ(windows().send_message(handle, bm_getcheck, 0, 0), r.answer)
             << r.id << " set " << r.set;
     }
 }
