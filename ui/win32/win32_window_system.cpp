@@ -1,6 +1,6 @@
 // The window system on the Win32 dialog manager: every call of the interface is the platform
 // function it is named after. The dialog is made from an in-memory template with no controls;
-// the engine adds them one by one.
+// the engine adds them one by one. Each dialog keeps its own procedure with the window.
 // The platform header comes first: the others build on it.
 // clang-format off
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <ole2.h>
 // clang-format on
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,6 @@ namespace {
 class win32_window_system final : public window_system {
   public:
     win32_window_system() {
-        current_ = this;
         static_cast<void>(OleInitialize(nullptr));
         INITCOMMONCONTROLSEX controls{};
         controls.dwSize = 8;
@@ -28,16 +29,28 @@ class win32_window_system final : public window_system {
     }
 
     ~win32_window_system() override {
+        // Dialogs still open die before the bindings their procedures live in; each destroy
+        // releases its own binding, so the list is read first.
+        std::vector<HWND> open;
+        for (const auto& binding : bindings_) {
+            if (binding->dialog != nullptr) open.push_back(binding->dialog);
+        }
+        for (const HWND dialog : open) DestroyWindow(dialog);
+        bindings_.clear();
         OleUninitialize();
-        current_ = nullptr;
     }
 
     window_handle create_dialog(const dialog_template& form, dialog_procedure procedure) override {
-        procedure_ = std::move(procedure);
+        const dialog_binding* binding =
+            bindings_.emplace_back(std::make_unique<dialog_binding>(this, std::move(procedure)))
+                .get();
         const std::vector<DWORD> memory = build_template(form);
+        // The binding travels as the creation parameter, which WM_INITDIALOG brings back.
         const HWND dialog = CreateDialogIndirectParamA(
             GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(memory.data()), nullptr,
-            &dialog_procedure_entry, 0);
+            &dialog_procedure_entry, reinterpret_cast<LPARAM>(binding));
+        // A dialog that failed was never bound, or was released at its WM_NCDESTROY already.
+        if (dialog == nullptr) release(binding);
         return reinterpret_cast<window_handle>(dialog);
     }
 
@@ -117,11 +130,40 @@ class win32_window_system final : public window_system {
   private:
     static HWND hwnd(window_handle window) { return reinterpret_cast<HWND>(window); }
 
+    // A dialog's procedure, kept with the window in DWLP_USER from WM_INITDIALOG to
+    // WM_NCDESTROY, and owned here.
+    struct dialog_binding {
+        dialog_binding(win32_window_system* owner, dialog_procedure procedure)
+            : owner(owner), procedure(std::move(procedure)) {}
+        win32_window_system* owner;
+        dialog_procedure procedure;
+        HWND dialog = nullptr;
+    };
+
+    void release(const dialog_binding* binding) {
+        std::erase_if(bindings_, [binding](const auto& held) { return held.get() == binding; });
+    }
+
     static INT_PTR CALLBACK dialog_procedure_entry(HWND dialog, UINT message, WPARAM wparam,
                                                    LPARAM lparam) {
-        if (current_ == nullptr || !current_->procedure_) return 0;
-        return current_->procedure_(reinterpret_cast<window_handle>(dialog), message, wparam,
-                                    lparam);
+        // Messages before WM_INITDIALOG (WM_SETFONT among them) come before the binding is known
+        // and get the default processing.
+        if (message == WM_INITDIALOG) {
+            reinterpret_cast<dialog_binding*>(lparam)->dialog = dialog;
+            SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+        }
+        auto* binding = reinterpret_cast<dialog_binding*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        if (binding == nullptr) return 0;
+        // A copy: the procedure may destroy the dialog, and its binding with it, while it runs.
+        const dialog_procedure procedure = binding->procedure;
+        const INT_PTR result =
+            procedure ? procedure(reinterpret_cast<window_handle>(dialog), message, wparam, lparam)
+                      : 0;
+        if (message == WM_NCDESTROY) {
+            SetWindowLongPtrA(dialog, DWLP_USER, 0);
+            binding->owner->release(binding);
+        }
+        return result;
     }
 
     // The platform's DLGTEMPLATE: style, extended style, control count, position and size, then
@@ -153,8 +195,7 @@ class win32_window_system final : public window_system {
         return aligned;
     }
 
-    static inline win32_window_system* current_ = nullptr;
-    dialog_procedure procedure_;
+    std::vector<std::unique_ptr<dialog_binding>> bindings_;
     MSG last_{};
 };
 

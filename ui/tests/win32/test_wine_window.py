@@ -1,6 +1,7 @@
 """The Windows build of the window under Wine, on a private Xvfb: it starts whatever arguments
 it is given, sends what is typed to the chosen port at the chosen rate when Send is clicked,
-empties the text box only when asked, and exits with 0 when closed from the system menu.
+empties the text box only when asked, and exits with 0 when closed from the system menu. Also
+runs the Win32 window system's own tests on the dialog manager, which need the display too.
 
 Usage: test_wine_window.py WINDOWS_BUILD_DIR WINE_PREFIX [unittest options]
 """
@@ -65,6 +66,14 @@ class WineWindowTest(unittest.TestCase):
                 app.kill()
                 app.wait()
             self.prefix.wait_for_server()
+
+    def test_window_system_on_the_dialog_manager(self):
+        program = os.path.join(BUILD, "tests", "ui_window_system_tests.exe")
+        result = self.prefix.run(program, cwd=self.bin, extra_env=self.display, timeout=300)
+        said = result.stdout[-6000:] + result.stderr[-2000:]
+        # Wine exits 0 even when it cannot start a program: judge by what the tests printed.
+        self.assertIn("[  PASSED  ]", result.stdout, said)
+        self.assertNotIn("[  FAILED  ]", result.stdout, said)
 
 
 if __name__ == "__main__":
