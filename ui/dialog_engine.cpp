@@ -211,13 +211,7 @@ std::intptr_t dialog_engine::close_dialog(window_handle dialog) {
 }
 
 std::int32_t dialog_engine::pump_step() {
-    if (const auto message = windows_.take_message()) {
-        const bool keyboard_took_it = active_dialog_ != 0 && windows_.is_window(active_dialog_) &&
-                                      windows_.offer_to_dialog(active_dialog_, *message);
-        if (!keyboard_took_it) windows_.dispatch(*message);
-    } else {
-        windows_.sleep_briefly();
-    }
+    windows_.pump_step(active_dialog_);
     return open_dialogs_;
 }
 

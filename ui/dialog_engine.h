@@ -5,8 +5,8 @@
 // The dispatcher counts the open dialogs (WM_INITDIALOG up, WM_DESTROY down), remembers the active
 // dialog (WM_ACTIVATE), offers WM_COMMAND and scroll messages to the handler of the control
 // concerned, then to the dialog's own handler, and closes the dialog on SC_CLOSE when no handler
-// took it. The pump step takes at most one message a pass and sleeps briefly when there is none;
-// the main loop runs the pump while a dialog is open.
+// took it. The pump step is one step of the window system's event loop, given the active dialog
+// for its keyboard handling; the main loop runs pump steps while a dialog is open.
 #pragma once
 
 #include <cstdint>
@@ -71,7 +71,8 @@ class dialog_engine {
     std::intptr_t dispatch(window_handle window, std::uint32_t message, std::uintptr_t wparam,
                            std::intptr_t lparam);
 
-    // Handles at most one message (or sleeps briefly when none is waiting); returns the count.
+    // One step of the window system's event loop with the active dialog's keyboard handling;
+    // returns the count of open dialogs after it.
     std::int32_t pump_step();
     // Runs pump steps until no dialog is open.
     void run();

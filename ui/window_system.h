@@ -1,10 +1,12 @@
 // The narrow window-system interface the dialog engine runs on.
 //
-// It has the shape of the Win32 dialog manager calls the engine needs, so that a native backend
-// maps each call onto one platform function and another toolkit imitates it. Text crosses this
-// interface as bytes in Windows code page 1252 with line breaks as 13 10, as the ANSI functions
-// give it. Every backend delivers the messages a dialog receives synchronously to the dialog
-// procedure given at creation, as the platform would send them.
+// Windows, controls and messages are named in the Win32 dialog manager's terms, so that a native
+// backend maps each call onto one platform function and another toolkit provides the same
+// effects its own way. Text crosses this interface as bytes in Windows code page 1252 with line
+// breaks as 13 10, as the ANSI functions give it. Every backend delivers the messages a dialog
+// receives synchronously to that dialog's own procedure, given at its creation, as the platform
+// would send them. The event loop is one call, pump_step: each backend handles what is pending
+// and waits for the next event in its own way.
 #pragma once
 
 #include <cstdint>
@@ -36,15 +38,6 @@ struct dialog_template {
 struct rect {
     int left = 0, top = 0, right = 0, bottom = 0;
     friend bool operator==(const rect&, const rect&) = default;
-};
-
-// One message taken from the queue. A backend whose toolkit has no per-message queue hands out
-// one message that stands for everything pending.
-struct queued_message {
-    window_handle window = 0;
-    std::uint32_t message = 0;
-    std::uintptr_t wparam = 0;
-    std::intptr_t lparam = 0;
 };
 
 class window_system {
@@ -83,17 +76,11 @@ class window_system {
     virtual window_handle owner(window_handle window) = 0;
     virtual void enable(window_handle window, bool enabled) = 0;
 
-    // Takes the next message without waiting; nullopt when nothing is pending.
-    virtual std::optional<queued_message> take_message() = 0;
-
-    // Offers a message to the dialog keyboard handling of dialog; true when it dealt with it.
-    virtual bool offer_to_dialog(window_handle dialog, const queued_message& message) = 0;
-
-    // Hands a message to its window (translation of key messages included).
-    virtual void dispatch(const queued_message& message) = 0;
-
-    // Sleeps about a millisecond: the idle pause of the polling loop.
-    virtual void sleep_briefly() = 0;
+    // One step of the event loop: handles what is pending or, when nothing is, waits for the
+    // next event, at most for a bound of the backend's choosing. keyboard_dialog (the active
+    // dialog, or 0) gets the dialog keyboard handling (Enter, Escape, Tab) of the input handled in
+    // this step; a handle that no longer names a window is taken as 0.
+    virtual void pump_step(window_handle keyboard_dialog) = 0;
 };
 
 // The window system of the platform this program was built for; it owns the toolkit's state.

@@ -1,84 +1,101 @@
 #include "ui/qt/qt_controls.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
-#include "ui/qt/qt_window_system.h"
+#include "ui/qt/qt_buttons.h"
+#include "ui/qt/qt_window_text.h"
 #include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 
-qt_dialog_window::qt_dialog_window(qt_window_system& windows, Qt::WindowFlags flags)
-    : QWidget(nullptr, flags), windows_(windows) {}
+namespace {
 
-void qt_dialog_window::closeEvent(QCloseEvent* event) {
-    // The window closes only if the dispatcher destroys it, as with a Win32 dialog.
-    event->ignore();
-    windows_.deliver(windows_.handle_of(this), wm_syscommand, sc_close, 0);
+// Window class names are not case-sensitive on the platform.
+bool same_class(std::string_view name, std::string_view wanted) {
+    return std::ranges::equal(
+        name, wanted, [](char a, char b) { return (a >= 'a' && a <= 'z' ? a - 32 : a) == b; });
 }
 
-bool qt_dialog_window::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
-        const std::uint32_t state =
-            event->type() == QEvent::WindowActivate ? wa_active : wa_inactive;
-        windows_.deliver(windows_.handle_of(this), wm_activate, state, 0);
+QWidget* make_button(std::uint32_t style, const QString& label, QWidget& parent) {
+    switch (style & bs_typemask) {
+        case bs_groupbox: {
+            auto* frame = new QGroupBox(label, &parent);
+            // A group box lets clicks through to what lies inside it.
+            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+            return frame;
+        }
+        case bs_autoradiobutton:
+            return new qt_auto_radio_button(label, &parent);
+        case bs_autocheckbox:
+            return new qt_auto_check_box(label, &parent);
+        case bs_pushbutton:
+        case bs_defpushbutton: {
+            auto* button = new QPushButton(label, &parent);
+            button->setAutoDefault(false);
+            button->setDefault((style & bs_typemask) == bs_defpushbutton);
+            return button;
+        }
+        default:
+            return nullptr;  // button types the window has no use for
     }
-    return QWidget::event(event);
 }
 
-qt_auto_radio_button::qt_auto_radio_button(qt_window_system& windows, const QString& text,
-                                           QWidget* parent)
-    : QRadioButton(text, parent), windows_(windows) {
-    setAutoExclusive(false);
+QWidget* make_static(std::uint32_t style, const QString& label, QWidget& parent) {
+    if ((style & 0x1F) != ss_left) return nullptr;
+    auto* text = new QLabel(label, &parent);
+    text->setWordWrap(true);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    text->setTextFormat(Qt::PlainText);
+    return text;
 }
 
-void qt_auto_radio_button::nextCheckState() { windows_.check_in_group(windows_.handle_of(this)); }
-
-qt_auto_check_box::qt_auto_check_box(const QString& text, QWidget* parent)
-    : QCheckBox(text, parent) {}
-
-void qt_auto_check_box::nextCheckState() {
-    // QCheckBox would go from unchecked to partially checked once BM_SETCHECK had made it
-    // tristate; setCheckState also emits stateChanged, as QCheckBox's own step does.
-    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+QWidget* make_edit(std::uint32_t ext_style, std::uint32_t style, const QString& text,
+                   QWidget& parent) {
+    if (!(style & es_multiline)) return nullptr;
+    auto* box = new QPlainTextEdit(&parent);
+    // No ES_AUTOHSCROLL: lines wrap at the right edge, never scroll sideways.
+    box->setLineWrapMode((style & es_autohscroll) ? QPlainTextEdit::NoWrap
+                                                  : QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy((style & ws_vscroll) ? Qt::ScrollBarAlwaysOn
+                                                         : Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy((style & ws_hscroll) ? Qt::ScrollBarAlwaysOn
+                                                           : Qt::ScrollBarAlwaysOff);
+    if (!(ext_style & ws_ex_clientedge)) box->setFrameShape(QFrame::NoFrame);
+    // Tab moves between the dialog's controls, as in a dialog box.
+    box->setTabChangesFocus(true);
+    box->setPlainText(to_plain_lines(text));
+    return box;
 }
 
-qt_keyboard_filter::qt_keyboard_filter(qt_window_system& windows) : windows_(windows) {}
+}  // namespace
 
-bool qt_keyboard_filter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const auto* widget = static_cast<QWidget*>(watched);
-    const window_handle dialog = windows_.handle_of(widget->window());
-    if (dialog == 0) return false;
+QWidget* make_control(std::uint32_t ext_style, std::string_view class_name, std::string_view text,
+                      std::uint32_t style, const rect& pixels, QWidget& parent) {
+    if (!(style & ws_child)) return nullptr;
+    const QString label = from_window_bytes(text);
+    QWidget* control = nullptr;
+    if (same_class(class_name, "BUTTON")) {
+        control = make_button(style, label, parent);
+    } else if (same_class(class_name, "STATIC")) {
+        control = make_static(style, label, parent);
+    } else if (same_class(class_name, "EDIT")) {
+        control = make_edit(ext_style, style, label, parent);
+    }
+    if (control == nullptr) return nullptr;
 
-    // Alt+F4 is the system's close key on the platform, handled whatever has the focus.
-    if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::AltModifier) {
-        windows_.deliver(dialog, wm_syscommand, sc_close, 0);
-        return true;
-    }
-    if (windows_.keyboard_dialog() != dialog || key->modifiers() & ~Qt::KeypadModifier) {
-        return false;
-    }
-
-    const window_handle focused = windows_.handle_of(widget);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        if (windows_.wants_return(focused)) return false;
-        // A focused push button is the command; otherwise the default one, IDOK.
-        const bool on_button = qobject_cast<const QPushButton*>(widget) != nullptr;
-        const window_handle button = on_button ? focused : windows_.find_control(dialog, idok);
-        const int id = on_button ? windows_.control_id(focused) : idok;
-        windows_.deliver(dialog, wm_command, make_wparam(id, bn_clicked),
-                         static_cast<std::intptr_t>(button));
-        return true;
-    }
-    if (key->key() == Qt::Key_Escape) {
-        windows_.deliver(dialog, wm_command, make_wparam(idcancel, bn_clicked),
-                         static_cast<std::intptr_t>(windows_.find_control(dialog, idcancel)));
-        return true;
-    }
-    return false;
+    control->setGeometry(pixels.left, pixels.top, pixels.right - pixels.left,
+                         pixels.bottom - pixels.top);
+    // Frames and labels never take the focus; the others take it by Tab only with WS_TABSTOP.
+    const bool takes_focus = !qobject_cast<QGroupBox*>(control) && !qobject_cast<QLabel*>(control);
+    control->setFocusPolicy(!takes_focus           ? Qt::NoFocus
+                            : (style & ws_tabstop) ? Qt::StrongFocus
+                                                   : Qt::ClickFocus);
+    control->setVisible(style & ws_visible);
+    return control;
 }
 
 }  // namespace quillon::ui

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "ui/tests/fake_window_system.h"
 #include "ui/win32_vocabulary.h"
@@ -305,53 +306,36 @@ TEST_F(engine_test, refused_control_gets_no_record) {
     EXPECT_TRUE(engine.has_handler(next));
 }
 
-TEST_F(engine_test, pump_step_offers_to_the_active_dialog_then_dispatches) {
+TEST_F(engine_test, pump_step_gives_the_window_system_the_active_dialog) {
     const window_handle dialog = make_dialog();
     struct row {
-        bool activate;
-        bool keyboard_takes;
-        bool dialog_still_exists;
-        bool offered;
-        bool dispatched;
+        const char* name;
+        std::optional<std::uint32_t> activation;
+        window_handle keyboard_dialog;
     };
     const row rows[] = {
-        {false, false, true, false, true},
-        {true, false, true, true, true},
-        {true, true, true, true, false},
-        {true, true, false, false, true},  // a destroyed active dialog is not offered anything
+        {"never activated", std::nullopt, 0},   {"activated", wa_active, dialog},
+        {"deactivated", wa_inactive, 0},        {"activated by a click", wa_clickactive, dialog},
+        {"still active", std::nullopt, dialog},
     };
     for (const row& r : rows) {
-        fake_window_system platform;
-        dialog_engine dialogs(platform);
-        const window_handle window = dialogs.create_dialog(form(0x80CA0880, 10, 10));
-        if (r.activate) platform.deliver(window, wm_activate, wa_active, 0);
-        if (!r.dialog_still_exists) platform.destroy(window);
-        platform.keyboard_takes_messages = r.keyboard_takes;
-        platform.queue.push_back(queued_message{window, 0x100, 13, 0});
-
-        dialogs.pump_step();
-        EXPECT_EQ(platform.offered_to.size(), r.offered ? 1u : 0u);
-        EXPECT_EQ(platform.dispatched.size(), r.dispatched ? 1u : 0u);
-        EXPECT_EQ(platform.sleeps, 0);
+        if (r.activation) windows.deliver(dialog, wm_activate, *r.activation, 0);
+        EXPECT_EQ(engine.pump_step(), 1) << r.name;
+        ASSERT_FALSE(windows.steps.empty());
+        EXPECT_EQ(windows.steps.back(), r.keyboard_dialog) << r.name;
     }
-    (void)dialog;
 }
 
-TEST_F(engine_test, pump_step_sleeps_when_idle_and_returns_the_count) {
+TEST_F(engine_test, run_ends_in_the_step_whose_message_closed_the_window) {
     const window_handle dialog = make_dialog();
     EXPECT_EQ(engine.pump_step(), 1);
-    EXPECT_EQ(windows.sleeps, 1);
-
-    // A quit message is taken like any other and ends nothing.
-    windows.queue.push_back(queued_message{0, 0x12, 0, 0});
-    EXPECT_EQ(engine.pump_step(), 1);
-    windows.queue.push_back(queued_message{dialog, wm_syscommand, sc_close, 0});
-    windows.queue.push_back(queued_message{0, 0x12, 0, 0});
-    // The loop ends in the step whose message closed the window; the rest stays queued.
+    windows.queue.push_back({dialog, 0x0400, 0, 0});
+    windows.queue.push_back({dialog, wm_syscommand, sc_close, 0});
+    windows.queue.push_back({dialog, 0x0400, 0, 0});
     engine.run();
     EXPECT_EQ(engine.open_dialogs(), 0);
-    EXPECT_EQ(windows.queue.size(), 1u);
-    EXPECT_EQ(windows.sleeps, 1);
+    EXPECT_EQ(windows.steps.size(), 3u) << "one step before the loop, two in it";
+    EXPECT_EQ(windows.queue.size(), 1u) << "the rest stays queued";
 }
 
 }  // namespace

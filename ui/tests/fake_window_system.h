@@ -1,6 +1,7 @@
 // A window system without widgets for the engine's tests: it keeps dialogs and controls as plain
-// records, delivers dialog messages to the dialog procedure as the platform would, holds a
-// message queue the test fills, and records what it was asked to do.
+// records, delivers dialog messages to the dialog procedure as the platform would, delivers one
+// message of a queue the test fills in each step of the event loop, and records what it was
+// asked to do.
 #pragma once
 
 #include <algorithm>
@@ -47,8 +48,7 @@ class fake_window_system final : public window_system {
     std::vector<int> refused_ids;
     bool refuse_destroy = false;
     window_handle dialog_owner = 0;
-    bool keyboard_takes_messages = false;
-    std::deque<queued_message> queue;
+    std::deque<sent_message> queue;  // one delivered to its dialog in each pump step
 
     // What the engine asked for.
     std::vector<dialog_template> templates;
@@ -58,9 +58,7 @@ class fake_window_system final : public window_system {
     std::vector<std::pair<window_handle, int>> shown;
     std::vector<window_handle> destroyed;
     std::vector<std::pair<window_handle, bool>> enabled;
-    std::vector<window_handle> offered_to;
-    std::vector<queued_message> dispatched;
-    int sleeps = 0;
+    std::vector<window_handle> steps;  // the keyboard dialog each pump step was given
 
     window_handle create_dialog(const dialog_template& form, dialog_procedure procedure) override {
         templates.push_back(form);
@@ -145,24 +143,13 @@ class fake_window_system final : public window_system {
     window_handle owner(window_handle) override { return dialog_owner; }
     void enable(window_handle window, bool on) override { enabled.emplace_back(window, on); }
 
-    std::optional<queued_message> take_message() override {
-        if (queue.empty()) return std::nullopt;
-        const queued_message message = queue.front();
+    void pump_step(window_handle keyboard_dialog) override {
+        steps.push_back(keyboard_dialog);
+        if (queue.empty()) return;
+        const sent_message next = queue.front();
         queue.pop_front();
-        return message;
+        deliver(next.window, next.message, next.wparam, next.lparam);
     }
-
-    bool offer_to_dialog(window_handle dialog, const queued_message&) override {
-        offered_to.push_back(dialog);
-        return keyboard_takes_messages;
-    }
-
-    void dispatch(const queued_message& message) override {
-        dispatched.push_back(message);
-        deliver(message.window, message.message, message.wparam, message.lparam);
-    }
-
-    void sleep_briefly() override { ++sleeps; }
 
     // What the platform itself sends a dialog (activation, the close box, a click).
     std::intptr_t deliver(window_handle dialog, std::uint32_t message, std::uintptr_t wparam,

@@ -16,6 +16,9 @@
 #include <QTextDocument>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/dialog_units.h"
 #include "ui/main_window.h"
@@ -60,7 +63,7 @@ class qt_window_test : public ::testing::Test {
     }
 
     void TearDown() override {
-        if (windows().is_window(main_)) windows().deliver(main_, wm_syscommand, sc_close, 0);
+        if (windows().is_window(main_)) dialog_->close();
         EXPECT_TRUE(pump_until([&] { return dialog_.isNull(); }));
         for (int port = 1; port <= 8; ++port) {
             setenv(("QUILLON_COM" + std::to_string(port)).c_str(), "/nonexistent/quillon-test", 1);
@@ -89,6 +92,23 @@ class qt_window_test : public ::testing::Test {
     void click(int id) {
         QWidget* button = control(id);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    // Runs steps with keyboard_dialog's keyboard handling until every event posted before this
+    // call has been handled, within a bound.
+    bool step_through_posted(window_handle keyboard_dialog) {
+        struct marker final : QObject {
+            bool reached = false;
+            bool event(QEvent* event) override {
+                reached = reached || event->type() == QEvent::User;
+                return QObject::event(event);
+            }
+        } posted_last;
+        QCoreApplication::postEvent(&posted_last, new QEvent(QEvent::User));
+        const QDeadlineTimer deadline(5000);
+        while (!posted_last.reached && !deadline.hasExpired()) {
+            windows().pump_step(keyboard_dialog);
+        }
+        return posted_last.reached;
     }
     // A key that goes through the program's queue, and so through its dialog keyboard handling.
     void post_key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
@@ -351,6 +371,64 @@ TEST_F(qt_window_test, closing_by_the_window_manager_or_alt_f4_destroys_the_wind
         EXPECT_TRUE(pump_until([&] { return dialog_.isNull(); }))
             << r.how << ": the widget is deleted";
     }
+}
+
+TEST_F(qt_window_test, keyboard_handling_applies_only_to_the_dialog_a_step_is_given) {
+    pty_port line;
+    ASSERT_TRUE(line.ok());
+    line.map_as(1);
+    text_box()->setPlainText("K");
+    const window_handle gone = windows().create_dialog(dialog_template{}, nullptr);
+    ASSERT_TRUE(windows().destroy(gone));
+
+    struct row {
+        const char* name;
+        window_handle keyboard_dialog;
+        std::string sent;
+    };
+    const row rows[] = {
+        {"no dialog", 0, ""},
+        {"a handle that names no window any more", gone, ""},
+        {"the main window", main_, "K"},
+    };
+    for (const row& r : rows) {
+        post_key(control(FORM1_COM1), Qt::Key_Return);
+        ASSERT_TRUE(step_through_posted(r.keyboard_dialog)) << r.name;
+        EXPECT_EQ(line.pending(), r.sent) << r.name;
+    }
+}
+
+TEST_F(qt_window_test, each_dialog_sends_its_messages_to_its_own_procedure) {
+    using log = std::vector<std::pair<window_handle, std::uint32_t>>;
+    const auto recorder = [](log& into) {
+        return [&into](window_handle dialog, std::uint32_t message, std::uintptr_t,
+                       std::intptr_t) -> std::intptr_t {
+            into.emplace_back(dialog, message);
+            return 0;
+        };
+    };
+    dialog_template form;
+    form.style = ws_popup | ws_caption | ws_sysmenu;
+    form.cx = 50;
+    form.cy = 20;
+    log first_log, second_log;
+    const window_handle first = windows().create_dialog(form, recorder(first_log));
+    const window_handle second = windows().create_dialog(form, recorder(second_log));
+    windows().send_message(first, 0x0400, 0, 0);
+    windows().send_message(second, 0x0401, 0, 0);
+    ASSERT_TRUE(windows().destroy(second));
+    windows().send_message(first, 0x0402, 0, 0);
+    ASSERT_TRUE(windows().destroy(first));
+
+    EXPECT_EQ(first_log, (log{{first, wm_initdialog},
+                              {first, 0x0400},
+                              {first, 0x0402},
+                              {first, wm_destroy},
+                              {first, wm_ncdestroy}}));
+    EXPECT_EQ(second_log, (log{{second, wm_initdialog},
+                               {second, 0x0401},
+                               {second, wm_destroy},
+                               {second, wm_ncdestroy}}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The window system on the Win32 dialog manager: every call of the interface is the platform
 // function it is named after. The dialog is made from an in-memory template with no controls;
-// the engine adds them one by one. Each dialog keeps its own procedure with the window.
+// the engine adds them one by one. Each dialog keeps its own procedure with the window, and the
+// event loop's step is the classic polling one.
 // The platform header comes first: the others build on it.
 // clang-format off
 #include <windows.h>
@@ -108,24 +109,19 @@ class win32_window_system final : public window_system {
         EnableWindow(hwnd(window), enabled ? TRUE : FALSE);
     }
 
-    std::optional<queued_message> take_message() override {
-        if (!PeekMessageA(&last_, nullptr, 0, 0, PM_REMOVE)) return std::nullopt;
-        return queued_message{reinterpret_cast<window_handle>(last_.hwnd), last_.message,
-                              last_.wParam, static_cast<std::intptr_t>(last_.lParam)};
+    // Takes at most one message; with none waiting, sleeps 1 ms. The loop polls instead of
+    // blocking in the platform's message wait, as the window always has.
+    void pump_step(window_handle keyboard_dialog) override {
+        MSG message{};
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            return;
+        }
+        const HWND dialog = hwnd(keyboard_dialog);
+        if (dialog != nullptr && IsWindow(dialog) && IsDialogMessageA(dialog, &message)) return;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
-
-    // The message handed out last is the one offered and dispatched; its full form (time and
-    // cursor position included) is kept here.
-    bool offer_to_dialog(window_handle dialog, const queued_message&) override {
-        return IsDialogMessageA(hwnd(dialog), &last_) != FALSE;
-    }
-
-    void dispatch(const queued_message&) override {
-        TranslateMessage(&last_);
-        DispatchMessageA(&last_);
-    }
-
-    void sleep_briefly() override { Sleep(1); }
 
   private:
     static HWND hwnd(window_handle window) { return reinterpret_cast<HWND>(window); }
@@ -196,7 +192,6 @@ class win32_window_system final : public window_system {
     }
 
     std::vector<std::unique_ptr<dialog_binding>> bindings_;
-    MSG last_{};
 };
 
 }  // namespace

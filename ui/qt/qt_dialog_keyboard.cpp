@@ -1,0 +1,66 @@
+#include "ui/qt/qt_dialog_keyboard.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ui/win32_vocabulary.h"
+
+namespace quillon::ui {
+
+namespace {
+
+// A multi-line text box with ES_WANTRETURN keeps Enter for a line break.
+bool keeps_return(const QWidget& widget, const qt_control* control) {
+    return control != nullptr && qobject_cast<const QPlainTextEdit*>(&widget) != nullptr &&
+           (control->style & es_wantreturn);
+}
+
+void command(qt_dialog_window& dialog, int id, window_handle from) {
+    dialog.deliver(wm_command, make_wparam(static_cast<std::uint32_t>(id), bn_clicked),
+                   static_cast<std::intptr_t>(from));
+}
+
+}  // namespace
+
+qt_dialog_keyboard::qt_dialog_keyboard() { QCoreApplication::instance()->installEventFilter(this); }
+
+qt_dialog_keyboard::~qt_dialog_keyboard() {
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->removeEventFilter(this);
+    }
+}
+
+bool qt_dialog_keyboard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* widget = static_cast<QWidget*>(watched);
+    qt_dialog_window* dialog = qt_dialog_window::of(widget);
+    if (dialog == nullptr) return false;
+
+    if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::AltModifier) {
+        dialog->deliver(wm_syscommand, sc_close, 0);
+        return true;
+    }
+    if (dialog != dialog_ || key->modifiers() & ~Qt::KeypadModifier) return false;
+
+    const qt_control* focused = dialog->control_of(widget);
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (keeps_return(*widget, focused)) return false;
+        // A focused push button is the command; otherwise the default one, IDOK.
+        if (focused != nullptr && qobject_cast<const QPushButton*>(widget) != nullptr) {
+            command(*dialog, focused->id, focused->handle);
+        } else {
+            command(*dialog, idok, dialog->control_with_id(idok));
+        }
+        return true;
+    }
+    if (key->key() == Qt::Key_Escape) {
+        command(*dialog, idcancel, dialog->control_with_id(idcancel));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace quillon::ui
