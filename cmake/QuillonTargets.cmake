@@ -36,3 +36,7 @@ function(quillon_add_gtest target)
     endif()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${arg_PROPERTIES})
 endfunction()
+
+# Debian's own interpreter, for the tests that drive X: their client uses Debian's python3-xlib
+# and python3-pil, which a python3 found earlier on PATH (pyenv's, say) does not see.
+find_program(QUILLON_DEBIAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)

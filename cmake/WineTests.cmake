@@ -41,8 +41,9 @@ foreach(windows_build IN LISTS QUILLON_WINDOWS_BUILDS)
                      ${windows_build} ${prefix} -v)
     set_tests_properties(${name}.serial PROPERTIES ${lock} TIMEOUT 600)
 
+    # It drives X through the X11 test client, which needs Debian's interpreter.
     add_test(NAME ${name}.window
-             COMMAND ${Python3_EXECUTABLE}
+             COMMAND ${QUILLON_DEBIAN_PYTHON}
                      ${PROJECT_SOURCE_DIR}/ui/tests/win32/test_wine_window.py
                      ${windows_build} ${prefix} -v)
     set_tests_properties(${name}.window PROPERTIES ${lock} TIMEOUT 600)
