@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/tests/expected_main_window.h"
 #include "ui/tests/fake_serial_library.h"
 #include "ui/tests/fake_window_system.h"
 #include "ui/win32_vocabulary.h"
@@ -10,6 +11,7 @@
 namespace quillon::ui {
 namespace {
 
+using testing::expected_controls;
 using testing::fake_serial_library;
 using testing::fake_window_system;
 using testing::recorded_serial;
@@ -40,32 +42,30 @@ TEST_F(main_window_test, window_is_created_from_its_template) {
     ASSERT_EQ(windows.templates.size(), 1u);
     const dialog_template& form = windows.templates[0];
     EXPECT_EQ(form.style, 0x80CA08D4u);
-    EXPECT_EQ(form.title, "Quillon v1.1b  https://quillon.example.org/");
+    EXPECT_EQ(form.title, testing::expected_caption);
     EXPECT_EQ(form.cx, 213);
     EXPECT_EQ(form.cy, 148);
     EXPECT_EQ(form.point_size, 8);
     EXPECT_EQ(form.typeface, "MS Sans Serif");
 }
 
-TEST_F(main_window_test, controls_are_created_in_table_order_with_their_handlers) {
+TEST_F(main_window_test, controls_are_created_in_order_at_their_places_with_their_handlers) {
     start();
-    ASSERT_EQ(windows.control_order.size(), main_window_controls.size());
-    for (std::size_t i = 0; i < main_window_controls.size(); ++i) {
-        const main_window_control& expected = main_window_controls[i];
+    ASSERT_EQ(windows.control_order.size(), expected_controls.size());
+    for (std::size_t i = 0; i < expected_controls.size(); ++i) {
+        const testing::expected_control& expected = expected_controls[i];
         const window_handle handle = windows.control_order[i];
         const auto& created = windows.controls[handle];
-        EXPECT_EQ(created.id, expected.layout.id);
-        EXPECT_EQ(created.class_name, expected.class_name) << expected.layout.id;
+        SCOPED_TRACE(expected.id);
+        EXPECT_EQ(created.id, expected.id);
+        EXPECT_EQ(created.class_name, expected.class_name);
+        EXPECT_EQ(created.text, expected.text);
+        EXPECT_EQ(created.style, expected.style);
+        EXPECT_EQ(created.ext_style, expected.ext_style);
+        EXPECT_EQ(created.pixels, expected.pixels);
         EXPECT_EQ(created.parent, main);
-        EXPECT_EQ(engine.has_handler(handle), expected.role != control_role::no_handler);
+        EXPECT_EQ(engine.has_handler(handle), expected.has_handler);
     }
-    // Only the first button of each set starts a radio group.
-    std::vector<int> group_starts;
-    for (const window_handle handle : windows.control_order) {
-        if (windows.controls[handle].style & ws_group)
-            group_starts.push_back(windows.controls[handle].id);
-    }
-    EXPECT_EQ(group_starts, (std::vector<int>{FORM1_BAUD9600, FORM1_COM1}));
 }
 
 TEST_F(main_window_test, start_up_ticks_com1_then_9600_and_nothing_else) {

@@ -20,10 +20,9 @@
 #include <utility>
 #include <vector>
 
-#include "ui/dialog_units.h"
 #include "ui/main_window.h"
-#include "ui/qt/qt_dialog_font.h"
 #include "ui/qt/qt_window_system.h"
+#include "ui/tests/expected_main_window.h"
 #include "ui/tests/pty_port.h"
 #include "ui/win32_vocabulary.h"
 
@@ -122,31 +121,25 @@ class qt_window_test : public ::testing::Test {
 };
 
 TEST_F(qt_window_test, controls_have_their_ids_texts_kinds_and_places) {
-    const auto [base_x, base_y] = windows().base_units(main_);
-    EXPECT_EQ(std::pair(base_x, base_y), dialog_base_units(dialog_->font()));
-    if (dialog_->font().family() == "MS Sans Serif") {
-        EXPECT_EQ(std::pair(base_x, base_y), std::pair(6, 13));
-    }
-    const rect client = map_dialog_units({0, 0, 213, 148}, base_x, base_y);
-    EXPECT_EQ(dialog_->size(), QSize(client.right, client.bottom));
+    ASSERT_EQ(dialog_->font().family(), "MS Sans Serif") << "Debian's fonts-wine is missing";
+    EXPECT_EQ(windows().base_units(main_), std::pair(6, 13));
+    EXPECT_EQ(dialog_->size(), QSize(testing::expected_width, testing::expected_height));
     EXPECT_EQ(dialog_->minimumSize(), dialog_->maximumSize()) << "not resizable";
     EXPECT_FALSE(dialog_->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(dialog_->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(dialog_->windowTitle(), "Quillon v1.1b  https://quillon.example.org/");
+    EXPECT_EQ(dialog_->windowTitle(), QString::fromLatin1(testing::expected_caption.data(),
+                                                          testing::expected_caption.size()));
 
-    for (const main_window_control& expected : main_window_controls) {
-        const control_layout& layout = expected.layout;
-        QWidget* widget = control(layout.id);
-        ASSERT_NE(widget, nullptr) << layout.id;
-        const rect pixels = map_dialog_units(
-            {layout.x, layout.y, layout.x + layout.width, layout.y + layout.height}, base_x,
-            base_y);
+    for (const testing::expected_control& expected : testing::expected_controls) {
+        SCOPED_TRACE(expected.id);
+        QWidget* widget = control(expected.id);
+        ASSERT_NE(widget, nullptr);
+        const rect& pixels = expected.pixels;
         EXPECT_EQ(widget->geometry(), QRect(pixels.left, pixels.top, pixels.right - pixels.left,
-                                            pixels.bottom - pixels.top))
-            << layout.id;
-        EXPECT_EQ(windows().get_text(windows().find_control(main_, layout.id)), layout.text);
-        EXPECT_EQ(widget->font(), dialog_->font()) << layout.id;
-        EXPECT_TRUE(widget->isVisible()) << layout.id;
+                                            pixels.bottom - pixels.top));
+        EXPECT_EQ(windows().get_text(windows().find_control(main_, expected.id)), expected.text);
+        EXPECT_EQ(widget->font(), dialog_->font());
+        EXPECT_TRUE(widget->isVisible());
     }
     EXPECT_TRUE(control_as<QGroupBox>(FORM1_PORTFRAME));
     EXPECT_TRUE(control_as<QGroupBox>(FORM1_BAUDFRAME));
