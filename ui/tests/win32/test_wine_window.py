@@ -59,6 +59,13 @@ class WineWindowTest(unittest.TestCase):
             self.assertEqual(termios.tcgetattr(self.com8.slave)[5], termios.B1200)
             self.assertIn("text after: []", out)
 
+            # WM_QUIT posted to the window's thread is taken and ends nothing: Enter pressed on
+            # the COM8 button afterwards still sends, as the default button, and the box is
+            # emptied again.
+            self.assertIn("quit posted", self.probe("quit"))
+            self.assertIn("enter posted", self.probe("enter", b"Q<13>".hex(), "170"))
+            self.assertEqual(self.com8.wait_for(7), bytes([13, 65, 13, 10, 66, 81, 13]))
+
             self.assertIn("closed", self.probe("close"))
             self.assertEqual(app.wait(timeout=60), 0)
         finally:
