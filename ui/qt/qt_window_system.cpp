@@ -99,7 +99,8 @@ std::intptr_t qt_window_system::send_message(window_handle window, std::uint32_t
         // posts IDCANCEL, which reaches no one once the dialog is destroyed.) The dialog may be
         // gone now: look it up again.
         const auto still = windows_.find(window);
-        if (message == wm_getfont && still != windows_.end()) return still->second.font;
+        if (message == wm_getfont && still != windows_.end())
+            return static_cast<std::intptr_t>(still->second.font);
         return 0;
     }
 
