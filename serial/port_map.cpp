@@ -34,6 +34,14 @@ std::optional<std::string> read_file(const std::string& path) {
 
 std::string port_name(int port) { return "COM" + std::to_string(port); }
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) about "'" + std::string(...).
+std::string quoted(std::string_view text) {
+    std::string out(1, '\'');
+    out.append(text);
+    out.push_back('\'');
+    return out;
+}
+
 // The last line for the port wins, as in most configuration files; a bad one is kept as bad.
 std::optional<port_mapping> from_file(int port, const std::string& file, mapping_source source) {
     const std::optional<std::string> text = read_file(file);
@@ -105,16 +113,16 @@ std::optional<std::string> target_problem(std::string_view target) {
     for (const std::string_view scheme : {"tcp://", "rfc2217://"}) {
         if (target.starts_with(scheme)) {
             if (valid_host_and_port(target.substr(scheme.size()))) return std::nullopt;
-            return "'" + std::string(target) + "' needs a host and a port from 1 to 65535 (" +
+            return quoted(target) + " needs a host and a port from 1 to 65535 (" +
                    std::string(scheme) + "HOST:PORT)";
         }
     }
     if (target.find("://") != std::string_view::npos) {
-        return "'" + std::string(target) + "' has an unknown scheme (tcp:// or rfc2217://)";
+        return quoted(target) + " has an unknown scheme (tcp:// or rfc2217://)";
     }
     if (!backend::is_absolute_device_path(target)) {
-        return "'" + std::string(target) +
-               "' is not an absolute device path, tcp://HOST:PORT or rfc2217://HOST:PORT";
+        return quoted(target) +
+               " is not an absolute device path, tcp://HOST:PORT or rfc2217://HOST:PORT";
     }
     return std::nullopt;
 }
@@ -142,7 +150,7 @@ std::vector<ports_file_entry> parse_ports_file(std::string_view text) {
         if (equals == std::string_view::npos) {
             entry.problem = "expected 'COMn = TARGET'";
         } else if (entry.port == 0) {
-            entry.problem = "'" + std::string(name) + "' is not one of COM1 to COM8";
+            entry.problem = quoted(name) + " is not one of COM1 to COM8";
         } else {
             entry.target = std::string(trimmed(line.substr(equals + 1)));
             if (auto problem = target_problem(entry.target)) entry.problem = *problem;
