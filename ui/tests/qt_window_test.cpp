@@ -14,22 +14,35 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextDocument>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "serial/port_map.h"
+#include "serial/tests/support/pty.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/tests/expected_main_window.h"
-#include "ui/tests/pty_port.h"
 #include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 namespace {
 
-using testing::pty_port;
+using test::pseudo_terminal;
+using namespace std::chrono_literals;
+
+// Maps COM<port> to the terminal for the library; the fixture maps every port away again.
+void map_as(const pseudo_terminal& line, int port) {
+    setenv(("QUILLON_COM" + std::to_string(port)).c_str(), line.path().c_str(), 1);
+}
+speed_t speed(const pseudo_terminal& line) {
+    const termios settings = line.slave_termios();
+    return cfgetospeed(&settings);
+}
+std::string pending(pseudo_terminal& line) { return line.read_master(std::size_t{1} << 20, 0ms); }
 
 constexpr int baud_ids[] = {FORM1_BAUD9600, FORM1_BAUD4800, FORM1_BAUD2400, FORM1_BAUD1200};
 constexpr int port_ids[] = {FORM1_COM1, FORM1_COM2, FORM1_COM3, FORM1_COM4,
@@ -195,62 +208,80 @@ TEST_F(qt_window_test, send_goes_to_the_chosen_port_at_the_chosen_rate) {
     for (const row r :
          {row{FORM1_COM1, FORM1_BAUD9600, 1, B9600}, row{FORM1_COM8, FORM1_BAUD1200, 8, B1200},
           row{FORM1_COM3, FORM1_BAUD2400, 3, B2400}}) {
-        pty_port line;
-        ASSERT_TRUE(line.ok());
-        line.map_as(r.port);
+        pseudo_terminal line;
+        map_as(line, r.port);
         click(r.port_id);
         click(r.baud_id);
         text_box()->setPlainText("Hello");
         click(FORM1_SEND);
-        EXPECT_EQ(line.read(5), "Hello") << r.port;
-        EXPECT_EQ(line.speed(), r.speed) << r.port;
+        EXPECT_EQ(line.read_master(5), "Hello") << r.port;
+        EXPECT_EQ(speed(line), r.speed) << r.port;
         EXPECT_EQ(text_box()->toPlainText(), "Hello") << "the box is not ticked";
     }
 }
 
+// A port mapped once in the user's ports file (what quillon-send --map writes) is where the
+// window's COM1 sends; an edit counts from the next Send on, without a restart.
+TEST_F(qt_window_test, com1_follows_the_ports_file_from_one_send_to_the_next) {
+    char home[] = "/tmp/quillon-window-ports-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
+    const std::string saved_home = std::getenv("XDG_CONFIG_HOME");
+    setenv("XDG_CONFIG_HOME", home, 1);
+    unsetenv("QUILLON_COM1");
+    pseudo_terminal adapter;
+    pseudo_terminal replacement;
+    for (const pseudo_terminal* line : {&adapter, &replacement}) {
+        ASSERT_EQ(serial::edit_ports_file(serial::user_ports_file(), 1, line->path()),
+                  std::nullopt);
+        text_box()->setPlainText("Hi");
+        click(FORM1_SEND);
+    }
+    EXPECT_EQ(adapter.read_master(2), "Hi");
+    EXPECT_EQ(replacement.read_master(2), "Hi");
+    setenv("XDG_CONFIG_HOME", saved_home.c_str(), 1);
+    std::filesystem::remove_all(home);
+}
+
 TEST_F(qt_window_test, text_goes_out_in_code_page_1252_with_13_10_line_breaks) {
-    pty_port line;
-    ASSERT_TRUE(line.ok());
-    line.map_as(1);
+    pseudo_terminal line;
+    map_as(line, 1);
     QTest::keyClicks(text_box(), "One");
     QTest::keyClick(text_box(), Qt::Key_Return);
     QTest::keyClicks(text_box(), "two");
     text_box()->insertPlainText(QString::fromUtf8("\u00e9\u20ac\u00a0\u4e2d"));
     click(FORM1_SEND);
-    EXPECT_EQ(line.read(12), "One\r\ntwo\xE9\x80\xA0?");
-    EXPECT_EQ(line.pending(), "") << "nothing after the last line";
+    EXPECT_EQ(line.read_master(12), "One\r\ntwo\xE9\x80\xA0?");
+    EXPECT_EQ(pending(line), "") << "nothing after the last line";
 }
 
 TEST_F(qt_window_test, enter_outside_the_text_box_sends_and_inside_breaks_the_line) {
-    pty_port line;
-    ASSERT_TRUE(line.ok());
-    line.map_as(1);
+    pseudo_terminal line;
+    map_as(line, 1);
     text_box()->setPlainText("A");
     text_box()->moveCursor(QTextCursor::End);
 
     post_key(text_box(), Qt::Key_Return);
     ASSERT_TRUE(pump_until([&] { return text_box()->blockCount() == 2; }));
-    EXPECT_EQ(line.pending(), "") << "Enter in the text box does not send";
+    EXPECT_EQ(pending(line), "") << "Enter in the text box does not send";
 
     for (const int id : {FORM1_BAUD9600, FORM1_COM1, FORM1_CLEAR, FORM1_SEND}) {
         post_key(control(id), Qt::Key_Return);
         std::string got;
-        ASSERT_TRUE(pump_until([&] { return !(got += line.pending()).empty(); })) << id;
+        ASSERT_TRUE(pump_until([&] { return !(got += pending(line)).empty(); })) << id;
         EXPECT_EQ(got, "A\r\n") << id;
     }
 }
 
 TEST_F(qt_window_test, escape_does_nothing) {
-    pty_port line;
-    ASSERT_TRUE(line.ok());
-    line.map_as(1);
+    pseudo_terminal line;
+    map_as(line, 1);
     text_box()->setPlainText("kept");
     post_key(text_box(), Qt::Key_Escape);
     post_key(control(FORM1_COM1), Qt::Key_Escape);
     // A later Enter shows that the Escapes before it have been handled.
     post_key(control(FORM1_COM1), Qt::Key_Return);
     std::string got;
-    ASSERT_TRUE(pump_until([&] { return (got += line.pending()).size() >= 4; }));
+    ASSERT_TRUE(pump_until([&] { return (got += pending(line)).size() >= 4; }));
     EXPECT_EQ(got, "kept");
     EXPECT_TRUE(windows().is_window(main_));
     EXPECT_EQ(engine_->open_dialogs(), 1);
@@ -264,14 +295,13 @@ TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
         bool emptied;
     };
     for (const row r : {row{true, true, true}, row{true, false, false}, row{false, true, false}}) {
-        pty_port line;
-        ASSERT_TRUE(line.ok());
-        if (r.port_exists) line.map_as(1);
+        pseudo_terminal line;
+        if (r.port_exists) map_as(line, 1);
         if (checked(FORM1_CLEAR) != r.ticked) click(FORM1_CLEAR);
         text_box()->setPlainText("message");
         click(FORM1_SEND);
         if (r.port_exists) {
-            EXPECT_EQ(line.read(7), "message");
+            EXPECT_EQ(line.read_master(7), "message");
         }
         EXPECT_EQ(text_box()->toPlainText().isEmpty(), r.emptied)
             << "port exists " << r.port_exists << ", ticked " << r.ticked;
@@ -367,9 +397,8 @@ TEST_F(qt_window_test, closing_by_the_window_manager_or_alt_f4_destroys_the_wind
 }
 
 TEST_F(qt_window_test, keyboard_handling_applies_only_to_the_dialog_a_step_is_given) {
-    pty_port line;
-    ASSERT_TRUE(line.ok());
-    line.map_as(1);
+    pseudo_terminal line;
+    map_as(line, 1);
     text_box()->setPlainText("K");
     const window_handle gone = windows().create_dialog(dialog_template{}, nullptr);
     ASSERT_TRUE(windows().destroy(gone));
@@ -387,7 +416,7 @@ TEST_F(qt_window_test, keyboard_handling_applies_only_to_the_dialog_a_step_is_gi
     for (const row& r : rows) {
         post_key(control(FORM1_COM1), Qt::Key_Return);
         ASSERT_TRUE(step_through_posted(r.keyboard_dialog)) << r.name;
-        EXPECT_EQ(line.pending(), r.sent) << r.name;
+        EXPECT_EQ(pending(line), r.sent) << r.name;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -59,12 +60,17 @@ void pseudo_terminal::close_master() {
 std::string pseudo_terminal::read_master(std::size_t count, std::chrono::milliseconds bound) {
     std::string bytes;
     const auto deadline = std::chrono::steady_clock::now() + bound;
+    // At least one look, also with a bound of zero: that reads what has arrived so far.
     while (bytes.size() < count) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
+        const auto left =
+            std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now())
+                                       .count());
         pollfd ready{master_, POLLIN, 0};
-        if (poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+        if (poll(&ready, 1, static_cast<int>(left)) <= 0) {
+            if (left == 0) break;
+            continue;
+        }
         char buffer[4096];
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n <= 0) break;
