@@ -28,6 +28,9 @@ class served_port : public ::testing::Test {
         char name[] = "/tmp/quillon-display-e2e-XXXXXX";
         ASSERT_NE(mkdtemp(name), nullptr);
         root_ = name;
+        // Private to the user, as a session's runtime folder is (Qt warns otherwise).
+        fs::create_directory(root_ / "run");
+        fs::permissions(root_ / "run", fs::perms::owner_all);
         env_["XDG_RUNTIME_DIR"] = (root_ / "run").string();
         env_["XDG_CONFIG_HOME"] = (root_ / "config").string();
         env_["QUILLON_SYSCONFDIR"] = (root_ / "system").string();

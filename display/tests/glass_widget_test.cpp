@@ -8,6 +8,7 @@
 #include <QImage>
 
 #include "display/controller.h"
+#include "display/tests/commands.h"
 
 namespace quillon::display {
 namespace {
@@ -19,8 +20,6 @@ QApplication& application() {
     static QApplication app(argc, argv);
     return app;
 }
-
-std::string I(unsigned command) { return std::string{'\xFE', static_cast<char>(command)}; }
 
 // The glass of a 20x4 (631x236 with its frame) after the bytes, as pixels.
 QImage drawn(const std::string& bytes, backlight light = backlight::yellow_green) {

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "display/controller.h"
+#include "display/tests/commands.h"
 
 namespace quillon::display {
 namespace {
-
-std::string I(unsigned command) { return std::string{'\xFE', static_cast<char>(command)}; }
 
 std::string framed(display_size size, const std::string& bytes) {
     serial_module module(size);
