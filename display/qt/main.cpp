@@ -30,13 +30,19 @@ bool display_named() { return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("Q
 
 // Qt ends the process with an abort when its platform cannot reach the display it was given;
 // this says why on one line and ends with status 1 instead. Nothing is held yet at that point.
-void on_qt_message(QtMsgType type, const QMessageLogContext& /*context*/, const QString& text) {
-    static QString last_warning;
+// The platform's own words ("could not connect to display :9") explain best; the plugin
+// loader's come after them and say less.
+void on_qt_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    static QString reason;
+    static bool from_platform = false;
     if (type != QtFatalMsg) {
-        last_warning = text;
+        const QLatin1StringView category(context.category != nullptr ? context.category : "");
+        if (!from_platform || category != QLatin1StringView("qt.qpa.plugin")) reason = text;
+        from_platform = from_platform || (category.startsWith(QLatin1StringView("qt.qpa.")) &&
+                                          category != QLatin1StringView("qt.qpa.plugin"));
         return;
     }
-    const QString why = last_warning.isEmpty() ? text.section(QChar(u'\n'), 0, 0) : last_warning;
+    const QString why = reason.isEmpty() ? text.section(QChar(u'\n'), 0, 0) : reason;
     std::fprintf(stderr, "quillon-display: cannot open the display: %s\n",
                  why.simplified().toLocal8Bit().constData());
     std::_Exit(1);

@@ -152,12 +152,25 @@ TEST_F(served_port, refusals_say_why_on_one_line) {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         no_display[name] = unset_variable;
     }
+    // A display number with no server behind it (no socket, no lock file).
+    int number = 450;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+           fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+        ++number;
+    }
+    std::map<std::string, std::string> no_server = no_display;
+    no_server["DISPLAY"] = ":" + std::to_string(number);
     const struct {
         std::vector<std::string> arguments;
         std::map<std::string, std::string> environment;
         int exit_code;
         std::string message;
     } table[] = {
+        {{"--port", "4"},
+         no_server,
+         1,
+         "quillon-display: cannot open the display: could not connect to display :" +
+             std::to_string(number) + "\n"},
         {{"--no-window"},
          env_,
          2,
