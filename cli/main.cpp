@@ -14,6 +14,8 @@
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/stream_output.h"
+#include "display/controller.h"
+#include "display/text_view.h"
 #include "serial/port_control.h"
 #include "serial/port_map.h"
 #include "translate/translate.h"
@@ -68,10 +70,24 @@ int edit_mapping(const cli::options& o) {
     return fail(cli::write_failed, "writing to standard output failed");
 }
 
+// The screen the bytes make on a display of the chosen size, framed as text; no port is opened.
+int preview(const cli::options& o) {
+    display::serial_module module(*o.preview);
+    if (o.text) {
+        module.feed(o.raw ? *o.text : TRANSLATE_TEXT(*o.text));
+    } else if (!cli::feed_input(STDIN_FILENO, !o.raw,
+                                [&](std::string_view bytes) { module.feed(bytes); })) {
+        return fail(cli::usage, "cannot read standard input");
+    }
+    if (write_all_output(display::framed_text(module.view()))) return cli::sent;
+    return fail(cli::write_failed, "writing to standard output failed");
+}
+
 int run(const cli::options& o) {
     if (o.help) return write_all_output(cli::help_text()) ? cli::sent : cli::write_failed;
     if (o.list) return list_ports(o.probe);
     if (o.map_port != 0) return edit_mapping(o);
+    if (o.preview) return preview(o);
 
     if (o.dry_run) {
         // Standard input goes out piece by piece as it arrives, so memory does not grow with it.

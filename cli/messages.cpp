@@ -137,6 +137,9 @@ Options:
       --device PATH  send to this device instead of a COM port
       --raw          send the text as it is, without translating tags
       --dry-run      write the bytes to standard output instead of a port, nothing added
+      --preview[=COLSxROWS]  show the screen the bytes make on a character display
+                     module (16x2, 20x2, 20x4, 16x4 or 40x2; default 20x4), framed
+                     as text; nothing is sent
       --list         show COM1 to COM8: target, where the mapping comes from, state
                      (found without opening: an open drops DTR, which resets many
                      boards), then the serial devices no COM port maps
@@ -164,7 +167,7 @@ Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
   prints 254 1 254 128 72 105 13 10
 
 Exit codes:
-  0  sent (or written to standard output with --dry-run)
+  0  sent (or written to standard output with --dry-run or --preview)
   1  the port could not be opened (missing, in use, permission denied, not a serial
      device, a bad mapping), or the ports file could not be written
   2  usage error: unknown option, missing or refused value

@@ -58,13 +58,20 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
                 return result;
             }
             value = arguments[++i];
-        } else if (!takes_value && value) {
+        } else if (!takes_value && value && name != "--preview") {
             result.error = "unknown option " + arg;
             return result;
         }
 
         if (name == "--dry-run") {
             o.dry_run = true;
+        } else if (name == "--preview") {
+            o.preview = value ? display::parse_size(*value) : display::default_size;
+            if (!o.preview) {
+                result.error = "--preview takes a size of " + std::string(display::size_choices()) +
+                               ", not '" + *value + "'";
+                return result;
+            }
         } else if (name == "--raw") {
             o.raw = true;
         } else if (name == "--list") {
@@ -115,7 +122,9 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             return result;
         }
     }
-    if (port_given && o.device) {
+    if (o.preview && (o.dry_run || port_given || o.device || o.list || o.map_port != 0)) {
+        result.error = "--preview sends nothing: it goes with TEXT or standard input, and --raw";
+    } else if (port_given && o.device) {
         result.error = "give either --port or --device, not both";
     } else if (o.probe && !o.list) {
         result.error = "--probe goes with --list";

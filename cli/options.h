@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "display/geometry.h"
+
 namespace quillon::cli {
 
 enum exit_code : int { sent = 0, could_not_open = 1, usage = 2, write_failed = 3, no_memory = 4 };
@@ -22,6 +24,8 @@ struct options {
     int map_port = 0;
     std::optional<std::string> map_target;
     std::optional<std::string> text;  // none: the text comes from standard input
+    // --preview[=COLSxROWS]: show the screen the bytes make on a display of that size.
+    std::optional<display::display_size> preview;
 };
 
 struct parse_result {

@@ -88,6 +88,14 @@ stream_status stream_input(int in, int out, bool translate, const stream_calls& 
                 [&](std::string_view bytes) { return write_all(out, bytes, calls); });
 }
 
+bool feed_input(int in, bool translate, const std::function<void(std::string_view)>& take,
+                const stream_calls& calls) {
+    return pump(in, translate, calls, [&](std::string_view finished) {
+               take(finished);
+               return true;
+           }) == stream_status::done;
+}
+
 bool read_whole_input(int in, bool translate, std::string& bytes, const stream_calls& calls) {
     return pump(in, translate, calls, [&](std::string_view finished) {
                bytes.append(finished);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,12 @@ bool write_all(int fd, std::string_view bytes, const stream_calls& calls = real_
 // been written.
 stream_status stream_input(int in, int out, bool translate,
                            const stream_calls& calls = real_stream_calls());
+
+// Reads `in` to its end and hands the bytes to `take` piece by piece as they are finished,
+// translated when `translate`: for a consumer that keeps no copy, such as the preview's
+// display. False when a read fails.
+bool feed_input(int in, bool translate, const std::function<void(std::string_view)>& take,
+                const stream_calls& calls = real_stream_calls());
 
 // Reads `in` to its end into `bytes`, translated when `translate`: for a real send, which
 // writes the whole text at once. False when a read fails.

@@ -100,8 +100,51 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--device="},
                       std::vector<std::string>{"--device", "/dev/a?"},
                       std::vector<std::string>{"-p", "2", "--device", "/dev/null"},
-                      std::vector<std::string>{"--raw=yes"},
-                      std::vector<std::string>{"one", "two"}));
+                      std::vector<std::string>{"--raw=yes"}, std::vector<std::string>{"one", "two"},
+                      std::vector<std::string>{"--preview=3x3"},
+                      std::vector<std::string>{"--preview=20X4"},
+                      std::vector<std::string>{"--preview", "--dry-run"},
+                      std::vector<std::string>{"--preview", "-p", "2"},
+                      std::vector<std::string>{"--preview", "--device", "/dev/null"}));
+
+// The screen the text makes, framed, on standard output; no port is opened (every one is
+// mapped to a path that does not exist, so an open would fail).
+INSTANTIATE_TEST_SUITE_P(
+    preview, dry_run,
+    ::testing::Values(dry_run_case{"lines on the default 20x4",
+                                   {"--preview", "<LMA_CLS>Hello<LMA_LINE2>World"},
+                                   "",
+                                   "┌────────────────────┐\n"
+                                   "│Hello               │\n"
+                                   "│World               │\n"
+                                   "│                    │\n"
+                                   "│                    │\n"
+                                   "└────────────────────┘\n"},
+                      dry_run_case{
+                          "a 16x2 with a cursor and a ROM symbol",
+                          {"--preview=16x2", "<LMA_CLS>21<223>C<LMA_LINE2><LMA_UL_CURSOR>ok"},
+                          "",
+                          "┌────────────────┐\n"
+                          "│21ﾟC            │\n"
+                          "│ok\x1b[4m \x1b[24m             │\n"
+                          "└────────────────┘\n"},
+                      dry_run_case{"standard input, raw, a 21st character on row 3",
+                                   {"--preview", "--raw"},
+                                   "ABCDEFGHIJKLMNOPQRSTU<13>",
+                                   "┌────────────────────┐\n"
+                                   "│ABCDEFGHIJKLMNOPQRST│\n"
+                                   "│                    │\n"
+                                   "│U<13>               │\n"
+                                   "│                    │\n"
+                                   "└────────────────────┘\n"},
+                      dry_run_case{"standard input translated, on a 40x2",
+                                   {"--preview=40x2"},
+                                   "<254,192>bottom<254,128>top",
+                                   "┌────────────────────────────────────────┐\n"
+                                   "│top                                     │\n"
+                                   "│bottom                                  │\n"
+                                   "└────────────────────────────────────────┘\n"}),
+    [](const auto& info) { return test_name(info.param.what); });
 
 TEST(send, reaches_a_pty_at_the_chosen_rate) {
     pseudo_terminal pty;

@@ -42,6 +42,8 @@ class running_process {
     std::string read_output(std::size_t count, int timeout_ms);
     // Closes the input and waits for the exit: its code, -1 when it did not exit normally.
     int wait();
+    // The program's process id, for a test that signals it; -1 once it has been waited for.
+    pid_t pid() const { return child_; }
 
   private:
     pid_t child_ = -1;

@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""Benchmarks of quillon-display's window under a private Xvfb.
+
+  mapped      time from process start to the window being mapped (median of --runs runs)
+  rss         resident memory once the window is up and has shown a message (VmRSS)
+  idle        processor time used while idle over --idle seconds, as % of one core (the
+              cursor is off, so no blink timer runs)
+  shown       time from quillon-send starting to the display having read the bytes
+              (median of --sends; the send's own process start included)
+
+The display serves COM1 in a runtime folder of the benchmark's own; every COM port is
+mapped away from real devices for everything else.
+Usage: bench/display_window_bench.py DISPLAY_PROGRAM SEND_PROGRAM [--runs N] [--idle S] [--sends N]
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "ui", "tests"))
+import x11_client  # noqa: E402
+
+TARGETS = {"mapped": 100.0, "rss": 40.0, "idle": 0.05, "shown": 50.0}
+
+
+def cpu_ns(pid):
+    """Processor time of the whole process in nanoseconds (all threads), from schedstat."""
+    total = 0
+    for task in os.listdir("/proc/%d/task" % pid):
+        with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
+            total += int(stat.read().split()[0])
+    return total
+
+
+def rss_mib(pid):
+    with open("/proc/%d/status" % pid) as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024.0
+    return 0.0
+
+
+def environment(display, runtime):
+    env = x11_client.program_environment(display.display)
+    del env["QUILLON_COM1"]  # COM1 reaches the display through its registration
+    env["XDG_RUNTIME_DIR"] = runtime
+    env["XDG_CONFIG_HOME"] = os.path.join(runtime, "config")
+    env["QUILLON_SYSCONFDIR"] = os.path.join(runtime, "system")
+    return env
+
+
+def start(program, display, env):
+    screen = x11_client.Display(display.display)
+    begin = time.perf_counter()
+    process = subprocess.Popen([program, "--port", "1"], env=env, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+    window = screen.wait_for_map(20)
+    mapped = (time.perf_counter() - begin) * 1000.0
+    if window is None:
+        process.kill()
+        process.wait()
+        raise RuntimeError("the window did not appear")
+    return screen, process, window, mapped
+
+
+def stop(screen, process, window):
+    screen.close_window(window)
+    try:
+        process.wait(20)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        process.stdout.close()
+        screen.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("send")
+    parser.add_argument("--runs", type=int, default=10)
+    parser.add_argument("--idle", type=float, default=30.0)
+    parser.add_argument("--sends", type=int, default=20)
+    parser.add_argument("--strict", action="store_true", help="exit 1 when a target is missed")
+    args = parser.parse_args()
+    if not x11_client.xvfb_available():
+        sys.exit("Xvfb is missing: apt-get install xvfb")
+
+    display = x11_client.Xvfb()
+    results = {}
+    try:
+        with tempfile.TemporaryDirectory(prefix="quillon-display-bench-") as runtime:
+            env = environment(display, runtime)
+            mapped = []
+            for _ in range(args.runs):
+                screen, process, window, elapsed = start(args.program, display, env)
+                mapped.append(elapsed)
+                stop(screen, process, window)
+            results["mapped"] = statistics.median(mapped)
+
+            screen, process, window, _ = start(args.program, display, env)
+            try:
+                process.stdout.readline()  # registered
+                shown = []
+                for n in range(args.sends):
+                    before = cpu_ns(process.pid)
+                    begin = time.perf_counter()
+                    subprocess.run([args.send, "-p", "1", "<LMA_CLS>Message %d<LMA_LINE2>ok" % n],
+                                   env=env, check=True)
+                    # The display has read the bytes once it has used processor time for them.
+                    deadline = time.monotonic() + 5
+                    while cpu_ns(process.pid) == before and time.monotonic() < deadline:
+                        time.sleep(0.0005)
+                    shown.append((time.perf_counter() - begin) * 1000.0)
+                results["shown"] = statistics.median(shown)
+                time.sleep(1.0)  # let the last repaint finish before measuring
+                results["rss"] = rss_mib(process.pid)
+                before = cpu_ns(process.pid)
+                time.sleep(args.idle)
+                results["idle"] = (cpu_ns(process.pid) - before) / 1e9 / args.idle * 100.0
+            finally:
+                stop(screen, process, window)
+    finally:
+        display.close()
+
+    units = {"mapped": "ms (median of %d)" % args.runs, "rss": "MiB",
+             "idle": "%% of one core over %g s" % args.idle,
+             "shown": "ms (median of %d)" % args.sends}
+    failed = False
+    for name in ("mapped", "rss", "idle", "shown"):
+        ok = results[name] <= TARGETS[name] if name == "idle" else results[name] < TARGETS[name]
+        failed |= not ok
+        print("display window %-7s %8.3f %-28s target %s %g  %s" % (
+            name, results[name], units[name], "<=" if name == "idle" else "<", TARGETS[name],
+            "ok" if ok else "MISSED"))
+    return 1 if failed and args.strict else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,73 @@
+// A virtual display serving one COM port: the emulated module, the pseudo-terminal its bytes
+// arrive on, and the registration that maps the port to it while it runs. The window and the
+// terminal-only loop both drive one of these.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/controller.h"
+#include "display/options.h"
+#include "display/posix/registration.h"
+#include "display/posix/virtual_port.h"
+
+namespace quillon::display {
+
+// The first port that resolves to its built-in default: no QUILLON_COMn, no line in a ports
+// file, no other display running for it. 0 when every port is taken.
+int first_free_port();
+
+class served_display {
+  public:
+    struct started {
+        std::unique_ptr<served_display> display;  // null when it could not start
+        std::string error;                        // why not, one line
+        std::vector<std::string> notes;           // things the user should know, one line each
+    };
+    // Takes the chosen port (or the first free one), makes the pseudo-terminal and registers it.
+    static started start(const options& o);
+
+    int port() const { return port_; }
+    const std::string& path() const { return line_.path(); }
+    int master() const { return line_.master(); }
+    display_size size() const { return module_.chip().size(); }
+
+    // Feeds everything that has arrived to the module; true when bytes came. After it, view()
+    // and the sender's settings are up to date.
+    bool take_waiting();
+
+    const screen& view() const { return view_; }
+    // "quillon-display: COM2 → /dev/pts/5\n", said once at the start.
+    std::string start_line() const;
+    // The sender's line settings, and whether they differ from the display's.
+    std::string sender_line() const;
+    bool sender_differs() const { return heard_ && sender_.baud != baud_; }
+    // The framed screen and the sender's line, for the terminal after each burst.
+    std::string text_report() const;
+
+  private:
+    served_display(int port, int baud, display_size size, virtual_port line, registration claim);
+
+    int port_;
+    int baud_;
+    virtual_port line_;
+    registration claim_;  // after line_: it goes first, before the pty it names
+    serial_module module_;
+    screen view_;
+    bool heard_ = false;
+    line_settings sender_;
+    std::vector<char> buffer_;
+};
+
+class stop_signals;
+
+// Serves the display without a window until a stop signal comes: the framed screen is written
+// to `out` after each burst of bytes. 0 when stopped by a signal, 1 when `out` cannot be
+// written or the line fails.
+int serve_text_only(served_display& d, const stop_signals& stop, int out);
+
+// Writes every byte (again after EINTR and short writes); false on failure.
+bool write_all(int fd, std::string_view bytes);
+
+}  // namespace quillon::display

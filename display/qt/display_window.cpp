@@ -1,0 +1,62 @@
+#include "display/qt/display_window.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QVBoxLayout>
+
+namespace quillon::display {
+
+display_window::display_window(served_display& served, const options& o, int stop_fd)
+    : served_(served),
+      text_(o.text),
+      glass_(new glass_widget(served.size(), o.light, this)),
+      status_(new QLabel(this)),
+      line_(served.master(), QSocketNotifier::Read),
+      stop_(stop_fd, QSocketNotifier::Read) {
+    setObjectName(QStringLiteral("display_window"));
+    setWindowTitle(QStringLiteral("COM%1 · %2 · quillon-display")
+                       .arg(served.port())
+                       .arg(QString::fromStdString(size_name(served.size()))));
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setContentsMargins(8, 4, 8, 4);
+    // The status line continues the module's dark frame.
+    status_->setAutoFillBackground(true);
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::Window, QColor(0x1A, 0x1A, 0x1A));
+    palette.setColor(QPalette::WindowText, QColor(0xD8, 0xD8, 0xD8));
+    status_->setPalette(palette);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(glass_, 1);
+    layout->addWidget(status_);
+    glass_->show_screen(served.view());
+    show_status();
+    connect(&line_, &QSocketNotifier::activated, this, [this] { take_bytes(); });
+    connect(&stop_, &QSocketNotifier::activated, qApp, &QApplication::quit);
+}
+
+void display_window::take_bytes() {
+    if (!served_.take_waiting()) return;
+    glass_->show_screen(served_.view());
+    show_status();
+    if (text_) {
+        // A terminal that went away must not end the window: the text is a convenience.
+        static_cast<void>(write_all(STDOUT_FILENO, served_.text_report()));
+    }
+}
+
+void display_window::show_status() {
+    // A sender at another rate than the display's is the one thing here that needs attention.
+    QPalette palette = status_->palette();
+    palette.setColor(QPalette::WindowText, served_.sender_differs() ? QColor(0xFF, 0xB0, 0x40)
+                                                                    : QColor(0xD8, 0xD8, 0xD8));
+    status_->setPalette(palette);
+    status_->setText(QStringLiteral("COM%1 → %2   %3")
+                         .arg(served_.port())
+                         .arg(QString::fromStdString(served_.path()))
+                         .arg(QString::fromStdString(served_.sender_line())));
+}
+
+}  // namespace quillon::display

@@ -1,0 +1,33 @@
+// quillon-display's window: the glass and, under it, a status line naming the port and the
+// line settings the sender chose. Bytes are read as the pseudo-terminal makes them readable;
+// a stop signal closes the window like the close box does.
+#pragma once
+
+#include <QLabel>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include "display/options.h"
+#include "display/posix/served_display.h"
+#include "display/qt/glass_widget.h"
+
+namespace quillon::display {
+
+class display_window : public QWidget {
+  public:
+    // `text`: also print the framed screen to standard output after each burst.
+    display_window(served_display& served, const options& o, int stop_fd);
+
+  private:
+    void take_bytes();
+    void show_status();
+
+    served_display& served_;
+    bool text_;
+    glass_widget* glass_;
+    QLabel* status_;
+    QSocketNotifier line_;
+    QSocketNotifier stop_;
+};
+
+}  // namespace quillon::display

@@ -1,0 +1,16 @@
+// The glass as text for a terminal: a box-drawing frame around the rows, each row exactly the
+// display's width of cells between its two "│", each cell the UTF-8 of its character. The
+// cursor's cell is wrapped in ANSI attributes, which leave the row's text as it is: underline
+// for the underline cursor, reverse video for the blinking block, both for both.
+#pragma once
+
+#include <string>
+
+#include "display/screen.h"
+
+namespace quillon::display {
+
+// A switched-off display shows blank rows and no cursor, as the glass does.
+std::string framed_text(const screen& s);
+
+}  // namespace quillon::display
