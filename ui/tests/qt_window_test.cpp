@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextDocument>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/tests/process.h"
 #include "serial/port_map.h"
 #include "serial/tests/support/pty.h"
 #include "ui/main_window.h"
@@ -241,6 +243,48 @@ TEST_F(qt_window_test, com1_follows_the_ports_file_from_one_send_to_the_next) {
     setenv("XDG_CONFIG_HOME", saved_home.c_str(), 1);
     std::filesystem::remove_all(home);
 }
+
+#ifdef QUILLON_DISPLAY_PATH
+// The whole road: typed in the window, sent to COM4, which a running virtual display serves.
+TEST_F(qt_window_test, a_message_typed_and_sent_shows_on_a_running_virtual_display) {
+    char runtime[] = "/tmp/quillon-window-display-XXXXXX";
+    ASSERT_NE(mkdtemp(runtime), nullptr);
+    const std::string saved_runtime =
+        std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
+    setenv("XDG_RUNTIME_DIR", runtime, 1);
+    unsetenv("QUILLON_COM4");  // the display's registration is what COM4 reaches
+    {
+        test::running_process display(
+            {QUILLON_DISPLAY_PATH, "--port", "4", "--size", "16x2", "--text", "--no-window"}, {});
+        std::string out;
+        const auto read_until = [&](const std::string& wanted) {
+            const QDeadlineTimer deadline(10000);
+            while (out.find(wanted) == std::string::npos && !deadline.hasExpired()) {
+                out += display.read_output(1 << 16, 50);
+            }
+            return out.find(wanted) != std::string::npos;
+        };
+        ASSERT_TRUE(read_until("quillon-display: COM4")) << out;
+        click(FORM1_COM4);
+        text_box()->setPlainText("<LMA_CLS>Hello<LMA_LINE2>World");
+        click(FORM1_SEND);
+        EXPECT_TRUE(
+            read_until("┌────────────────┐\n"
+                       "│Hello           │\n"
+                       "│World           │\n"
+                       "└────────────────┘\n"))
+            << out;
+        kill(display.pid(), SIGTERM);
+        EXPECT_EQ(display.wait(), 0);
+    }
+    if (saved_runtime.empty()) {
+        unsetenv("XDG_RUNTIME_DIR");
+    } else {
+        setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
+    }
+    std::filesystem::remove_all(runtime);
+}
+#endif
 
 TEST_F(qt_window_test, text_goes_out_in_code_page_1252_with_13_10_line_breaks) {
     pseudo_terminal line;
