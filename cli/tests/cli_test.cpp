@@ -17,6 +17,7 @@
 
 #include "cli/tests/process.h"
 #include "serial/tests/support/pty.h"
+#include "serial/tests/support/scratch.h"
 
 namespace quillon::test {
 namespace {
@@ -233,9 +234,8 @@ TEST(send, a_port_nobody_reads_times_out_with_exit_3) {
 
 // A file, a FIFO or a socket never takes the bytes: the open refuses, saying what it is.
 TEST(send, refuses_what_is_not_a_serial_device_and_changes_nothing) {
-    char dir_template[] = "/tmp/quillon-cli-XXXXXX";
-    ASSERT_NE(mkdtemp(dir_template), nullptr);
-    const std::string dir = dir_template;
+    scratch_folder scratch("quillon-cli");
+    const std::string dir = scratch.path().string();
     const std::string notes = dir + "/notes.txt";
     const std::string fifo = dir + "/fifo";
     { std::ofstream(notes) << "keep me\n"; }
@@ -475,20 +475,17 @@ TEST(list, that_cannot_write_its_output_exits_3) {
 class ports_file : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/quillon-cli-ports-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        home_ = name;
         env_["XDG_CONFIG_HOME"] = home_;
         env_["QUILLON_SYSCONFDIR"] = home_ + "/no-system";
         for (int n = 1; n <= 8; ++n) env_["QUILLON_COM" + std::to_string(n)] = unset_variable;
     }
-    void TearDown() override { std::filesystem::remove_all(home_); }
     process_result run(std::vector<std::string> args, const std::string& input = {}) {
         args.insert(args.begin(), program);
         return run_process(args, input, env_);
     }
     std::string file() const { return home_ + "/quillon/ports.conf"; }
-    std::string home_;
+    scratch_folder scratch_{"quillon-cli-ports"};
+    const std::string home_ = scratch_.path().string();
     std::map<std::string, std::string> env_;
 };
 

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/tests/process.h"
+#include "serial/tests/support/scratch.h"
 
 namespace quillon::test {
 namespace {
@@ -25,9 +26,6 @@ const std::string send_program = QUILLON_SEND_PATH;
 class served_port : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/quillon-display-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        root_ = name;
         // Private to the user, as a session's runtime folder is (Qt warns otherwise).
         fs::create_directory(root_ / "run");
         fs::permissions(root_ / "run", fs::perms::owner_all);
@@ -39,8 +37,6 @@ class served_port : public ::testing::Test {
                 "/nonexistent/quillon-test/COM" + std::to_string(n);
         }
     }
-    void TearDown() override { fs::remove_all(root_); }
-
     // The port that reaches the display: its variable removed, so that the registration counts.
     void free_port(int n) { env_["QUILLON_COM" + std::to_string(n)] = unset_variable; }
 
@@ -55,18 +51,14 @@ class served_port : public ::testing::Test {
         return seen;
     }
 
-    static std::string read(const fs::path& file) {
-        std::ifstream in(file);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    static std::string read(const fs::path& file) { return read_file(file); }
 
     fs::path registration(int port) const {
         return root_ / "run/quillon-displays" / ("COM" + std::to_string(port));
     }
 
-    fs::path root_;
+    scratch_folder scratch_{"quillon-display-e2e"};
+    const fs::path& root_ = scratch_.path();
     std::map<std::string, std::string> env_;
 };
 

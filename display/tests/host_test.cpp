@@ -19,6 +19,7 @@
 #include "display/posix/served_display.h"
 #include "display/posix/virtual_port.h"
 #include "serial/port_map.h"
+#include "serial/tests/support/scratch.h"
 
 namespace quillon::display {
 namespace {
@@ -116,9 +117,6 @@ TEST(line_settings, the_status_line_warns_of_another_rate) {
 class in_runtime_folder : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/quillon-display-test-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        root_ = name;
         set("XDG_RUNTIME_DIR", (root_ / "run").string());
         set("XDG_CONFIG_HOME", (root_ / "config").string());
         set("QUILLON_SYSCONFDIR", (root_ / "system").string());
@@ -127,35 +125,13 @@ class in_runtime_folder : public ::testing::Test {
                 "/nonexistent/quillon-test/COM" + std::to_string(n));
         }
     }
-    void TearDown() override {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
-        fs::remove_all(root_);
-    }
     void set(const std::string& name, const std::optional<std::string>& value) {
-        if (!saved_.count(name)) {
-            const char* old = std::getenv(name.c_str());
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        if (value) {
-            setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name.c_str());
-        }
+        env_.set(name, value);
     }
-    static std::string read(const fs::path& file) {
-        std::ifstream in(file);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    fs::path root_;
-    std::map<std::string, std::optional<std::string>> saved_;
+    static std::string read(const fs::path& file) { return test::read_file(file); }
+    test::scratch_folder scratch_{"quillon-display-test"};
+    const fs::path& root_ = scratch_.path();
+    test::environment_override env_;
 };
 
 TEST_F(in_runtime_folder, a_registration_maps_the_port_while_it_lives_and_only_its_own_goes) {

@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "serial/port_control.h"
 #include "serial/quillon.h"
 #include "serial/tests/support/pty.h"
+#include "serial/tests/support/scratch.h"
 
 namespace quillon::serial {
 namespace {
@@ -24,27 +24,17 @@ using test::port_map;
 
 const std::string original = "notes that must survive\n";
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string contents(const fs::path& path) { return test::read_file(path); }
 
 // A folder of its own per test, removed afterwards with everything in it.
 class scratch_folder : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char name[] = "/tmp/quillon-not-a-device-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        dir_ = name;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     fs::path file_with_notes(const std::string& name) {
-        std::ofstream(dir_ / name, std::ios::binary) << original;
+        test::write_file(dir_ / name, original);
         return dir_ / name;
     }
-    fs::path dir_;
+    test::scratch_folder scratch_{"quillon-not-a-device"};
+    const fs::path& dir_ = scratch_.path();
 };
 
 enum class made { regular_file, fifo, socket, directory, block_device, dev_null };
@@ -90,7 +80,6 @@ class refused_device : public scratch_folder, public ::testing::WithParamInterfa
     }
     void TearDown() override {
         if (listener_ >= 0) close(listener_);
-        scratch_folder::TearDown();
     }
     int listener_ = -1;
 };

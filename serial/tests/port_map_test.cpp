@@ -7,10 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "serial/tests/support/pty.h"
+#include "serial/tests/support/scratch.h"
 
 namespace quillon::serial {
 namespace {
@@ -51,62 +49,25 @@ TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
     }
 }
 
-// Sets or removes environment variables for its lifetime.
-class environment {
-  public:
-    ~environment() {
-        for (const auto& [name, value] : saved_) {
-            if (value) {
-                setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                unsetenv(name.c_str());
-            }
-        }
-    }
-    void set(const std::string& name, const std::optional<std::string>& value) {
-        if (!saved_.count(name)) {
-            const char* old = std::getenv(name.c_str());
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        if (value) {
-            setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name.c_str());
-        }
-    }
-
-  private:
-    std::map<std::string, std::optional<std::string>> saved_;
-};
-
 // A user folder, a system folder and a runtime folder of the test's own, and no QUILLON_COMn
 // except those a test sets.
 class mapping_sources : public ::testing::Test {
   protected:
     void SetUp() override {
-        char name[] = "/tmp/quillon-port-map-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        root_ = name;
         env_.set("XDG_CONFIG_HOME", (root_ / "user").string());
         env_.set("QUILLON_SYSCONFDIR", (root_ / "system").string());
         env_.set("XDG_RUNTIME_DIR", (root_ / "run").string());
         for (int n = 1; n <= 8; ++n) env_.set("QUILLON_COM" + std::to_string(n), std::nullopt);
     }
-    void TearDown() override { fs::remove_all(root_); }
     static void write(const fs::path& file, const std::string& text) {
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << text;
+        test::write_file(file, text);
     }
     fs::path user_file() const { return root_ / "user/quillon/ports.conf"; }
     fs::path system_file() const { return root_ / "system/quillon/ports.conf"; }
-    static std::string read(const fs::path& file) {
-        std::ifstream in(file);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    fs::path root_;
-    environment env_;
+    static std::string read(const fs::path& file) { return test::read_file(file); }
+    test::scratch_folder scratch_{"quillon-port-map"};
+    const fs::path& root_ = scratch_.path();
+    test::environment_override env_;
 };
 
 TEST_F(mapping_sources, the_first_source_that_names_a_port_wins_and_a_bad_line_never_falls_back) {

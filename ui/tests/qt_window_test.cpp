@@ -25,6 +25,7 @@
 #include "cli/tests/process.h"
 #include "serial/port_map.h"
 #include "serial/tests/support/pty.h"
+#include "serial/tests/support/scratch.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/tests/expected_main_window.h"
@@ -225,11 +226,10 @@ TEST_F(qt_window_test, send_goes_to_the_chosen_port_at_the_chosen_rate) {
 // A port mapped once in the user's ports file (what quillon-send --map writes) is where the
 // window's COM1 sends; an edit counts from the next Send on, without a restart.
 TEST_F(qt_window_test, com1_follows_the_ports_file_from_one_send_to_the_next) {
-    char home[] = "/tmp/quillon-window-ports-XXXXXX";
-    ASSERT_NE(mkdtemp(home), nullptr);
-    const std::string saved_home = std::getenv("XDG_CONFIG_HOME");
-    setenv("XDG_CONFIG_HOME", home, 1);
-    unsetenv("QUILLON_COM1");
+    const test::scratch_folder home("quillon-window-ports");
+    test::environment_override env;
+    env.set("XDG_CONFIG_HOME", home.path().string());
+    env.set("QUILLON_COM1", std::nullopt);
     pseudo_terminal adapter;
     pseudo_terminal replacement;
     for (const pseudo_terminal* line : {&adapter, &replacement}) {
@@ -240,19 +240,15 @@ TEST_F(qt_window_test, com1_follows_the_ports_file_from_one_send_to_the_next) {
     }
     EXPECT_EQ(adapter.read_master(2), "Hi");
     EXPECT_EQ(replacement.read_master(2), "Hi");
-    setenv("XDG_CONFIG_HOME", saved_home.c_str(), 1);
-    std::filesystem::remove_all(home);
 }
 
 #ifdef QUILLON_DISPLAY_PATH
 // The whole road: typed in the window, sent to COM4, which a running virtual display serves.
 TEST_F(qt_window_test, a_message_typed_and_sent_shows_on_a_running_virtual_display) {
-    char runtime[] = "/tmp/quillon-window-display-XXXXXX";
-    ASSERT_NE(mkdtemp(runtime), nullptr);
-    const std::string saved_runtime =
-        std::getenv("XDG_RUNTIME_DIR") ? std::getenv("XDG_RUNTIME_DIR") : "";
-    setenv("XDG_RUNTIME_DIR", runtime, 1);
-    unsetenv("QUILLON_COM4");  // the display's registration is what COM4 reaches
+    const test::scratch_folder runtime("quillon-window-display");
+    test::environment_override env;
+    env.set("XDG_RUNTIME_DIR", runtime.path().string());
+    env.set("QUILLON_COM4", std::nullopt);  // the display's registration is what COM4 reaches
     {
         test::running_process display(
             {QUILLON_DISPLAY_PATH, "--port", "4", "--size", "16x2", "--text", "--no-window"}, {});
@@ -277,12 +273,6 @@ TEST_F(qt_window_test, a_message_typed_and_sent_shows_on_a_running_virtual_displ
         kill(display.pid(), SIGTERM);
         EXPECT_EQ(display.wait(), 0);
     }
-    if (saved_runtime.empty()) {
-        unsetenv("XDG_RUNTIME_DIR");
-    } else {
-        setenv("XDG_RUNTIME_DIR", saved_runtime.c_str(), 1);
-    }
-    std::filesystem::remove_all(runtime);
 }
 #endif
 
