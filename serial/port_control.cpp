@@ -76,6 +76,16 @@ resolved_name resolve(std::string_view device_name) {
 
 error unusable_mapping() { return {error_number::bad_device_name, 0, error_kind::bad_mapping}; }
 
+// What a probe starts from: the resolved name, and the failure already when its mapping is bad.
+probe_result resolved_for_probe(std::string_view device_name) {
+    probe_result result;
+    resolved_name name = resolve(device_name);
+    result.device_path = std::move(name.target);
+    result.mapping = std::move(name.mapping);
+    if (result.mapping && !result.mapping->problem.empty()) result.failure = unusable_mapping();
+    return result;
+}
+
 open_result open_and_configure(std::string_view device_name, int baud) {
     open_result result;
     resolved_name name = resolve(device_name);
@@ -142,15 +152,9 @@ std::string version_text() {
 }
 
 probe_result look_at_device(std::string_view device_name) {
-    probe_result result;
-    resolved_name name = resolve(device_name);
-    result.device_path = name.target;
-    result.mapping = std::move(name.mapping);
-    if (result.mapping && !result.mapping->problem.empty()) {
-        result.failure = unusable_mapping();
-        return result;
-    }
-    if (is_network_target(result.device_path)) return result;  // found only by connecting
+    probe_result result = resolved_for_probe(device_name);
+    // A network target is found only by connecting; a bad mapping is already the answer.
+    if (result.failure || is_network_target(result.device_path)) return result;
     const backend::device_look look = backend::look_at(result.device_path);
     result.failure = backend::error_for(look.native_error);
     if (look.found != file_type::unknown) {
@@ -163,14 +167,8 @@ probe_result look_at_device(std::string_view device_name) {
 }
 
 probe_result probe_device(std::string_view device_name) {
-    probe_result result;
-    resolved_name name = resolve(device_name);
-    result.device_path = name.target;
-    result.mapping = std::move(name.mapping);
-    if (result.mapping && !result.mapping->problem.empty()) {
-        result.failure = unusable_mapping();
-        return result;
-    }
+    probe_result result = resolved_for_probe(device_name);
+    if (result.failure) return result;
     // Through the device layer, so that the probe obeys every rule of a real open.
     error_state errors;
     const record_number number = allocate_record_number();
