@@ -85,6 +85,10 @@ int preview(const cli::options& o) {
 
 int run(const cli::options& o) {
     if (o.help) return write_all_output(cli::help_text()) ? cli::sent : cli::write_failed;
+    if (o.version) {
+        return write_all_output("quillon-send " QUILLON_PACKAGE_VERSION "\n") ? cli::sent
+                                                                              : cli::write_failed;
+    }
     if (o.list) return list_ports(o.probe);
     if (o.map_port != 0) return edit_mapping(o);
     if (o.preview) return preview(o);

@@ -149,6 +149,7 @@ Options:
                      tcp://HOST:PORT or rfc2217://HOST:PORT)
       --unmap COMn   remove a port's line from your ports file
   -h, --help         show this text
+      --version      show the version of quillon-send
       --             end of options (for a TEXT that starts with "-")
 
 Ports: COMn is, in this order, the environment variable QUILLON_COMn, a running virtual

@@ -80,6 +80,8 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             o.probe = true;
         } else if (name == "--help" || name == "-h") {
             o.help = true;
+        } else if (name == "--version") {
+            o.version = true;
         } else if (name == "-p" || name == "--port") {
             if (!parse_int(*value, o.port) || o.port < 1 || o.port > 8) {
                 result.error = "port must be a number from 1 to 8, not '" + *value + "'";

@@ -17,6 +17,7 @@ struct options {
     bool list = false;
     bool probe = false;  // with list: open each port to find those in use
     bool help = false;
+    bool version = false;
     int port = 1;
     int baud = 9600;
     std::optional<std::string> device;

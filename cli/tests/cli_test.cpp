@@ -543,9 +543,19 @@ TEST(help, explains_tags_and_exit_codes) {
     const process_result r = send({"--help"});
     EXPECT_EQ(r.exit_code, 0);
     for (const char* expected : {"<13>", "<254,1>", "<CLEAR_SCREEN>", "<LMA_LINE2>", "<A>", "<_5>",
-                                 "<\\abc>", "Exit codes", "QUILLON_COMn"}) {
+                                 "<\\abc>", "Exit codes", "QUILLON_COMn", "--version"}) {
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
     }
+}
+
+// The version is the project's, from the top CMakeLists: raise this line with it.
+TEST(version, is_one_line_with_the_project_version_and_touches_no_port) {
+    const process_result r = send({"--version"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.out, "quillon-send 1.1\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(send({"--version=2"}).err,
+              "quillon-send: unknown option --version=2 (see quillon-send --help)\n");
 }
 
 }  // namespace
