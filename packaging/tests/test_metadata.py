@@ -1,0 +1,102 @@
+"""The files that describe Quillon to the desktop and to man: the desktop entry, the AppStream
+metadata and the manual pages, checked by the tools that read them (desktop-file-validate,
+appstreamcli, groff), and against each other.
+
+Usage: test_metadata.py [unittest options]
+"""
+import configparser
+import os
+import re
+import subprocess
+import sys
+import unittest
+import xml.etree.ElementTree as ElementTree
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(os.path.dirname(HERE))
+LINUX = os.path.join(SOURCE, "packaging", "linux")
+DESKTOP = os.path.join(LINUX, "org.example.quillon.desktop")
+METAINFO = os.path.join(LINUX, "org.example.quillon.metainfo.xml")
+ICON = os.path.join(LINUX, "org.example.quillon.svg")
+MAN = os.path.join(SOURCE, "docs", "man")
+PAGES = ["quillon.1", "quillon-send.1", "quillon-display.1"]
+
+
+def run(args):
+    return subprocess.run(args, capture_output=True, text=True, check=False,
+                          stdin=subprocess.DEVNULL)
+
+
+class DesktopEntry(unittest.TestCase):
+    def test_desktop_file_validate_finds_nothing(self):
+        result = run(["desktop-file-validate", DESKTOP])
+        self.assertEqual((result.returncode, result.stdout + result.stderr), (0, ""))
+
+    def test_it_starts_the_window_with_the_icon_installed_beside_it(self):
+        entry = configparser.ConfigParser(interpolation=None)
+        entry.optionxform = str
+        entry.read(DESKTOP, encoding="utf-8")
+        section = entry["Desktop Entry"]
+        self.assertEqual(section["Exec"], "quillon")
+        self.assertEqual(section["Icon"], os.path.basename(ICON).removesuffix(".svg"))
+        self.assertEqual(section["Terminal"], "false")
+
+
+class AppStream(unittest.TestCase):
+    def test_appstreamcli_validates_without_the_network(self):
+        result = run(["appstreamcli", "validate", "--no-net", METAINFO])
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        problems = [line for line in result.stdout.splitlines() if line[:2] in ("E:", "W:")]
+        self.assertEqual(problems, [])
+
+    def test_it_launches_the_desktop_entry_and_shows_the_screenshot_from_home(self):
+        root = ElementTree.parse(METAINFO).getroot()
+        self.assertEqual(root.findtext("id"), "org.example.quillon")
+        self.assertEqual(root.find("launchable").text, os.path.basename(DESKTOP))
+        self.assertEqual(root.findtext("url[@type='homepage']"), "https://quillon.example.org/")
+        self.assertEqual([image.text for image in root.iter("image")],
+                         ["https://quillon.example.org/docs/window.png"])
+        # The picture it names is the one in docs/.
+        self.assertTrue(os.path.isfile(os.path.join(SOURCE, "docs", "window.png")))
+
+
+class Icon(unittest.TestCase):
+    def test_is_a_square_svg_with_a_title(self):
+        root = ElementTree.parse(ICON).getroot()
+        self.assertEqual(root.tag, "{http://www.w3.org/2000/svg}svg")
+        self.assertEqual(root.get("viewBox"), "0 0 64 64")
+        self.assertEqual(root.findtext("{http://www.w3.org/2000/svg}title"),
+                         "Quillon: a character display module")
+
+
+class ManualPages(unittest.TestCase):
+    def test_groff_renders_each_page_without_a_warning(self):
+        for page in PAGES:
+            with self.subTest(page=page):
+                result = run(["groff", "-man", "-ww", "-Tutf8", os.path.join(MAN, page)])
+                self.assertEqual(result.returncode, 0)
+                self.assertEqual(result.stderr, "")
+                self.assertGreater(len(result.stdout), 500)
+
+    def test_each_page_names_its_program_in_section_1(self):
+        for page in PAGES:
+            program = page.removesuffix(".1")
+            escaped = program.replace("-", "\\-")  # roff's minus sign, as in quillon\-send
+            with open(os.path.join(MAN, page), encoding="utf-8") as f:
+                source = f.read()
+            self.assertTrue(source.startswith(f".TH {escaped.upper()} 1 "), page)
+            self.assertIn(f".SH NAME\n{escaped} \\- ", source)
+
+    def test_quillon_send_page_has_every_option_of_the_help_text(self):
+        with open(os.path.join(SOURCE, "cli", "messages.cpp"), encoding="utf-8") as f:
+            help_text = f.read()
+        options = set(re.findall(r"^\s+(?:-\w, )?(--[a-z-]+)", help_text, re.MULTILINE))
+        self.assertGreaterEqual(len(options), 11, options)  # the help text was read
+        rendered = run(["groff", "-man", "-Tascii", "-P-cbou",
+                        os.path.join(MAN, "quillon-send.1")]).stdout
+        for option in sorted(options):
+            self.assertIn(option, rendered)
+
+
+if __name__ == "__main__":
+    unittest.main()
