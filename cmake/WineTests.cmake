@@ -47,4 +47,11 @@ foreach(windows_build IN LISTS QUILLON_WINDOWS_BUILDS)
                      ${PROJECT_SOURCE_DIR}/ui/tests/win32/test_wine_window.py
                      ${windows_build} ${prefix} -v)
     set_tests_properties(${name}.window PROPERTIES ${lock} TIMEOUT 600)
+
+    # The zip that scripts/package makes from this build tree, unpacked and run under Wine.
+    add_test(NAME ${name}.zip
+             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/packaging/tests/test_windows_zip.py
+                     ${architecture} ${windows_build} ${prefix} -v)
+    set_tests_properties(${name}.zip PROPERTIES ${lock} TIMEOUT 300
+                         ENVIRONMENT "${no_real_ports};CPACK=${CMAKE_CPACK_COMMAND}")
 endforeach()
