@@ -33,8 +33,9 @@ set(CPACK_QUILLON_COPYRIGHT_YEARS 2026)
 
 set(CPACK_DEBIAN_QUILLON_PACKAGE_NAME quillon)
 set(CPACK_DEBIAN_QUILLON_PACKAGE_SECTION electronics)
-# The window's dialog font; without it the window uses Liberation Sans.
-set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS "fonts-wine")
+# The window's dialog font (without it the window uses Liberation Sans), and the virtual
+# display's font for the katakana and kanji of the module's character set.
+set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS "fonts-wine, fonts-vlgothic")
 set(CPACK_DEBIAN_QUILLON_DESCRIPTION
     "send text and control codes to serial display modules
 Quillon sends text with tags to character LCD and VFD modules and to graphic
@@ -43,8 +44,10 @@ displays with a serial input. Tags such as <13>, <254,1>, <CLEAR_SCREEN> or
 1200, 2400, 4800 or 9600 baud, 8 data bits, no parity, one stop bit.
 
 This package holds the window (quillon), the command-line sender for scripts
-(quillon-send) and their manual pages. Each COM port maps to a device such as
-a USB serial adapter, or to a serial port across the network.")
+(quillon-send), a virtual display module on the screen for trying a message
+without the hardware (quillon-display) and their manual pages. Each COM port
+maps to a device such as a USB serial adapter, or to a serial port across the
+network.")
 
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_NAME libquillon1)
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_SECTION libs)

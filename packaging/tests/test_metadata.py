@@ -87,16 +87,19 @@ class ManualPages(unittest.TestCase):
             self.assertTrue(source.startswith(f".TH {escaped.upper()} 1 "), page)
             self.assertIn(f".SH NAME\n{escaped} \\- ", source)
 
-    def test_quillon_send_page_has_every_option_of_the_help_text(self):
-        with open(os.path.join(SOURCE, "cli", "messages.cpp"), encoding="utf-8") as f:
-            help_text = f.read()
-        options = set(re.findall(r"^\s+(?:-\w, )?(--[a-z-]+)", help_text, re.MULTILINE))
-        self.assertGreaterEqual(len(options), 11, options)  # the help text was read
-        rendered = run(["groff", "-man", "-Tascii", "-P-cbou",
-                        os.path.join(MAN, "quillon-send.1")]).stdout
-        for option in sorted(options):
-            self.assertIn(option, rendered)
-
+    def test_each_page_has_every_option_of_its_programs_help_text(self):
+        for page, source, least in (("quillon-send.1", "cli/messages.cpp", 12),
+                                    ("quillon-display.1", "display/options.cpp", 7)):
+            with open(os.path.join(SOURCE, source), encoding="utf-8") as f:
+                code = f.read()
+            help_text = code[code.index('R"(Usage:'):]
+            help_text = help_text[:help_text.index(')"')]
+            options = set(re.findall(r"^\s+(?:-\w, )?(--[a-z-]+)", help_text, re.MULTILINE))
+            self.assertGreaterEqual(len(options), least, options)  # the help text was read
+            rendered = run(["groff", "-man", "-Tascii", "-P-cbou",
+                            os.path.join(MAN, page)]).stdout
+            for option in sorted(options):
+                self.assertIn(option, rendered, page)
 
 if __name__ == "__main__":
     unittest.main()
