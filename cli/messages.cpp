@@ -1,5 +1,7 @@
 #include "cli/messages.h"
 
+#include "serial/network/target.h"
+
 namespace quillon::cli {
 namespace {
 
@@ -24,6 +26,40 @@ std::string permission_advice(const std::string& owner_group) {
            "again";
 }
 
+bool network_target(const target& t) { return serial::network::is_network_path(t.device_path); }
+
+std::string host_of(const target& t) {
+    const auto where = serial::network::parse_target(t.device_path);
+    return where ? where->host : t.device_path;
+}
+
+// A network target that could not be connected to, or spoke no RFC 2217.
+std::string connect_failure_message(const target& t, const serial::error& e) {
+    const std::string start = "cannot connect to " + describe_target(t) + ": ";
+    switch (e.kind) {
+        case error_kind::bad_name:
+            return "refused network target '" + t.device_path +
+                   "': write tcp://HOST:PORT or rfc2217://HOST:PORT with PORT from 1 to 65535";
+        case error_kind::connection_refused:
+            return start + "connection refused (is ser2net running there?)";
+        case error_kind::host_not_found:
+            return with_reason(start + "unknown host " + host_of(t), e);
+        case error_kind::timed_out:
+            return start + "no answer within 5 s (is the host up, and is this its port?)";
+        case error_kind::connection_dropped:
+            return start + "the server closed the connection (is another client using the port?)";
+        case error_kind::no_com_port_option:
+            return describe_target(t) +
+                   " does not speak RFC 2217: the server refused or never answered the telnet "
+                   "COM-PORT-OPTION (for a raw TCP port write tcp://" +
+                   host_of(t) + ":PORT)";
+        case error_kind::out_of_memory:
+            return "out of memory connecting to " + describe_target(t);
+        default:
+            return with_reason("cannot connect to " + describe_target(t), e);
+    }
+}
+
 }  // namespace
 
 std::string describe_target(const target& t) {
@@ -38,6 +74,7 @@ std::string open_failure_message(const target& t, const serial::error& e,
                " is set but empty; set it to the port's device path (e.g. " + variable_for(t.port) +
                "=/dev/ttyUSB0) or unset it";
     }
+    if (network_target(t)) return connect_failure_message(t, e);
     switch (e.kind) {
         case error_kind::not_found:
             if (t.port == 0) return t.device_path + " does not exist";
@@ -67,6 +104,10 @@ std::string write_failure_message(const target& t, const serial::error& e) {
                " timed out: the port did not take the bytes in the time they need at its rate "
                "(is the device connected and reading?)";
     }
+    if (e.kind == error_kind::connection_dropped) {
+        return with_reason(
+            "writing to " + describe_target(t) + " failed: the connection was dropped", e);
+    }
     return with_reason("writing to " + describe_target(t) + " failed", e);
 }
 
@@ -75,6 +116,28 @@ std::string port_list_line(int port, const serial::probe_result& probe) {
     const serial::error& e = probe.failure;
     if (probe.device_path.empty()) {
         state = variable_for(port) + " is set but empty";
+    } else if (serial::network::is_network_path(probe.device_path)) {
+        // Looking does not connect: only --probe tells whether the server is there.
+        switch (e.kind) {
+            case error_kind::none:
+                state = probe.opened_to_check ? "ready" : "network target, not contacted";
+                break;
+            case error_kind::bad_name:
+                state = "not a network target (tcp://HOST:PORT or rfc2217://HOST:PORT)";
+                break;
+            case error_kind::connection_refused:
+                state = "connection refused";
+                break;
+            case error_kind::host_not_found:
+                state = "unknown host";
+                break;
+            case error_kind::no_com_port_option:
+                state = "no RFC 2217 there";
+                break;
+            default:
+                state = with_reason("cannot be used", e);
+                break;
+        }
     } else {
         switch (e.kind) {
             case error_kind::none:
@@ -109,7 +172,8 @@ display module, after turning the tags in it into bytes.
 Options:
   -p, --port N       serial port COM1 to COM8 (default 1)
   -b, --baud RATE    1200, 2400, 4800 or 9600 (default 9600); always 8N1, no flow control
-      --device PATH  send to this device instead of a COM port
+      --device PATH  send to this device instead of a COM port; PATH may be a network
+                     target tcp://HOST:PORT or rfc2217://HOST:PORT
       --raw          send the text as it is, without translating tags
       --dry-run      write the bytes to standard output instead of a port, nothing added
       --list         show COM1 to COM8, their device paths and their state, found
@@ -121,6 +185,11 @@ Options:
 
 Ports: COMn is the device in the environment variable QUILLON_COMn when it is set (a USB
 adapter such as /dev/ttyUSB0), otherwise /dev/ttyS0 to /dev/ttyS7.
+
+A display on another machine: a serial port that ser2net offers on a TCP port is named
+tcp://HOST:PORT (raw bytes; the line is as ser2net sets it) or rfc2217://HOST:PORT (telnet
+with COM-PORT-OPTION: the baud rate and 8N1 are set on the far device), as --device or as
+QUILLON_COMn (e.g. QUILLON_COM1=rfc2217://displaypi:2217).
 
 Tags: anything in angle brackets that forms a tag becomes bytes; anything else is sent as is.
   <13>            the byte 13               <254,1>       the bytes 254 and 1
@@ -135,7 +204,8 @@ Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
 
 Exit codes:
   0  sent (or written to standard output with --dry-run)
-  1  the port could not be opened (missing, in use, permission denied)
+  1  the port could not be opened (missing, in use, permission denied), or a network
+     target could not be connected to
   2  usage error: unknown option, missing or refused value
   3  the write failed or timed out, or standard output could not be written
   4  out of memory
