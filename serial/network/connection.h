@@ -32,6 +32,8 @@ inline constexpr int connect_bound_ms = 5000;
 inline constexpr int answer_bound_ms = 2000;
 // At close, how long the far end may take to end the connection after ours is shut.
 inline constexpr int close_bound_ms = 2000;
+// tcp://: how old a connection must be before our side is shut (see close()).
+inline constexpr int raw_settle_ms = 200;
 
 struct connection;
 struct connection_deleter {
@@ -66,7 +68,8 @@ void clear_break(connection& c) noexcept;
 int write_all(connection& c, std::span<const char> bytes);
 
 // Shuts our side, waits up to close_bound_ms for the far end to end the connection (ser2net
-// does once its device has taken what it holds), and closes. Never retried.
+// does once its device has taken what it holds), and closes. A tcp:// connection is first let
+// grow raw_settle_ms old. Never retried.
 int close(connection& c);
 
 // The error number and kind for a native code of the socket seam (0 gives no error).
