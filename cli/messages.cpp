@@ -1,5 +1,7 @@
 #include "cli/messages.h"
 
+#include "serial/network/target.h"
+
 namespace quillon::cli {
 namespace {
 
@@ -22,6 +24,40 @@ std::string permission_advice(const std::string& owner_group) {
     if (owner_group != "dialout") return "";
     return "; add your user to the dialout group (sudo usermod -aG dialout $USER) and log in "
            "again";
+}
+
+bool network_target(const target& t) { return serial::network::is_network_path(t.device_path); }
+
+std::string host_of(const target& t) {
+    const auto where = serial::network::parse_target(t.device_path);
+    return where ? where->host : t.device_path;
+}
+
+// A network target that could not be connected to, or spoke no RFC 2217.
+std::string connect_failure_message(const target& t, const serial::error& e) {
+    const std::string start = "cannot connect to " + describe_target(t) + ": ";
+    switch (e.kind) {
+        case error_kind::bad_name:
+            return "refused network target '" + t.device_path +
+                   "': write tcp://HOST:PORT or rfc2217://HOST:PORT with PORT from 1 to 65535";
+        case error_kind::connection_refused:
+            return start + "connection refused (is ser2net running there?)";
+        case error_kind::host_not_found:
+            return with_reason(start + "unknown host " + host_of(t), e);
+        case error_kind::timed_out:
+            return start + "no answer within 5 s (is the host up, and is this its port?)";
+        case error_kind::connection_dropped:
+            return start + "the server closed the connection (is another client using the port?)";
+        case error_kind::no_com_port_option:
+            return describe_target(t) +
+                   " does not speak RFC 2217: the server refused or never answered the telnet "
+                   "COM-PORT-OPTION (for a raw TCP port write tcp://" +
+                   host_of(t) + ":PORT)";
+        case error_kind::out_of_memory:
+            return "out of memory connecting to " + describe_target(t);
+        default:
+            return with_reason("cannot connect to " + describe_target(t), e);
+    }
 }
 
 }  // namespace
@@ -48,6 +84,7 @@ std::string describe_source(const serial::port_mapping& m) {
 
 std::string open_failure_message(const target& t, const serial::error& e,
                                  const std::string& owner_group) {
+    if (network_target(t) && e.kind != error_kind::bad_mapping) return connect_failure_message(t, e);
     switch (e.kind) {
         case error_kind::bad_mapping:
             return t.mapping ? t.mapping->problem : "refused mapping for " + describe_target(t);
@@ -91,34 +128,61 @@ std::string write_failure_message(const target& t, const serial::error& e) {
                " timed out: the port did not take the bytes in the time they need at its rate "
                "(is the device connected and reading?)";
     }
+    if (e.kind == error_kind::connection_dropped) {
+        return with_reason(
+            "writing to " + describe_target(t) + " failed: the connection was dropped", e);
+    }
     return with_reason("writing to " + describe_target(t) + " failed", e);
 }
 
 std::string port_list_line(int port, const serial::probe_result& probe) {
     std::string state;
     const serial::error& e = probe.failure;
-    switch (e.kind) {
-        case error_kind::none:
-            state = serial::is_network_target(probe.device_path) ? "network target" : "ready";
-            break;
-        case error_kind::not_found:
-            state = "missing";
-            break;
-        case error_kind::in_use:
-            state = "in use by another program";
-            break;
-        case error_kind::permission_denied:
-            state = "no permission" + permission_advice(probe.owner_group);
-            break;
-        case error_kind::not_a_serial_device:
-            state = "not a serial device (" + std::string(serial::describe(e.found)) + ")";
-            break;
-        case error_kind::bad_mapping:
-            state = probe.mapping ? probe.mapping->problem : "bad mapping";
-            break;
-        default:
-            state = with_reason("cannot be used", e);
-            break;
+    if (e.kind == error_kind::bad_mapping) {
+        state = probe.mapping ? probe.mapping->problem : "bad mapping";
+    } else if (serial::network::is_network_path(probe.device_path)) {
+        // Looking does not connect: only --probe tells whether the server is there.
+        switch (e.kind) {
+            case error_kind::none:
+                state = probe.opened_to_check ? "ready" : "network target, not contacted";
+                break;
+            case error_kind::bad_name:
+                state = "not a network target (tcp://HOST:PORT or rfc2217://HOST:PORT)";
+                break;
+            case error_kind::connection_refused:
+                state = "connection refused";
+                break;
+            case error_kind::host_not_found:
+                state = "unknown host";
+                break;
+            case error_kind::no_com_port_option:
+                state = "no RFC 2217 there";
+                break;
+            default:
+                state = with_reason("cannot be used", e);
+                break;
+        }
+    } else {
+        switch (e.kind) {
+            case error_kind::none:
+                state = "ready";
+                break;
+            case error_kind::not_found:
+                state = "missing";
+                break;
+            case error_kind::in_use:
+                state = "in use by another program";
+                break;
+            case error_kind::permission_denied:
+                state = "no permission" + permission_advice(probe.owner_group);
+                break;
+            case error_kind::not_a_serial_device:
+                state = "not a serial device (" + std::string(serial::describe(e.found)) + ")";
+                break;
+            default:
+                state = with_reason("cannot be used", e);
+                break;
+        }
     }
     const std::string target = probe.device_path.empty() ? "-" : probe.device_path;
     const std::string source = probe.mapping ? describe_source(*probe.mapping) : "default";
@@ -134,7 +198,8 @@ display module, after turning the tags in it into bytes.
 Options:
   -p, --port N       serial port COM1 to COM8 (default 1)
   -b, --baud RATE    1200, 2400, 4800 or 9600 (default 9600); always 8N1, no flow control
-      --device PATH  send to this device instead of a COM port
+      --device PATH  send to this device instead of a COM port; PATH may be a network
+                     target tcp://HOST:PORT or rfc2217://HOST:PORT
       --raw          send the text as it is, without translating tags
       --dry-run      write the bytes to standard output instead of a port, nothing added
       --preview[=COLSxROWS]  show the screen the bytes make on a character display
@@ -156,6 +221,11 @@ Ports: COMn is, in this order, the environment variable QUILLON_COMn, a running 
 display, a line "COMn = TARGET" in ~/.config/quillon/ports.conf (XDG_CONFIG_HOME) or in
 /etc/quillon/ports.conf, and otherwise /dev/ttyS0 to /dev/ttyS7.
 
+A display on another machine: a serial port that ser2net offers on a TCP port is named
+tcp://HOST:PORT (raw bytes; the line is as ser2net sets it) or rfc2217://HOST:PORT (telnet
+with COM-PORT-OPTION: the baud rate and 8N1 are set on the far device), as --device or as
+QUILLON_COMn (e.g. QUILLON_COM1=rfc2217://displaypi:2217).
+
 Tags: anything in angle brackets that forms a tag becomes bytes; anything else is sent as is.
   <13>            the byte 13               <254,1>       the bytes 254 and 1
   <CLEAR_SCREEN>  a named control code      <LMA_LINE2>   a display-module command
@@ -170,7 +240,8 @@ Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
 Exit codes:
   0  sent (or written to standard output with --dry-run or --preview)
   1  the port could not be opened (missing, in use, permission denied, not a serial
-     device, a bad mapping), or the ports file could not be written
+     device, a bad mapping), a network target could not be connected to, or the ports
+     file could not be written
   2  usage error: unknown option, missing or refused value
   3  the write failed or timed out, or standard output could not be written
   4  out of memory

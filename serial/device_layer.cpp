@@ -3,8 +3,12 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
+#include <variant>
 
+#include "serial/network/connection.h"
+#include "serial/network/target.h"
 #include "serial/port_backend.h"
 #include "serial/port_map.h"
 
@@ -12,12 +16,100 @@ namespace quillon::serial {
 
 struct port_record {
     record_number number = 0;
-    backend::port_ptr port;  // null once the record has been closed
+    // A device of the platform's backend, or a connection to a network target when the device
+    // path is tcp:// or rfc2217://; nothing once the record has been closed.
+    std::variant<std::monostate, backend::port_ptr, network::connection_ptr> device;
     backend::file_kind kind = backend::file_kind::device;
     std::string device_name;
 };
 
 namespace {
+
+// The operations on whichever the record holds. Each part maps its own native codes.
+template <typename... Ts>
+struct overloaded : Ts... {
+    using Ts::operator()...;
+};
+
+bool holds_device(const port_record& r) {
+    return !std::holds_alternative<std::monostate>(r.device);
+}
+
+error error_of(const port_record& r, int native) {
+    return std::holds_alternative<network::connection_ptr>(r.device) ? network::error_for(native)
+                                                                     : backend::error_for(native);
+}
+
+backend::setting_outcome apply_to(port_record& r, line_setting setting, std::int32_t value) {
+    return std::visit(overloaded{[](std::monostate) { return backend::setting_outcome{}; },
+                                 [&](backend::port_ptr& p) {
+                                     return backend::apply_line_setting(*p, setting, value);
+                                 },
+                                 [&](network::connection_ptr& c) {
+                                     return network::apply_line_setting(*c, setting, value);
+                                 }},
+                      r.device);
+}
+
+int write_to(port_record& r, std::string_view bytes) {
+    return std::visit(
+        overloaded{[](std::monostate) { return 0; },
+                   [&](backend::port_ptr& p) { return backend::write_all(*p, bytes); },
+                   [&](network::connection_ptr& c) { return network::write_all(*c, bytes); }},
+        r.device);
+}
+
+void clear_break_of(port_record& r) {
+    std::visit(
+        overloaded{[](std::monostate) {}, [](backend::port_ptr& p) { backend::clear_break(*p); },
+                   [](network::connection_ptr& c) { network::clear_break(*c); }},
+        r.device);
+}
+
+// Closes whatever the record holds and leaves it holding nothing.
+error close_device(port_record& r) {
+    const error failure = std::visit(
+        overloaded{
+            [](std::monostate) { return error{}; },
+            [](backend::port_ptr& p) { return backend::error_for(backend::close_port(*p)); },
+            [](network::connection_ptr& c) { return network::error_for(network::close(*c)); }},
+        r.device);
+    r.device = std::monostate{};
+    return failure;
+}
+
+// The device a name stands for: a connection when its path is a network target, otherwise
+// the backend's exclusive open. Stores the error and returns false on failure.
+bool open_named_device(error_state& errors, port_record& record) {
+    const std::string& path = record.device_name;
+    if (network::is_network_path(path)) {
+        const std::optional<network::target> where = network::parse_target(path);
+        if (!where) {
+            errors.store({error_number::bad_device_name, 0, error_kind::bad_name});
+            return false;
+        }
+        network::connect_outcome connected = network::connect(*where);
+        if (!connected.link) {
+            errors.store(network::error_for(connected.native));
+            return false;
+        }
+        record.device = std::move(connected.link);
+        return true;
+    }
+    backend::open_outcome opened = backend::open_exclusive(record.device_name);
+    if (!opened.handle) {
+        error e = backend::error_for(opened.native_error);
+        if (opened.found != file_type::unknown) {
+            e = {error_number::not_a_serial_device, opened.native_error,
+                 error_kind::not_a_serial_device, opened.found};
+        }
+        errors.store(e);
+        return false;
+    }
+    record.kind = backend::kind_of(*opened.handle);
+    record.device = std::move(opened.handle);
+    return true;
+}
 
 // The table and its locks live for the whole process and are never destroyed: the library
 // closes nothing at exit, and a static destructor would race callers on other threads.
@@ -41,11 +133,9 @@ port_handle_ptr find(record_number number) {
     return it == t.records.end() ? nullptr : it->second;
 }
 
-error platform_error(int native) { return backend::error_for(native); }
-
 // A setting the driver did not take keeps its native detail under the number for a refusal.
-error refused_setting(int native) {
-    error e = backend::error_for(native);
+error refused_setting(const port_record& r, int native) {
+    error e = error_of(r, native);
     e.number = error_number::setting_refused;
     return e;
 }
@@ -116,18 +206,7 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
 
     {
         std::lock_guard platform_lock(t.platform);
-        backend::open_outcome opened = backend::open_exclusive(record->device_name);
-        if (!opened.handle) {
-            error e = platform_error(opened.native_error);
-            if (opened.found != file_type::unknown) {
-                e = {error_number::not_a_serial_device, opened.native_error,
-                     error_kind::not_a_serial_device, opened.found};
-            }
-            errors.store(e);
-            return;
-        }
-        record->kind = backend::kind_of(*opened.handle);
-        record->port = std::move(opened.handle);
+        if (!open_named_device(errors, *record)) return;
     }
 
     try {
@@ -136,8 +215,7 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
     } catch (const std::bad_alloc&) {
         // No room in the table: the device must not stay open with nobody able to close it.
         std::lock_guard platform_lock(t.platform);
-        static_cast<void>(backend::close_port(*record->port));
-        record->port.reset();
+        static_cast<void>(close_device(*record));
         errors.store({error_number::out_of_memory, 0, error_kind::out_of_memory});
     }
 }
@@ -151,7 +229,7 @@ port_handle_ptr port_handle(error_state& errors, record_number number) {
 void clear_break(const port_handle_ptr& handle) {
     if (!handle) return;
     std::lock_guard platform_lock(the_table().platform);
-    if (handle->port) backend::clear_break(*handle->port);
+    clear_break_of(*handle);
 }
 
 void apply_line_setting(error_state& errors, record_number number, line_setting setting,
@@ -160,16 +238,15 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
     if (!record) return;
     std::lock_guard platform_lock(the_table().platform);
     // A close on another thread may have come first; the record then names no port.
-    if (!record->port) {
+    if (!holds_device(*record)) {
         errors.store({error_number::no_such_record, 0, error_kind::other});
         return;
     }
-    const backend::setting_outcome outcome =
-        backend::apply_line_setting(*record->port, setting, value);
+    const backend::setting_outcome outcome = apply_to(*record, setting, value);
     if (outcome.refused) {
-        errors.store(refused_setting(outcome.native));
+        errors.store(refused_setting(*record, outcome.native));
     } else if (outcome.native != 0) {
-        errors.store(platform_error(outcome.native));
+        errors.store(error_of(*record, outcome.native));
     }
 }
 
@@ -179,13 +256,13 @@ void write_port(error_state& errors, record_number number, std::string_view byte
     error failure;
     {
         std::lock_guard platform_lock(the_table().platform);
-        if (!record->port) {
+        if (!holds_device(*record)) {
             errors.store({error_number::no_such_record, 0, error_kind::other});
             return;
         }
-        const int native = backend::write_all(*record->port, bytes);
+        const int native = write_to(*record, bytes);
         if (native == 0) return;
-        failure = backend::error_for(native);
+        failure = error_of(*record, native);
         failure.number = error_number::write_failed;
     }
     errors.store(failure);
@@ -208,10 +285,8 @@ void close_port(error_state& errors, record_number number) {
         t.records.erase(it);
     }
     std::lock_guard platform_lock(t.platform);
-    if (!record->port) return;
-    int native = backend::close_port(*record->port);
-    record->port.reset();
-    if (native != 0) errors.store(platform_error(native));
+    if (!holds_device(*record)) return;
+    if (const error failure = close_device(*record)) errors.store(failure);
 }
 
 }  // namespace quillon::serial

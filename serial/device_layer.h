@@ -2,6 +2,9 @@
 // exported functions need. Every operation is synchronous, never throws and reports a failure
 // by storing an error in the caller's error_state (a success leaves it as it was).
 //
+// A device name whose path is a network target (tcp://HOST:PORT, rfc2217://HOST:PORT) opens a
+// connection to it instead of a device (serial/network/); every operation then works on that.
+//
 // Calling order: allocate_record_number, open_port, port_handle, clear_break, the line
 // settings, any number of write_port, close_port.
 //

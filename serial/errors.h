@@ -33,7 +33,13 @@ enum class error_kind : std::uint8_t {
     bad_name,             // empty, longer than the layer's limit, or holds "*" or "?"
     bad_mapping,          // the port's line in a ports file, or QUILLON_COMn, cannot be used
     out_of_memory,
-    timed_out,  // a write did not finish within the time its bytes need at the line rate
+    timed_out,  // a write did not finish within the time its bytes need at the line rate, or a
+                // network target did not answer within its bound
+    // Network targets (tcp://, rfc2217://):
+    connection_refused,  // nothing listens on that port of that host
+    host_not_found,      // the host name is not known to the resolver
+    connection_dropped,  // the far end closed or reset the connection
+    no_com_port_option,  // an rfc2217:// target that refused or never answered COM-PORT-OPTION
     other,
 };
 
@@ -48,11 +54,16 @@ enum class file_type : std::uint8_t {
     character_device,  // a character device that is not a terminal, such as /dev/null
 };
 
+// Which part's native codes error::native holds: a network target's codes include the name
+// resolver's, which are no errno values.
+enum class error_source : std::uint8_t { device, network };
+
 struct error {
     error_number number = error_number::none;
     int native = 0;  // errno (POSIX) or the last-error code (Windows); 0 when there is none
     error_kind kind = error_kind::none;
     file_type found = file_type::unknown;  // for not_a_serial_device
+    error_source source = error_source::device;
 
     explicit operator bool() const noexcept { return number != error_number::none; }
     friend bool operator==(const error&, const error&) = default;

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <utility>
 
+#include "serial/network/sockets.h"
+#include "serial/network/target.h"
 #include "serial/port_backend.h"
 #include "serial/version.h"
 
@@ -153,8 +155,14 @@ std::string version_text() {
 
 probe_result look_at_device(std::string_view device_name) {
     probe_result result = resolved_for_probe(device_name);
-    // A network target is found only by connecting; a bad mapping is already the answer.
-    if (result.failure || is_network_target(result.device_path)) return result;
+    if (result.failure) return result;  // a bad mapping is already the answer
+    if (network::is_network_path(result.device_path)) {
+        // Only a connection tells more, and looking must not connect.
+        if (!network::parse_target(result.device_path)) {
+            result.failure = {error_number::bad_device_name, 0, error_kind::bad_name};
+        }
+        return result;
+    }
     const backend::device_look look = backend::look_at(result.device_path);
     result.failure = backend::error_for(look.native_error);
     if (look.found != file_type::unknown) {
@@ -174,12 +182,15 @@ probe_result probe_device(std::string_view device_name) {
     const record_number number = allocate_record_number();
     serial::open_port(errors, result.device_path, number);
     result.failure = errors.take();
+    result.opened_to_check = true;
     if (!result.failure) close_port(errors, number);
     return result;
 }
 
 std::string describe(const error& e) {
-    return e.native != 0 ? backend::describe_native_error(e.native) : std::string();
+    if (e.native == 0) return {};
+    return e.source == error_source::network ? network::describe_native(e.native)
+                                             : backend::describe_native_error(e.native);
 }
 
 std::string_view describe(file_type found) {

@@ -54,11 +54,13 @@ struct probe_result {
     std::string device_path;
     std::optional<port_mapping> mapping;
     error failure;
-    std::string owner_group;  // the group owning the device (look_at_device, POSIX only)
+    std::string owner_group;       // the group owning the device (look_at_device, POSIX only)
+    bool opened_to_check = false;  // probe_device: the device was opened (a target connected to)
 };
 // From the file system alone, without opening the device: opening drops DTR on a real UART
 // and resets many USB-attached boards. Tells a missing device, a permission refusal and a
-// path that is not a serial device; cannot tell a port that another program holds.
+// path that is not a serial device; cannot tell a port that another program holds. A network
+// target is only checked for its form.
 probe_result look_at_device(std::string_view device_name);
 // Opens the device and closes it again: also finds a port that another program holds.
 probe_result probe_device(std::string_view device_name);

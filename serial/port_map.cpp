@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "serial/network/target.h"
 #include "serial/port_backend.h"
 
 namespace quillon::serial {
@@ -82,19 +82,6 @@ std::optional<port_mapping> from_virtual_display(int port) {
     return m;
 }
 
-bool valid_host_and_port(std::string_view rest) {
-    const auto colon = rest.rfind(':');
-    if (colon == std::string_view::npos || colon == 0) return false;
-    const std::string_view host = rest.substr(0, colon);
-    const std::string_view number = rest.substr(colon + 1);
-    int value = 0;
-    const auto [end, failure] =
-        std::from_chars(number.data(), number.data() + number.size(), value);
-    if (failure != std::errc() || end != number.data() + number.size()) return false;
-    if (value < 1 || value > 65535) return false;
-    return host.find_first_of(" \t/") == std::string_view::npos;
-}
-
 }  // namespace
 
 int com_port_number(std::string_view name) {
@@ -105,19 +92,17 @@ int com_port_number(std::string_view name) {
     return name[3] >= '1' && name[3] <= '8' ? name[3] - '0' : 0;
 }
 
-bool is_network_target(std::string_view target) {
-    return target.starts_with("tcp://") || target.starts_with("rfc2217://");
-}
+bool is_network_target(std::string_view target) { return network::is_network_path(target); }
 
 std::optional<std::string> target_problem(std::string_view target) {
-    for (const std::string_view scheme : {"tcp://", "rfc2217://"}) {
-        if (target.starts_with(scheme)) {
-            if (valid_host_and_port(target.substr(scheme.size()))) return std::nullopt;
-            return quoted(target) + " needs a host and a port from 1 to 65535 (" +
-                   std::string(scheme) + "HOST:PORT)";
+    if (network::is_network_path(target)) {
+        if (network::parse_target(target)) return std::nullopt;
+        for (const std::string_view scheme : {"tcp://", "rfc2217://"}) {
+            if (target.starts_with(scheme)) {
+                return quoted(target) + " needs a host and a port from 1 to 65535 (" +
+                       std::string(scheme) + "HOST:PORT)";
+            }
         }
-    }
-    if (target.find("://") != std::string_view::npos) {
         return quoted(target) + " has an unknown scheme (tcp:// or rfc2217://)";
     }
     if (!backend::is_absolute_device_path(target)) {

@@ -18,6 +18,7 @@
 #include "cli/tests/process.h"
 #include "serial/tests/support/pty.h"
 #include "serial/tests/support/scratch.h"
+#include "serial/tests/support/ser2net.h"
 
 namespace quillon::test {
 namespace {
@@ -467,6 +468,75 @@ TEST(list, tells_each_port_state_without_opening_it) {
     close(holder);
 }
 
+// A display on another machine: ser2net on 127.0.0.1 serving a pty, reached by name or by port.
+TEST(send, reaches_a_device_behind_ser2net_over_both_kinds) {
+    if (const std::string why = ser2net_missing(); !why.empty()) GTEST_SKIP() << why;
+    for (const bool rfc2217 : {false, true}) {
+        // A server of its own each time: ser2net lets its device go only after the connection.
+        pseudo_terminal pty;
+        ser2net_server server(pty.path());
+        const std::string target = rfc2217 ? server.rfc2217_target() : server.tcp_target();
+        const process_result by_name = send({"--raw", "--device", target}, all_byte_values());
+        EXPECT_EQ(by_name.exit_code, 0) << by_name.err;
+        EXPECT_EQ(by_name.err, "");
+        EXPECT_EQ(pty.read_master(256), all_byte_values()) << target;
+        const process_result by_port =
+            send({"-p", "3", "-b", "1200", "<LMA_CLS>Hi<255>"}, "", {{3, target}});
+        EXPECT_EQ(by_port.exit_code, 0) << by_port.err;
+        EXPECT_EQ(pty.read_master(7), "\xfe\x01\xfe\x80Hi\xff") << target;
+    }
+}
+
+TEST(send, a_network_target_that_cannot_be_reached_is_one_line) {
+    const std::string port = std::to_string(free_local_port());
+    const struct {
+        std::vector<std::string> args;
+        std::map<int, std::string> mapped;
+        int exit_code;
+        std::string message;
+    } table[] = {
+        {{"--device", "rfc2217://127.0.0.1:" + port, "x"},
+         {},
+         1,
+         "quillon-send: cannot connect to rfc2217://127.0.0.1:" + port +
+             ": connection refused (is ser2net running there?)\n"},
+        {{"-p", "4", "x"},
+         {{4, "tcp://127.0.0.1:" + port}},
+         1,
+         "quillon-send: cannot connect to COM4 (tcp://127.0.0.1:" + port +
+             "): connection refused (is ser2net running there?)\n"},
+        {{"--device", "rfc2217://displaypi:65536", "x"},
+         {},
+         2,
+         "quillon-send: refused network target 'rfc2217://displaypi:65536': write "
+         "tcp://HOST:PORT or rfc2217://HOST:PORT with PORT from 1 to 65535\n"},
+        {{"-p", "2", "x"},
+         {{2, "telnet://displaypi:23"}},
+         2,
+         "quillon-send: refused network target 'telnet://displaypi:23': write tcp://HOST:PORT "
+         "or rfc2217://HOST:PORT with PORT from 1 to 65535\n"},
+    };
+    for (const auto& row : table) {
+        const process_result r = send(row.args, "", row.mapped);
+        EXPECT_EQ(r.exit_code, row.exit_code) << row.message;
+        EXPECT_EQ(r.err, row.message);
+    }
+}
+
+TEST(list, names_network_targets_and_connects_only_with_probe) {
+    const std::string target = "tcp://127.0.0.1:" + std::to_string(free_local_port());
+    const std::map<int, std::string> mapped{{1, target}, {2, "rfc2217://displaypi"}};
+    const process_result looked = send({"--list"}, "", mapped);
+    EXPECT_EQ(looked.exit_code, 0) << looked.err;
+    EXPECT_EQ(looked.out.substr(0, looked.out.find("COM3")),
+              "COM1  " + target + "  network target, not contacted\n" +
+                  "COM2  rfc2217://displaypi  not a network target (tcp://HOST:PORT or "
+                  "rfc2217://HOST:PORT)\n");
+    const process_result probed = send({"--list", "--probe"}, "", mapped);
+    EXPECT_EQ(probed.out.substr(0, probed.out.find("COM2")),
+              "COM1  " + target + "  connection refused\n");
+}
+
 TEST(list, that_cannot_write_its_output_exits_3) {
     EXPECT_EQ(run_shell(program + " --list >/dev/full 2>/dev/null"), 3);
 }
@@ -542,8 +612,9 @@ TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_an
 TEST(help, explains_tags_and_exit_codes) {
     const process_result r = send({"--help"});
     EXPECT_EQ(r.exit_code, 0);
-    for (const char* expected : {"<13>", "<254,1>", "<CLEAR_SCREEN>", "<LMA_LINE2>", "<A>", "<_5>",
-                                 "<\\abc>", "Exit codes", "QUILLON_COMn", "--version"}) {
+    for (const char* expected :
+         {"<13>", "<254,1>", "<CLEAR_SCREEN>", "<LMA_LINE2>", "<A>", "<_5>", "<\\abc>",
+          "Exit codes", "QUILLON_COMn", "--version", "rfc2217://HOST:PORT", "tcp://HOST:PORT"}) {
         EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
     }
 }

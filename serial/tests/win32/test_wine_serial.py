@@ -12,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import termios
+import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "scripts", "lib"))
@@ -125,6 +126,64 @@ class WineSerialTest(unittest.TestCase):
             with open(notes, "rb") as f:
                 self.assertEqual(f.read(), b"keep me")
             self.assertEqual(sorted(os.listdir(folder)), ["notes.txt"])
+
+    def test_command_line_sender_reaches_a_device_behind_ser2net(self):
+        missing = wine_harness.ser2net_is_missing()
+        if missing:
+            self.skipTest(missing)
+        sender = os.path.join(self.bin, "quillon-send.exe")
+        everything = bytes(range(256))
+        for kind in ("tcp", "rfc2217"):
+            with self.subTest(kind=kind):
+                # A server of its own each time: ser2net lets its device go only after the
+                # connection that used it.
+                pty = wine_harness.PseudoTerminal()
+                server = wine_harness.Ser2net(pty.path)
+                try:
+                    target = server.tcp_target if kind == "tcp" else server.rfc2217_target
+                    code, _ = self.prefix.run_bytes(sender, "--raw", "--device", target,
+                                                    stdin=everything, cwd=self.bin)
+                    self.assertEqual(code, 0)
+                    self.assertEqual(pty.wait_for(256), everything)
+                finally:
+                    server.close()
+                    pty.close()
+
+    def test_rfc2217_sets_the_rate_of_the_device_behind_ser2net(self):
+        missing = wine_harness.ser2net_is_missing()
+        if missing:
+            self.skipTest(missing)
+        sender = os.path.join(self.bin, "quillon-send.exe")
+        # Nobody reads the pty at first: ser2net keeps the device open, at the rate the send
+        # set, for as long as it holds bytes the device has not taken.
+        pty = wine_harness.PseudoTerminal(drain=False)
+        server = wine_harness.Ser2net(pty.path)
+        data = bytes(i % 251 for i in range(65536))
+        try:
+            with tempfile.TemporaryFile() as log, tempfile.TemporaryFile() as given:
+                given.write(data)
+                given.seek(0)
+                process = self.prefix.start(sender, "-b", "1200", "--raw", "--device",
+                                            server.rfc2217_target, log=log, stdin=given)
+                speed = None
+                deadline = time.monotonic() + 30
+                while time.monotonic() < deadline and speed != termios.B1200:
+                    speed = termios.tcgetattr(pty.slave)[5]
+                    time.sleep(0.01)
+                self.assertEqual(speed, termios.B1200)
+                pty.start_draining()
+                self.assertEqual(pty.wait_for(len(data)), data)
+                self.assertEqual(process.wait(timeout=60), 0)
+        finally:
+            server.close()
+            pty.close()
+
+    def test_command_line_sender_names_a_refused_connection(self):
+        sender = os.path.join(self.bin, "quillon-send.exe")
+        target = f"rfc2217://127.0.0.1:{wine_harness.free_local_port()}"
+        result = self.prefix.run(sender, "--device", target, "x", cwd=self.bin)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f"cannot connect to {target}: connection refused", result.stderr)
 
     def test_refused_arguments(self):
         for port, baud in ((0, 9600), (9, 9600), (1, 19200)):

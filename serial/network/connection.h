@@ -1,0 +1,78 @@
+// A connection to a network target: what the device layer holds for a tcp:// or rfc2217://
+// path instead of a device. Opening connects (bounded) and, for rfc2217://, negotiates the
+// telnet options; line settings, writes and the close each have a time bound of their own.
+//
+// tcp://: the bytes go out as they are. Nothing on the wire carries line settings, so they are
+//   kept in the handle and read back from there (the write bound uses the baud rate kept).
+// rfc2217://: telnet with COM-PORT-OPTION (RFC 2217). Each line setting that has a COM-PORT
+//   command is sent and waits for the server's answer (command + 100, with the value now in
+//   effect), which is the read-back; a setting without one is kept in the handle. Data is sent
+//   with 255 doubled (RFC 854).
+//
+// Functions that can fail return a native code of the socket seam (see sockets.h), 0 on
+// success; error_for is the only place that turns one into an error number and kind.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "serial/errors.h"
+#include "serial/line_state.h"
+#include "serial/network/target.h"
+#include "serial/port_backend.h"
+
+namespace quillon::serial::network {
+
+// A connection attempt gives up after this long, over all the addresses a name resolves to.
+// The name lookup itself is bounded by the system resolver (its time-out and attempts).
+inline constexpr int connect_bound_ms = 5000;
+// The server's agreement to COM-PORT-OPTION, and its answer to each COM-PORT command.
+inline constexpr int answer_bound_ms = 2000;
+// At close, how long the far end may take to end the connection after ours is shut.
+inline constexpr int close_bound_ms = 2000;
+// tcp://: how old a connection must be before our side is shut (see close()).
+inline constexpr int raw_settle_ms = 200;
+
+struct connection;
+struct connection_deleter {
+    void operator()(connection* c) const noexcept;
+};
+using connection_ptr = std::unique_ptr<connection, connection_deleter>;
+
+struct connect_outcome {
+    connection_ptr link;  // null when the connection failed
+    int native = 0;
+};
+
+// Resolves the host, connects within connect_bound_ms and, for rfc2217://, agrees on
+// COM-PORT-OPTION and BINARY within answer_bound_ms. Nothing is sent to the device.
+connect_outcome connect(const target& where);
+
+// One line setting. tcp:// keeps it; rfc2217:// sends what it maps to and waits for each
+// answer. Refused (the port keeps what it had) when the value has no COM-PORT form, when the
+// server answers with another value, or when no answer comes within answer_bound_ms.
+backend::setting_outcome apply_line_setting(connection& c, line_setting setting,
+                                            std::int32_t value);
+
+// The line state as kept in the handle: every setting that was taken.
+line_state kept_state(const connection& c);
+
+// Leaves any break state (rfc2217://: SET-CONTROL BREAK off); its answer is of no interest.
+void clear_break(connection& c) noexcept;
+
+// Sends exactly the bytes, within the time they need at the baud rate kept, plus two seconds
+// (ten bit times per byte). Past that it fails with the time-out code and the connection should
+// be closed. An empty string sends nothing.
+int write_all(connection& c, std::span<const char> bytes);
+
+// Shuts our side, waits up to close_bound_ms for the far end to end the connection (ser2net
+// does once its device has taken what it holds), and closes. A tcp:// connection is first let
+// grow raw_settle_ms old. Never retried.
+int close(connection& c);
+
+// The error number and kind for a native code of the socket seam (0 gives no error).
+error error_for(int native) noexcept;
+
+}  // namespace quillon::serial::network
