@@ -529,12 +529,12 @@ TEST(list, names_network_targets_and_connects_only_with_probe) {
     const process_result looked = send({"--list"}, "", mapped);
     EXPECT_EQ(looked.exit_code, 0) << looked.err;
     EXPECT_EQ(looked.out.substr(0, looked.out.find("COM3")),
-              "COM1  " + target + "  network target, not contacted\n" +
-                  "COM2  rfc2217://displaypi  not a network target (tcp://HOST:PORT or "
-                  "rfc2217://HOST:PORT)\n");
+              "COM1  " + target + "  (environment)  network target, not contacted\n" +
+                  "COM2  rfc2217://displaypi  (environment)  not a network target "
+                  "(tcp://HOST:PORT or rfc2217://HOST:PORT)\n");
     const process_result probed = send({"--list", "--probe"}, "", mapped);
     EXPECT_EQ(probed.out.substr(0, probed.out.find("COM2")),
-              "COM1  " + target + "  connection refused\n");
+              "COM1  " + target + "  (environment)  connection refused\n");
 }
 
 TEST(list, that_cannot_write_its_output_exits_3) {
