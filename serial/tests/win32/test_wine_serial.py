@@ -8,6 +8,7 @@ nowhere as a device of its own that swallows what is written. A port that cannot
 shown here with a mapping to a directory.
 """
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -110,6 +111,25 @@ class WineSerialTest(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertEqual(self.com2.wait_for(4), bytes([13, 13, 10, 0]))
         self.assertEqual(termios.tcgetattr(self.com2.slave)[5], termios.B2400)
+
+    def test_the_ports_file_in_appdata_points_a_com_port_elsewhere(self):
+        # %APPDATA%\quillon\ports.conf: COM6 reaches COM2's terminal by its device name.
+        users = os.path.join(self.prefix.path, "drive_c", "users")
+        roaming = [os.path.join(users, name, "AppData", "Roaming") for name in os.listdir(users)
+                   if os.path.isdir(os.path.join(users, name, "AppData", "Roaming"))]
+        self.assertTrue(roaming, "the prefix has no AppData folder")
+        folder = os.path.join(roaming[0], "quillon")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "ports.conf"), "w") as f:
+            f.write("# written by the test\r\nCOM6 = \\\\.\\COM2\r\n")
+        try:
+            self.com2.take()
+            sender = os.path.join(self.bin, "quillon-send.exe")
+            code, _ = self.prefix.run_bytes(sender, "-p", "6", "via<13>", cwd=self.bin)
+            self.assertEqual(code, 0)
+            self.assertEqual(self.com2.wait_for(4), b"via\r")
+        finally:
+            shutil.rmtree(folder)
 
     def test_a_device_path_that_is_no_port_is_refused_and_never_created(self):
         sender = os.path.join(self.bin, "quillon-send.exe")
