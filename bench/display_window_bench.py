@@ -22,8 +22,8 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "ui", "tests"))
-import x11_client  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "scripts", "lib"))
+from quillon_testing import x11_client  # noqa: E402
 
 TARGETS = {"mapped": 100.0, "rss": 40.0, "idle": 0.05, "shown": 50.0}
 

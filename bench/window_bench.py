@@ -25,8 +25,8 @@ import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "ui", "tests"))
-import x11_client  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "scripts", "lib"))
+from quillon_testing import x11_client  # noqa: E402
 
 TARGETS = {"mapped": 100.0, "rss": 60.0, "idle": 0.05, "click": 20.0}
 

@@ -20,7 +20,7 @@ import zipfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(SOURCE, "scripts", "lib"))
-import wine_harness  # noqa: E402
+from quillon_testing import wine_harness  # noqa: E402
 
 ARCHITECTURE = BUILD = PREFIX = None
 ZIP_NAMES = {"i686": "quillon-1.1-win32", "x64": "quillon-1.1-win64"}

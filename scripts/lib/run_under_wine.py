@@ -11,7 +11,7 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
 
-import wine_harness
+from quillon_testing import wine_harness
 
 
 def gtest_verdict(xml_path):

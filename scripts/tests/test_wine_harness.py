@@ -11,7 +11,7 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "lib"))
 import run_under_wine  # noqa: E402
-import wine_harness  # noqa: E402
+from quillon_testing import wine_harness  # noqa: E402
 
 GTEST_PROGRAM = None
 

@@ -12,7 +12,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "lib"))
-import wine_harness  # noqa: E402
+from quillon_testing import wine_harness  # noqa: E402
 
 ARCHITECTURES = {
     "i686": ("i686-w64-mingw32-objdump", "pei-i386"),

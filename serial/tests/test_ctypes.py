@@ -2,10 +2,11 @@
 SysAllocStringByteLen and drives all seven functions against a real pseudo-terminal."""
 import ctypes
 import os
-import select
 import sys
-import time
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+from quillon_testing.pty import PseudoTerminal  # noqa: E402
 
 LIBRARY = sys.argv.pop(1)
 MARKER = b"|end|"
@@ -48,29 +49,9 @@ def contents(h):
     return ctypes.string_at(h, lib.SysStringByteLen(h)) if h else b""
 
 
-class PseudoTerminal:
-    def __init__(self):
-        self.master, self.slave = os.openpty()  # the slave stays open: no hang-up
-        self.path = os.ttyname(self.slave)
-
-    def read(self, count, bound=10.0):
-        data = b""
-        deadline = time.monotonic() + bound
-        while len(data) < count:
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([self.master], [], [], left)[0]:
-                break
-            data += os.read(self.master, 4096)
-        return data
-
-    def close(self):
-        os.close(self.master)
-        os.close(self.slave)
-
-
 class SerialLibrary(unittest.TestCase):
     def setUp(self):
-        self.pty = PseudoTerminal()
+        self.pty = PseudoTerminal(drain=False)
         map_ports({5: self.pty.path})
 
     def tearDown(self):

@@ -6,8 +6,8 @@ import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import x11_client  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+from quillon_testing import x11_client  # noqa: E402
 
 SKIPPED = 77
 CAPTION = "Quillon v1.1b  https://quillon.example.org/"

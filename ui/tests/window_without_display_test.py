@@ -8,8 +8,8 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import x11_client  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
+from quillon_testing import x11_client  # noqa: E402
 
 PREFIX = "cannot open the display: "
 

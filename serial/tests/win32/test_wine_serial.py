@@ -17,7 +17,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "scripts", "lib"))
-import wine_harness  # noqa: E402
+from quillon_testing.pty import PseudoTerminal  # noqa: E402
+from quillon_testing import wine_harness  # noqa: E402
 
 BUILD = PREFIX = ARCHITECTURE = None
 
@@ -28,8 +29,8 @@ class WineSerialTest(unittest.TestCase):
         cls.bin = os.path.join(BUILD, "bin")
         cls.prefix = wine_harness.Prefix(PREFIX, ARCHITECTURE)
         cls.prefix.ensure()
-        cls.com1 = wine_harness.PseudoTerminal()
-        cls.com2 = wine_harness.PseudoTerminal()
+        cls.com1 = PseudoTerminal()
+        cls.com2 = PseudoTerminal()
         cls.unopenable = tempfile.mkdtemp(prefix="quillon-not-a-port-")
         cls.prefix.map_ports({1: cls.com1.path, 2: cls.com2.path, 3: cls.unopenable})
 
@@ -157,7 +158,7 @@ class WineSerialTest(unittest.TestCase):
             with self.subTest(kind=kind):
                 # A server of its own each time: ser2net lets its device go only after the
                 # connection that used it.
-                pty = wine_harness.PseudoTerminal()
+                pty = PseudoTerminal()
                 server = wine_harness.Ser2net(pty.path)
                 try:
                     target = server.tcp_target if kind == "tcp" else server.rfc2217_target
@@ -176,7 +177,7 @@ class WineSerialTest(unittest.TestCase):
         sender = os.path.join(self.bin, "quillon-send.exe")
         # Nobody reads the pty at first: ser2net keeps the device open, at the rate the send
         # set, for as long as it holds bytes the device has not taken.
-        pty = wine_harness.PseudoTerminal(drain=False)
+        pty = PseudoTerminal(drain=False)
         server = wine_harness.Ser2net(pty.path)
         data = bytes(i % 251 for i in range(65536))
         try:

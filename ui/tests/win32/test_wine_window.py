@@ -14,10 +14,10 @@ import unittest
 
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "..", "..", "..", "scripts", "lib"))
-sys.path.insert(0, os.path.join(here, ".."))
 import run_under_wine  # noqa: E402
-import wine_harness  # noqa: E402
-import x11_client  # noqa: E402
+from quillon_testing.pty import PseudoTerminal  # noqa: E402
+from quillon_testing import wine_harness  # noqa: E402
+from quillon_testing import x11_client  # noqa: E402
 
 BUILD = PREFIX = ARCHITECTURE = None
 
@@ -27,8 +27,8 @@ class WineWindowTest(unittest.TestCase):
         self.bin = os.path.join(BUILD, "bin")
         self.prefix = wine_harness.Prefix(PREFIX, ARCHITECTURE)
         self.prefix.ensure()
-        self.com1 = wine_harness.PseudoTerminal()
-        self.com8 = wine_harness.PseudoTerminal()
+        self.com1 = PseudoTerminal()
+        self.com8 = PseudoTerminal()
         self.addCleanup(self.com1.close)
         self.addCleanup(self.com8.close)
         self.prefix.map_ports({1: self.com1.path, 8: self.com8.path})

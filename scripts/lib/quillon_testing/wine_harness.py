@@ -20,7 +20,6 @@ import struct
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 UNUSED_PORT = "/nonexistent/quillon-wine-test/COM{}"
@@ -181,55 +180,6 @@ class Prefix:
         return subprocess.Popen([self.loader, program, *args], env=env, cwd=cwd,
                                 stdout=log or subprocess.DEVNULL, stderr=subprocess.STDOUT,
                                 stdin=stdin or subprocess.DEVNULL)
-
-
-class PseudoTerminal:
-    """A pty whose master is drained by a thread; one slave descriptor stays open so the master
-    never sees a hang-up between two opens of the port. With drain=False nothing is read until
-    start_draining(): what is written then stays in the pty, as on a line nobody reads."""
-
-    def __init__(self, drain=True):
-        self.master, self.slave = os.openpty()
-        self.path = os.ttyname(self.slave)
-        self.received = bytearray()
-        self._lock = threading.Lock()
-        self._thread = threading.Thread(target=self._drain, daemon=True)
-        if drain:
-            self._thread.start()
-
-    def start_draining(self):
-        self._thread.start()
-
-    def _drain(self):
-        while True:
-            try:
-                chunk = os.read(self.master, 65536)
-            except OSError:
-                return
-            if not chunk:
-                return
-            with self._lock:
-                self.received += chunk
-
-    def wait_for(self, count, seconds=20):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            with self._lock:
-                if len(self.received) >= count:
-                    return bytes(self.received)
-            time.sleep(0.01)
-        with self._lock:
-            return bytes(self.received)
-
-    def take(self):
-        with self._lock:
-            data = bytes(self.received)
-            self.received.clear()
-            return data
-
-    def close(self):
-        os.close(self.slave)
-        os.close(self.master)
 
 
 def free_local_port():
