@@ -151,26 +151,34 @@ class Prefix:
         would hold a pipe open long after it ended."""
         env = dict(self.env)
         env.update(extra_env or {})
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = subprocess.run([self.loader, program, *args], env=env, cwd=cwd,
-                                     timeout=timeout, stdout=out, stderr=err,
-                                     stdin=subprocess.DEVNULL)
-            out.seek(0)
-            err.seek(0)
-            return subprocess.CompletedProcess(
-                process.args, process.returncode,
-                out.read().decode(errors="replace"), err.read().decode(errors="replace"))
+        code, out, err = self._run_once_more_if_lost(program, args, env, cwd, timeout, b"")
+        return subprocess.CompletedProcess([self.loader, program, *args], code,
+                                           out.decode(errors="replace"),
+                                           err.decode(errors="replace"))
 
     def run_bytes(self, program, *args, stdin=b"", cwd=None, timeout=120):
         """Runs a program with stdin from the given bytes; returns (exit code, stdout bytes)."""
-        with tempfile.TemporaryFile() as given, tempfile.TemporaryFile() as out:
-            given.write(stdin)
-            given.seek(0)
-            process = subprocess.run([self.loader, program, *args], env=self.env, cwd=cwd,
-                                     timeout=timeout, stdin=given, stdout=out,
-                                     stderr=subprocess.DEVNULL)
-            out.seek(0)
-            return process.returncode, out.read()
+        code, out, _ = self._run_once_more_if_lost(program, args, self.env, cwd, timeout, stdin)
+        return code, out
+
+    def _run_once_more_if_lost(self, program, args, env, cwd, timeout, stdin):
+        # A program that starts just as the prefix's server ends after its idle time (3 s)
+        # cannot reach it ("wine client error: ... Connection reset by peer") and never ran:
+        # it is started once more, when a new server is there.
+        for attempt in range(2):
+            with tempfile.TemporaryFile() as given, tempfile.TemporaryFile() as out, \
+                    tempfile.TemporaryFile() as err:
+                given.write(stdin)
+                given.seek(0)
+                process = subprocess.run([self.loader, program, *args], env=env, cwd=cwd,
+                                         timeout=timeout, stdin=given, stdout=out, stderr=err)
+                out.seek(0)
+                err.seek(0)
+                result = (process.returncode, out.read(), err.read())
+            if attempt == 0 and not result[1] and b"wine client error" in result[2]:
+                continue
+            return result
+        return result
 
     def start(self, program, *args, cwd=None, extra_env=None, log=None, stdin=None):
         """Starts a program and leaves it running; its output goes to the file log, its input
