@@ -30,6 +30,9 @@ template <typename... Ts>
 struct overloaded : Ts... {
     using Ts::operator()...;
 };
+// Clang 14 deduces no template arguments for an aggregate without this guide.
+template <typename... Ts>
+overloaded(Ts...) -> overloaded<Ts...>;
 
 bool holds_device(const port_record& r) {
     return !std::holds_alternative<std::monostate>(r.device);
