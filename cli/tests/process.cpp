@@ -36,10 +36,10 @@ std::vector<std::string> merged_environment(const std::map<std::string, std::str
     return strings;
 }
 
-}  // namespace
-
-process_result run_process(const std::vector<std::string>& command, const std::string& input,
-                           const std::map<std::string, std::string>& environment) {
+// Starts the command with the given descriptors as its standard streams (-1 keeps the test's
+// own) and the merged environment; the child's ends of the pipes close on exec.
+pid_t spawn(const std::vector<std::string>& command,
+            const std::map<std::string, std::string>& environment, int in, int out, int err) {
     std::vector<std::string> env_strings = merged_environment(environment);
     std::vector<char*> envp;
     for (auto& s : env_strings) envp.push_back(s.data());
@@ -48,22 +48,31 @@ process_result run_process(const std::vector<std::string>& command, const std::s
     std::vector<char*> argv;
     for (auto& s : args) argv.push_back(s.data());
     argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        const int targets[] = {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+        const int given[] = {in, out, err};
+        for (int i = 0; i < 3; ++i) {
+            if (given[i] >= 0) dup2(given[i], targets[i]);
+        }
+        execve(argv[0], argv.data(), envp.data());
+        _exit(127);
+    }
+    return child;
+}
 
+}  // namespace
+
+process_result run_process(const std::vector<std::string>& command, const std::string& input,
+                           const std::map<std::string, std::string>& environment) {
     int in[2];
     int out[2];
     int err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe2 failed");
     }
-    const pid_t child = fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        dup2(in[0], STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        dup2(err[1], STDERR_FILENO);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
+    const pid_t child = spawn(command, environment, in[0], out[1], err[1]);
     close(in[0]);
     close(out[1]);
     close(err[1]);
@@ -114,28 +123,12 @@ process_result run_process(const std::vector<std::string>& command, const std::s
 
 running_process::running_process(const std::vector<std::string>& command,
                                  const std::map<std::string, std::string>& environment) {
-    std::vector<std::string> env_strings = merged_environment(environment);
-    std::vector<char*> envp;
-    for (auto& s : env_strings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> args = command;
-    std::vector<char*> argv;
-    for (auto& s : args) argv.push_back(s.data());
-    argv.push_back(nullptr);
-
     int in[2];
     int out[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe2 failed");
     }
-    child_ = fork();
-    if (child_ < 0) throw std::runtime_error("fork failed");
-    if (child_ == 0) {
-        dup2(in[0], STDIN_FILENO);
-        dup2(out[1], STDOUT_FILENO);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
+    child_ = spawn(command, environment, in[0], out[1], -1);
     close(in[0]);
     close(out[1]);
     input_ = in[1];

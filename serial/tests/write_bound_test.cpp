@@ -48,6 +48,28 @@ ssize_t fake_write(int, const void*, std::size_t count) {
     return static_cast<ssize_t>(taken);
 }
 
+// Each wait lasts until the driver has room again, as on a line draining at its rate: at 9600
+// baud the line takes 96 bytes in 100 ms.
+int line_rate_poll(pollfd*, nfds_t, int) {
+    clock_ms += 100;
+    room = bytes_per_wait;
+    return 1;
+}
+
+// The fake clock, poll and write in place of the real ones for the object's lifetime.
+class fake_line : public seam_override {
+  public:
+    explicit fake_line(std::size_t per_wait, int (*poll)(pollfd*, nfds_t, int) = fake_poll) {
+        clock_ms = 0;
+        waited_ms = 0;
+        room = 0;
+        bytes_per_wait = per_wait;
+        calls().clock_gettime = fake_clock;
+        calls().poll = poll;
+        calls().write = fake_write;
+    }
+};
+
 struct bound_case {
     const char* what;
     int baud;
@@ -66,14 +88,7 @@ TEST_P(write_bound, ends_a_stuck_write_and_spares_one_that_drains_at_line_rate) 
     ASSERT_TRUE(open_port(1, c.baud).opened);
     error e;
     {
-        seam_override seam;
-        clock_ms = 1000000;
-        waited_ms = 0;
-        room = 0;
-        bytes_per_wait = c.bytes_per_wait;
-        seam.calls().clock_gettime = fake_clock;
-        seam.calls().poll = fake_poll;
-        seam.calls().write = fake_write;
+        const fake_line line(c.bytes_per_wait);
         e = send_bytes(std::string(c.bytes, 'x'));
     }
     if (c.completes) {
@@ -99,26 +114,10 @@ TEST(write_bound, waits_exactly_the_bound_before_giving_up) {
         pseudo_terminal pty;
         port_map ports({{1, pty.path()}});
         ASSERT_TRUE(open_port(1, row.baud).opened);
-        seam_override seam;
-        clock_ms = 0;
-        waited_ms = 0;
-        room = 0;
-        bytes_per_wait = 0;
-        seam.calls().clock_gettime = fake_clock;
-        seam.calls().poll = fake_poll;
-        seam.calls().write = fake_write;
+        const fake_line line(0);
         EXPECT_EQ(send_bytes(std::string(row.bytes, 'x')).kind, error_kind::timed_out);
         EXPECT_EQ(waited_ms, row.bound_ms) << row.baud << " baud, " << row.bytes << " bytes";
     }
-}
-
-// Each wait of the fake poll lasts until the driver has room again: at 9600 baud the real
-// line takes 96 bytes in 100 ms.
-std::size_t line_rate_bytes = 0;
-int line_rate_poll(pollfd*, nfds_t, int) {
-    clock_ms += 100;
-    room = line_rate_bytes;
-    return 1;
 }
 
 TEST(write_bound, a_port_draining_at_line_rate_never_reaches_it) {
@@ -127,13 +126,7 @@ TEST(write_bound, a_port_draining_at_line_rate_never_reaches_it) {
     ASSERT_TRUE(open_port(1, 9600).opened);
     error e;
     {
-        seam_override seam;
-        clock_ms = 0;
-        room = 0;
-        line_rate_bytes = 96;
-        seam.calls().clock_gettime = fake_clock;
-        seam.calls().poll = line_rate_poll;
-        seam.calls().write = fake_write;
+        const fake_line line(96, line_rate_poll);
         e = send_bytes(std::string(96 * 600, 'x'));  // a minute of line time
     }
     EXPECT_FALSE(e);
