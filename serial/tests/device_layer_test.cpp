@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 
+#include "serial/tests/support/device_calls.h"
 #include "serial/tests/support/pty.h"
 #include "serial/tests/support/seam.h"
 
@@ -19,18 +20,6 @@ namespace {
 using test::port_map;
 using test::pseudo_terminal;
 using test::seam_override;
-
-error open_error(std::string_view name, record_number number) {
-    error_state errors;
-    open_port(errors, name, number);
-    return errors.take();
-}
-
-error close_error(record_number number) {
-    error_state errors;
-    close_port(errors, number);
-    return errors.take();
-}
 
 TEST(record_numbers, rise_over_the_process_life_skip_numbers_in_use_and_wrap_to_one) {
     pseudo_terminal pty;
@@ -44,9 +33,7 @@ TEST(record_numbers, rise_over_the_process_life_skip_numbers_in_use_and_wrap_to_
         EXPECT_FALSE(close_error(number));
     }
     // Near the top: 32767 is handed out, then the count wraps, skipping a number in use.
-    error_state errors;
-    open_port(errors, "COM1", 1);
-    ASSERT_FALSE(errors.take());
+    ASSERT_FALSE(open_error("COM1", 1));
     set_record_counter_for_testing(32766);
     EXPECT_EQ(allocate_record_number(), 32767);
     EXPECT_EQ(allocate_record_number(), 2);
@@ -173,9 +160,7 @@ TEST(close_and_write, numbers_that_are_not_open_make_no_platform_call) {
         ++platform_calls;
         return 0;
     };
-    error_state errors;
-    write_port(errors, 321, "abc");
-    EXPECT_EQ(errors.take().number, error_number::no_such_record);
+    EXPECT_EQ(write_error(321, "abc").number, error_number::no_such_record);
     // Closing a number never opened, twice, does nothing and reports nothing.
     EXPECT_FALSE(close_error(321));
     EXPECT_FALSE(close_error(321));
@@ -198,9 +183,7 @@ TEST(close_and_write, a_failing_close_still_removes_the_record) {
         EXPECT_EQ(e.native, EIO);
     }
     EXPECT_FALSE(is_open(30));
-    error_state errors;
-    write_port(errors, 30, "x");
-    EXPECT_EQ(errors.take().number, error_number::no_such_record);
+    EXPECT_EQ(write_error(30, "x").number, error_number::no_such_record);
     EXPECT_FALSE(open_error("COM1", 31)) << "the port stayed held";
     EXPECT_FALSE(close_error(31));
 }

@@ -19,6 +19,7 @@
 #include "serial/port_control.h"
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
+#include "serial/tests/support/device_calls.h"
 #include "serial/tests/support/pty.h"
 #include "serial/tests/support/seam.h"
 #include "serial/tests/support/ser2net.h"
@@ -62,28 +63,11 @@ struct opened_record {
     error failure;
 };
 opened_record open_record(std::string_view name) {
-    error_state errors;
     const record_number number = allocate_record_number();
-    open_port(errors, name, number);
-    return {number, errors.take()};
+    return {number, open_error(name, number)};
 }
 
-error setting_error(record_number number, line_setting setting, std::int32_t value) {
-    error_state errors;
-    apply_line_setting(errors, number, setting, value);
-    return errors.take();
-}
-
-error write_error(record_number number, std::string_view data) {
-    error_state errors;
-    write_port(errors, number, data);
-    return errors.take();
-}
-
-void close_record(record_number number) {
-    error_state errors;
-    close_port(errors, number);
-}
+void close_record(record_number number) { static_cast<void>(close_error(number)); }
 
 class through_ser2net : public ::testing::TestWithParam<kind> {};
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "serial/port_control.h"
+#include "serial/tests/support/device_calls.h"
 #include "serial/tests/support/pty.h"
 
 namespace quillon::serial {
@@ -226,9 +227,9 @@ TEST_P(inexpressible_value, is_refused_and_the_port_keeps_its_state) {
     port_map ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 4800).opened);
     const termios before = pty.slave_termios();
-    error_state errors;
-    apply_line_setting(errors, current_record(), GetParam().setting, GetParam().value);
-    EXPECT_EQ(errors.take().number, error_number::setting_refused) << GetParam().what;
+    EXPECT_EQ(setting_error(current_record(), GetParam().setting, GetParam().value).number,
+              error_number::setting_refused)
+        << GetParam().what;
     const termios after = pty.slave_termios();
     EXPECT_EQ(cfgetospeed(&after), cfgetospeed(&before));
     EXPECT_EQ(after.c_cflag, before.c_cflag);
@@ -293,9 +294,7 @@ TEST(line_setting_calls, are_only_what_the_change_needs) {
                 ++other_ioctls;
                 return seam_override::real().ioctl(fd, request, argument);
             };
-            error_state errors;
-            apply_line_setting(errors, current_record(), row.setting, row.value);
-            static_cast<void>(errors.take());
+            static_cast<void>(setting_error(current_record(), row.setting, row.value));
         }
         EXPECT_EQ(reads, row.reads) << row.what;
         EXPECT_EQ(writes, row.writes) << row.what;
