@@ -22,27 +22,16 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "scripts", "lib"))
-from quillon_testing import x11_client  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "bench"))
+from window_process import cpu_and_switches, rss_mib, stop, x11_client  # noqa: E402
+from window_process import start as start_command  # noqa: E402
 
 TARGETS = {"mapped": 100.0, "rss": 40.0, "idle": 0.05, "shown": 50.0}
 
 
 def cpu_ns(pid):
-    """Processor time of the whole process in nanoseconds (all threads), from schedstat."""
-    total = 0
-    for task in os.listdir("/proc/%d/task" % pid):
-        with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
-            total += int(stat.read().split()[0])
-    return total
-
-
-def rss_mib(pid):
-    with open("/proc/%d/status" % pid) as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024.0
-    return 0.0
+    """Processor time of the whole process in nanoseconds (all threads)."""
+    return int(cpu_and_switches(pid)[0] * 1e9)
 
 
 def environment(display, runtime):
@@ -55,29 +44,7 @@ def environment(display, runtime):
 
 
 def start(program, display, env):
-    screen = x11_client.Display(display.display)
-    begin = time.perf_counter()
-    process = subprocess.Popen([program, "--port", "1"], env=env, stdout=subprocess.PIPE,
-                               stderr=subprocess.DEVNULL)
-    window = screen.wait_for_map(20)
-    mapped = (time.perf_counter() - begin) * 1000.0
-    if window is None:
-        process.kill()
-        process.wait()
-        raise RuntimeError("the window did not appear")
-    return screen, process, window, mapped
-
-
-def stop(screen, process, window):
-    screen.close_window(window)
-    try:
-        process.wait(20)
-    finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
-        process.stdout.close()
-        screen.close()
+    return start_command([program, "--port", "1"], display, env, stdout=subprocess.PIPE)
 
 
 def main():
