@@ -4,19 +4,12 @@
 
 #include <string>
 
+#include "bench/repeat_to.h"
 #include "display/controller.h"
 
 namespace {
 
 constexpr std::size_t piece = 64 * 1024;  // what quillon-display reads at once
-
-std::string repeat_to(const std::string& unit, std::size_t size) {
-    std::string s;
-    s.reserve(size + unit.size());
-    while (s.size() < size) s += unit;
-    s.resize(size);
-    return s;
-}
 
 // Plain text, wrapping round the lines.
 std::string text_only() { return repeat_to("Hello, display! The quick brown fox. ", piece); }

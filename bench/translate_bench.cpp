@@ -5,19 +5,12 @@
 #include <cstring>
 #include <string>
 
+#include "bench/repeat_to.h"
 #include "translate/translate.h"
 
 namespace {
 
 constexpr std::size_t mib = 1024 * 1024;
-
-std::string repeat_to(const std::string& unit, std::size_t size) {
-    std::string s;
-    s.reserve(size + unit.size());
-    while (s.size() < size) s += unit;
-    s.resize(size);
-    return s;
-}
 
 std::string tag_free(std::size_t size) {
     return repeat_to("Hello, display! The quick brown fox jumps over the lazy dog. ", size);
