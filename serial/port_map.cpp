@@ -34,6 +34,16 @@ std::optional<std::string> read_file(const std::string& path) {
 
 std::string port_name(int port) { return "COM" + std::to_string(port); }
 
+// Calls fn(number, line) for each line of the text, numbered from 1, without its line break.
+template <typename Function>
+void for_each_line(std::string_view text, Function fn) {
+    for (int number = 1; !text.empty(); ++number) {
+        const auto end = text.find('\n');
+        fn(number, text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    }
+}
+
 // Built by appending: GCC 12 warns falsely (-Wrestrict) about "'" + std::string(...).
 std::string quoted(std::string_view text) {
     std::string out(1, '\'');
@@ -114,17 +124,12 @@ std::optional<std::string> target_problem(std::string_view target) {
 
 std::vector<ports_file_entry> parse_ports_file(std::string_view text) {
     std::vector<ports_file_entry> entries;
-    int number = 0;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        ++number;
+    for_each_line(text, [&](int number, std::string_view line) {
         if (const auto hash = line.find('#'); hash != std::string_view::npos) {
             line = line.substr(0, hash);
         }
         line = trimmed(line);
-        if (line.empty()) continue;
+        if (line.empty()) return;
         ports_file_entry entry;
         entry.line = number;
         const auto equals = line.find('=');
@@ -142,7 +147,7 @@ std::vector<ports_file_entry> parse_ports_file(std::string_view text) {
         }
         if (!entry.problem.empty()) entry.target.clear();
         entries.push_back(std::move(entry));
-    }
+    });
     return entries;
 }
 
@@ -214,25 +219,20 @@ std::optional<std::string> edit_ports_file(const std::string& file, int port,
 
     // Every line as it was, except the port's own: the first becomes the new line (or goes),
     // later ones go.
+    std::vector<int> port_lines;
+    for (const auto& entry : entries) {
+        if (entry.port == port) port_lines.push_back(entry.line);
+    }
     std::string text;
     bool written = false;
-    int number = 0;
-    std::string_view rest = old_text;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        const std::string_view line = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
-        ++number;
-        bool mine = false;
-        for (const auto& entry : entries)
-            mine = mine || (entry.line == number && entry.port == port);
-        if (!mine) {
+    for_each_line(old_text, [&](int number, std::string_view line) {
+        if (std::find(port_lines.begin(), port_lines.end(), number) == port_lines.end()) {
             text.append(line).push_back('\n');
         } else if (target && !written) {
             text += port_name(port) + " = " + *target + "\n";
             written = true;
         }
-    }
+    });
     if (target && !written) text += port_name(port) + " = " + *target + "\n";
 
     std::error_code failure;
