@@ -14,6 +14,7 @@
 #include <new>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "serial/posix/port.h"
 #include "serial/posix/system_calls.h"
@@ -55,6 +56,18 @@ bool is_terminal_class(dev_t device) {
     if (n <= 0) return true;
     const std::string_view class_path(target, static_cast<std::size_t>(n));
     return class_path.substr(class_path.rfind('/') + 1) == "tty";
+}
+
+// The name of a group, or empty. getgrgid_r: a library may be called from several threads.
+std::string group_name(gid_t id) {
+    std::vector<char> buffer(4096);
+    group entry{};
+    group* found = nullptr;
+    while (getgrgid_r(id, &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < 1 << 20) {
+        buffer.resize(buffer.size() * 2);
+    }
+    return found != nullptr ? std::string(found->gr_name) : std::string();
 }
 
 }  // namespace
@@ -131,9 +144,7 @@ device_look look_at(const std::string& device_name) {
         look.native_error = errno;
         return look;
     }
-    if (const group* owner = getgrgid(info.st_gid); owner != nullptr) {
-        look.owner_group = owner->gr_name;
-    }
+    look.owner_group = group_name(info.st_gid);
     if (!S_ISCHR(info.st_mode)) {
         look.native_error = ENOTTY;
         look.found = type_of(info.st_mode);
