@@ -16,8 +16,10 @@
 #include "cli/stream_output.h"
 #include "display/controller.h"
 #include "display/text_view.h"
-#include "serial/port_control.h"
-#include "serial/port_map.h"
+#include "ports/names.h"
+#include "ports/port_control.h"
+#include "ports/ports_file.h"
+#include "ports/resolve.h"
 #include "translate/translate.h"
 
 namespace {
@@ -31,20 +33,36 @@ int fail(cli::exit_code code, const std::string& message) {
 
 bool write_all_output(const std::string& bytes) { return cli::write_all(STDOUT_FILENO, bytes); }
 
+// Lines of the ports files that name none of COM1 to COM8: no port shows them.
+std::string stray_lines() {
+    std::string text;
+    std::vector<std::string> files;
+    if (auto user = ports::user_ports_file()) files.push_back(*user);
+    files.push_back(ports::system_ports_file());
+    for (const std::string& path : files) {
+        for (const ports::ports_file_entry& entry : ports::read_ports_file(path).entries) {
+            if (entry.port != 0) continue;
+            text += "  " + path + ":" + std::to_string(entry.line) + ": " + entry.problem + "\n";
+        }
+    }
+    return text.empty() ? text : "\nLines that map no port:\n" + text;
+}
+
 int list_ports(bool open_each) {
     std::string listing;
     std::string free_port;  // the first port left at a default that does not exist
-    for (int port = 1; port <= 8; ++port) {
-        const std::string name = "COM" + std::to_string(port);
-        const auto probe = open_each ? serial::probe_device(name) : serial::look_at_device(name);
+    for (int port = 1; port <= ports::port_count; ++port) {
+        const std::string name = ports::port_name(port);
+        const auto probe = open_each ? ports::probe_device(name) : ports::look_at_device(name);
         listing += cli::port_list_line(port, probe) + "\n";
         if (free_port.empty() && probe.mapping &&
-            probe.mapping->source == serial::mapping_source::built_in &&
+            probe.mapping->source == ports::mapping_source::built_in &&
             probe.failure.kind == serial::error_kind::not_found) {
             free_port = name;
         }
     }
-    const auto unmapped = serial::unmapped_serial_devices();
+    listing += stray_lines();
+    const auto unmapped = ports::unmapped_serial_devices();
     if (unmapped.empty()) {
         listing += "\nNo other serial devices found.\n";
     } else {
@@ -58,16 +76,47 @@ int list_ports(bool open_each) {
     return fail(cli::write_failed, "writing to standard output failed");
 }
 
-int edit_mapping(const cli::options& o) {
-    const std::string file = serial::user_ports_file();
-    const std::string name = "COM" + std::to_string(o.map_port);
-    if (auto failure = serial::edit_ports_file(file, o.map_port, o.map_target)) {
-        return fail(cli::could_not_open, *failure);
-    }
-    const std::string said = o.map_target ? name + " = " + *o.map_target + " in " + file + "\n"
-                                          : name + " removed from " + file + "\n";
-    if (write_all_output(said)) return cli::sent;
+void note(const std::string& text) {
+    std::fprintf(stderr, "quillon-send: note: %s\n", text.c_str());
+}
+
+int said(const std::string& text) {
+    if (write_all_output(text)) return cli::sent;
     return fail(cli::write_failed, "writing to standard output failed");
+}
+
+int edit_mapping(const cli::options& o) {
+    const std::string name = ports::port_name(o.map_port);
+    const std::optional<std::string> file = ports::user_ports_file();
+    if (!file) {
+        return fail(cli::could_not_open,
+                    "cannot " + std::string(o.map_target ? "map " : "unmap ") + name +
+                        ": there is no ports file of your own, because neither XDG_CONFIG_HOME "
+                        "nor HOME names an absolute folder");
+    }
+    const ports::edit_outcome edited = ports::edit_ports_file(*file, o.map_port, o.map_target);
+    if (edited.refused_target) return fail(cli::usage, "--map: " + edited.problem);
+    if (!edited.problem.empty()) return fail(cli::could_not_open, edited.problem);
+    if (!o.map_target) {
+        if (!edited.had_line)
+            return said(name + " has no line in " + *file + ": nothing removed\n");
+        return said(name + " removed from " + *file + "\n");
+    }
+    if (said(name + " = " + edited.target + " in " + *file + "\n") != cli::sent) {
+        return cli::write_failed;
+    }
+    if (serial::look_at_device(edited.target).failure.kind == serial::error_kind::not_found) {
+        note(edited.target + " does not exist now; the line waits for it");
+    }
+    const ports::port_mapping now = ports::resolve_port(o.map_port);
+    if (now.source == ports::mapping_source::environment) {
+        note(now.file + " is set and comes first: programs run with it send " + name +
+             " elsewhere");
+    } else if (now.source == ports::mapping_source::virtual_display) {
+        note("a virtual display runs for " + name + " and comes first while it runs (" + now.file +
+             ")");
+    }
+    return cli::sent;
 }
 
 // The screen the bytes make on a display of the chosen size, framed as text; no port is opened.
@@ -120,8 +169,8 @@ int run(const cli::options& o) {
         return fail(cli::usage, "cannot read standard input");
     }
 
-    const serial::open_result opened =
-        o.device ? serial::open_device(*o.device, o.baud) : serial::open_port(o.port, o.baud);
+    const ports::open_result opened =
+        o.device ? ports::open_device(*o.device, o.baud) : ports::open_port(o.port, o.baud);
     const cli::target target{o.device ? 0 : o.port, opened.device_path, opened.mapping};
     if (!opened.opened) {
         const serial::error& e = opened.failure;
@@ -137,8 +186,8 @@ int run(const cli::options& o) {
         }
         return fail(cli::could_not_open, cli::open_failure_message(target, e, owner_group));
     }
-    const serial::error written = serial::send_bytes(bytes);
-    serial::close_current();
+    const serial::error written = ports::send_bytes(bytes);
+    ports::close_current();
     if (written) return fail(cli::write_failed, cli::write_failure_message(target, written));
     return cli::sent;
 }

@@ -1,5 +1,8 @@
 #include "cli/messages.h"
 
+#include <utility>
+
+#include "ports/platform.h"
 #include "serial/network/target.h"
 
 namespace quillon::cli {
@@ -8,6 +11,10 @@ namespace {
 using serial::error_kind;
 
 std::string variable_for(int port) { return "QUILLON_COM" + std::to_string(port); }
+
+std::string example_device() {
+    return std::string(ports::platform::platform_words().example_device);
+}
 
 std::string with_reason(std::string text, const serial::error& e) {
     const std::string reason = serial::describe(e);
@@ -67,16 +74,16 @@ std::string describe_target(const target& t) {
     return "COM" + std::to_string(t.port) + " (" + t.device_path + ")";
 }
 
-std::string describe_source(const serial::port_mapping& m) {
+std::string describe_source(const ports::port_mapping& m) {
     switch (m.source) {
-        case serial::mapping_source::environment:
+        case ports::mapping_source::environment:
             return "environment";
-        case serial::mapping_source::virtual_display:
+        case ports::mapping_source::virtual_display:
             return "virtual display";
-        case serial::mapping_source::user_file:
-        case serial::mapping_source::system_file:
-            return m.file + ":" + std::to_string(m.line);
-        case serial::mapping_source::built_in:
+        case ports::mapping_source::user_file:
+        case ports::mapping_source::system_file:
+            return m.line > 0 ? m.file + ":" + std::to_string(m.line) : m.file;
+        case ports::mapping_source::built_in:
             break;
     }
     return "default";
@@ -84,7 +91,8 @@ std::string describe_source(const serial::port_mapping& m) {
 
 std::string open_failure_message(const target& t, const serial::error& e,
                                  const std::string& owner_group) {
-    if (network_target(t) && e.kind != error_kind::bad_mapping) return connect_failure_message(t, e);
+    if (network_target(t) && e.kind != error_kind::bad_mapping)
+        return connect_failure_message(t, e);
     switch (e.kind) {
         case error_kind::bad_mapping:
             return t.mapping ? t.mapping->problem : "refused mapping for " + describe_target(t);
@@ -92,15 +100,15 @@ std::string open_failure_message(const target& t, const serial::error& e,
             if (t.port == 0 || !t.mapping) return t.device_path + " does not exist";
             const std::string name = "COM" + std::to_string(t.port);
             const auto source = t.mapping->source;
-            if (source == serial::mapping_source::environment) {
+            if (source == ports::mapping_source::environment) {
                 return name + " not found: " + t.device_path + " does not exist; set " +
-                       variable_for(t.port) + " to the port's device path (e.g. " +
-                       variable_for(t.port) + "=/dev/ttyUSB0)";
+                       variable_for(t.port) + " to the port's device (e.g. " +
+                       variable_for(t.port) + "=" + example_device() + ")";
             }
-            if (source == serial::mapping_source::built_in) {
+            if (source == ports::mapping_source::built_in) {
                 return name + " not found: " + t.device_path + " does not exist; map the port " +
-                       "to your adapter with quillon-send --map " + name +
-                       "=/dev/ttyUSB0 (quillon-send --list shows the devices present)";
+                       "to your adapter with quillon-send --map " + name + "=" + example_device() +
+                       " (quillon-send --list shows the devices present)";
             }
             return name + " not found: " + t.device_path + " (" + describe_source(*t.mapping) +
                    ") does not exist";
@@ -135,7 +143,7 @@ std::string write_failure_message(const target& t, const serial::error& e) {
     return with_reason("writing to " + describe_target(t) + " failed", e);
 }
 
-std::string port_list_line(int port, const serial::probe_result& probe) {
+std::string port_list_line(int port, const ports::probe_result& probe) {
     std::string state;
     const serial::error& e = probe.failure;
     if (e.kind == error_kind::bad_mapping) {
@@ -190,7 +198,7 @@ std::string port_list_line(int port, const serial::probe_result& probe) {
 }
 
 std::string help_text() {
-    return R"(Usage: quillon-send [OPTIONS] [--] [TEXT]
+    std::string text = R"(Usage: quillon-send [OPTIONS] [--] [TEXT]
 
 Sends TEXT (or, without TEXT, standard input read as raw bytes to its end) to a serial
 display module, after turning the tags in it into bytes.
@@ -210,16 +218,16 @@ Options:
                      boards), then the serial devices no COM port maps
       --probe        with --list: open and close each port, which also finds ports
                      that another program holds
-      --map COMn=TARGET  map a port in your ports file (TARGET: a device path,
-                     tcp://HOST:PORT or rfc2217://HOST:PORT)
+      --map COMn=TARGET  map a port in your ports file (TARGET: @EXAMPLE_DEVICE@ or another
+                     device, tcp://HOST:PORT or rfc2217://HOST:PORT)
       --unmap COMn   remove a port's line from your ports file
   -h, --help         show this text
       --version      show the version of quillon-send
       --             end of options (for a TEXT that starts with "-")
 
 Ports: COMn is, in this order, the environment variable QUILLON_COMn, a running virtual
-display, a line "COMn = TARGET" in ~/.config/quillon/ports.conf (XDG_CONFIG_HOME) or in
-/etc/quillon/ports.conf, and otherwise /dev/ttyS0 to /dev/ttyS7.
+display, a line "COMn = TARGET" in @USER_FILE@ or in @SYSTEM_FILE@,
+and otherwise @DEFAULT_DEVICES@.
 
 A display on another machine: a serial port that ser2net offers on a TCP port is named
 tcp://HOST:PORT (raw bytes; the line is as ser2net sets it) or rfc2217://HOST:PORT (telnet
@@ -246,6 +254,20 @@ Exit codes:
   3  the write failed or timed out, or standard output could not be written
   4  out of memory
 )";
+    const auto& words = ports::platform::platform_words();
+    const std::pair<std::string_view, std::string_view> fills[] = {
+        {"@USER_FILE@", words.user_ports_file},
+        {"@SYSTEM_FILE@", words.system_ports_file},
+        {"@DEFAULT_DEVICES@", words.default_devices},
+        {"@EXAMPLE_DEVICE@", words.example_device},
+    };
+    for (const auto& [mark, fill] : fills) {
+        for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+            text.replace(at, mark.size(), fill);
+            at += fill.size();
+        }
+    }
+    return text;
 }
 
 }  // namespace quillon::cli

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "ports/port_control.h"
 #include "serial/errors.h"
-#include "serial/port_control.h"
 
 namespace quillon::cli {
 
@@ -13,7 +13,7 @@ namespace quillon::cli {
 struct target {
     int port = 0;  // 0 when a device path was given
     std::string device_path;
-    std::optional<serial::port_mapping> mapping;  // where a COM port's device came from
+    std::optional<ports::port_mapping> mapping;  // where a COM port's device came from
 };
 
 std::string describe_target(const target& t);
@@ -26,10 +26,10 @@ std::string open_failure_message(const target& t, const serial::error& e,
 std::string write_failure_message(const target& t, const serial::error& e);
 
 // One line per port: its name, target, where the mapping came from, and its state.
-std::string port_list_line(int port, const serial::probe_result& probe);
+std::string port_list_line(int port, const ports::probe_result& probe);
 
 // Where a mapping came from, in a few words: "environment", "FILE:LINE", "default", ...
-std::string describe_source(const serial::port_mapping& m);
+std::string describe_source(const ports::port_mapping& m);
 
 std::string help_text();
 

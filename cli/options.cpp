@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
-#include "serial/port_control.h"
-#include "serial/port_map.h"
+#include "ports/names.h"
+#include "ports/port_control.h"
+#include "ports/ports_file.h"
 
 namespace quillon::cli {
 namespace {
@@ -21,7 +22,9 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
     parse_result result;
     options& o = result.chosen;
     bool port_given = false;
+    bool baud_given = false;
     bool options_ended = false;
+    int actions = 0;  // --map and --unmap: each is an action of its own
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         if (options_ended || arg.size() < 2 || arg[0] != '-') {
@@ -89,30 +92,34 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             }
             port_given = true;
         } else if (name == "-b" || name == "--baud") {
-            const auto& rates = serial::baud_rates;
+            const auto& rates = ports::baud_rates;
             if (!parse_int(*value, o.baud) ||
                 std::find(rates.begin(), rates.end(), o.baud) == rates.end()) {
                 result.error = "baud rate must be 1200, 2400, 4800 or 9600, not '" + *value + "'";
                 return result;
             }
+            baud_given = true;
         } else if (name == "--map") {
             const auto equals = value->find('=');
-            o.map_port = serial::com_port_number(value->substr(0, equals));
+            o.map_port = ports::com_port_number(value->substr(0, equals));
             if (equals == std::string::npos || o.map_port == 0) {
                 result.error = "--map needs COMn=TARGET with n from 1 to 8, not '" + *value + "'";
                 return result;
             }
             o.map_target = value->substr(equals + 1);
-            if (auto problem = serial::target_problem(*o.map_target)) {
-                result.error = "--map: " + *problem;
+            if (auto checked = ports::check_target(*o.map_target); !checked.problem.empty()) {
+                result.error = "--map: " + checked.problem;
                 return result;
             }
+            ++actions;
         } else if (name == "--unmap") {
-            o.map_port = serial::com_port_number(*value);
+            o.map_port = ports::com_port_number(*value);
+            o.map_target.reset();
             if (o.map_port == 0) {
                 result.error = "--unmap needs one of COM1 to COM8, not '" + *value + "'";
                 return result;
             }
+            ++actions;
         } else if (name == "--device") {
             if (value->empty()) {
                 result.error = "--device needs a device path";
@@ -124,8 +131,14 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             return result;
         }
     }
-    if (o.preview && (o.dry_run || port_given || o.device || o.list || o.map_port != 0)) {
-        result.error = "--preview sends nothing: it goes with TEXT or standard input, and --raw";
+    // An edit of the ports file is the one thing a run does: nothing is sent or shown beside it.
+    if (actions > 1 || (actions == 1 && (o.list || o.preview || o.dry_run || o.text))) {
+        result.error =
+            "--map and --unmap go alone: one of them, without --list, --preview, --dry-run or TEXT";
+    } else if (o.preview && (o.dry_run || port_given || baud_given || o.device || o.list)) {
+        result.error =
+            "--preview sends nothing: it goes with TEXT or standard input, and --raw (not with "
+            "--port, --baud, --device, --dry-run or --list)";
     } else if (port_given && o.device) {
         result.error = "give either --port or --device, not both";
     } else if (o.probe && !o.list) {

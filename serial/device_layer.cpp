@@ -10,7 +10,6 @@
 #include "serial/network/connection.h"
 #include "serial/network/target.h"
 #include "serial/port_backend.h"
-#include "serial/port_map.h"
 
 namespace quillon::serial {
 
@@ -169,17 +168,6 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
     // The name as the platform sees it: zero-terminated, so it ends at its first zero byte.
     // A longer name than the layer takes is refused: shortened, it could name another file.
     device_name = device_name.substr(0, device_name.find('\0'));
-    // A COM port name opens what the ports mapping names for it.
-    std::string mapped;
-    if (const int port = com_port_number(device_name); port != 0) {
-        port_mapping m = resolve_port(port);
-        if (!m.problem.empty()) {
-            errors.store({error_number::bad_device_name, 0, error_kind::bad_mapping});
-            return;
-        }
-        mapped = std::move(m.target);
-        device_name = mapped;
-    }
     if (device_name.empty() || device_name.size() > backend::longest_device_name ||
         device_name.find_first_of("*?") != std::string_view::npos) {
         errors.store({error_number::bad_device_name, 0, error_kind::bad_name});

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "serial/errors.h"
@@ -30,8 +31,9 @@ using port_handle_ptr = std::shared_ptr<port_record>;
 // A number no open record has: one more than the last handed out, wrapping from 32767 to 1.
 record_number allocate_record_number();
 
-// Opens the device name under the record number; a COM port name (COM1 to COM8) opens what the
-// ports mapping names for it (serial/port_map.h). A failed open leaves no record.
+// Opens the device under the record number. The name is a resolved target: a device path or a
+// network target, taken as it is (COM port names are resolved above, in ports/). A failed open
+// leaves no record.
 void open_port(error_state& errors, std::string_view device_name, record_number number);
 
 // The record's handle; null and error 52 when no record has the number.
@@ -51,6 +53,21 @@ void write_port(error_state& errors, record_number number, std::string_view byte
 void close_port(error_state& errors, record_number number);
 
 bool is_open(record_number number);
+
+// What a device path is, found from the file system alone, without opening it: opening drops
+// DTR on a real UART and resets many USB-attached boards. Tells a missing device, a permission
+// refusal and a path that is not a serial device; cannot tell a port that another program
+// holds. A network target is only checked for its form.
+struct device_look {
+    error failure;
+    std::string owner_group;  // the group owning the device, where the platform has one
+};
+device_look look_at_device(std::string_view device_path);
+
+// The platform's own words for the error's native code; empty when there is none.
+std::string describe(const error& e);
+// What a path is, in words: "a regular file", "a FIFO", ...
+std::string_view describe(file_type found);
 
 // For tests: the record-number counter, to show the wrap without 32767 opens.
 void set_record_counter_for_testing(record_number value);

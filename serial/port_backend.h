@@ -40,19 +40,6 @@ struct open_outcome {
 // The longest device name the layer takes; a longer one is refused, never shortened.
 inline constexpr std::size_t longest_device_name = 255;
 
-// Where the ports mapping looks on this platform (see serial/port_map.h).
-std::string default_target(int port);  // the built-in device of COM<port>
-std::string user_config_folder();
-std::string system_config_folder();
-std::string runtime_folder();  // where running programs register what they serve
-bool process_is_running(long pid);
-bool is_absolute_device_path(std::string_view path);
-
-// The serial devices present, found without opening any: on Linux the /dev/serial/by-id links
-// first, then ttyUSB* and ttyACM*, then the ttyS* that sysfs shows a UART behind. root_folder
-// is where / is, so that a test can lay out a tree of its own.
-std::vector<std::string> serial_devices_present(const std::string& root_folder = "/");
-
 // Opens the device (a resolved path, never a COMn mapping) exclusively for reading and writing, as
 // a plain byte stream (no byte is ever translated); never creates a file. Refuses, before anything
 // is written, whatever is not a serial device: a regular file, FIFO, socket, directory, block

@@ -510,11 +510,12 @@ TEST(send, a_network_target_that_cannot_be_reached_is_one_line) {
          2,
          "quillon-send: refused network target 'rfc2217://displaypi:65536': write "
          "tcp://HOST:PORT or rfc2217://HOST:PORT with PORT from 1 to 65535\n"},
+        // A variable is checked as a ports file line is: a bad one is a bad mapping.
         {{"-p", "2", "x"},
          {{2, "telnet://displaypi:23"}},
-         2,
-         "quillon-send: refused network target 'telnet://displaypi:23': write tcp://HOST:PORT "
-         "or rfc2217://HOST:PORT with PORT from 1 to 65535\n"},
+         1,
+         "quillon-send: COM2: QUILLON_COM2: 'telnet://displaypi:23' has an unknown scheme "
+         "(tcp:// or rfc2217://)\n"},
     };
     for (const auto& row : table) {
         const process_result r = send(row.args, "", row.mapped);
@@ -530,8 +531,8 @@ TEST(list, names_network_targets_and_connects_only_with_probe) {
     EXPECT_EQ(looked.exit_code, 0) << looked.err;
     EXPECT_EQ(looked.out.substr(0, looked.out.find("COM3")),
               "COM1  " + target + "  (environment)  network target, not contacted\n" +
-                  "COM2  rfc2217://displaypi  (environment)  not a network target "
-                  "(tcp://HOST:PORT or rfc2217://HOST:PORT)\n");
+                  "COM2  -  (environment)  COM2: QUILLON_COM2: 'rfc2217://displaypi' needs a "
+                  "host and a port from 1 to 65535 (rfc2217://HOST:PORT)\n");
     const process_result probed = send({"--list", "--probe"}, "", mapped);
     EXPECT_EQ(probed.out.substr(0, probed.out.find("COM2")),
               "COM1  " + target + "  (environment)  connection refused\n");
@@ -579,6 +580,9 @@ TEST_F(ports_file, map_once_then_the_port_sends_there_and_unmap_undoes_it) {
 }
 
 TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_and_line) {
+    const std::string one_action =
+        "quillon-send: --map and --unmap go alone: one of them, without --list, --preview, "
+        "--dry-run or TEXT (see quillon-send --help)\n";
     const struct {
         std::vector<std::string> args;
         std::string message;
@@ -592,6 +596,18 @@ TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_an
         {{"--unmap", "ttyUSB0"},
          "quillon-send: --unmap needs one of COM1 to COM8, not 'ttyUSB0' (see quillon-send "
          "--help)\n"},
+        {{"--map", "COM1=/dev/ttyUSB0\nCOM2=/dev/ttyS9"},
+         "quillon-send: --map: '/dev/ttyUSB0\\x0ACOM2=/dev/ttyS9' holds a control character or a "
+         "line break (see quillon-send --help)\n"},
+        {{"--map", "COM1=/dev/ttyUSB0", "--unmap", "COM2"}, one_action},
+        {{"--map", "COM1=/dev/ttyUSB0", "--map", "COM2=/dev/ttyUSB1"}, one_action},
+        {{"--map", "COM1=/dev/ttyUSB0", "--list"}, one_action},
+        {{"--unmap", "COM1", "--dry-run"}, one_action},
+        {{"--unmap", "COM1", "--preview"}, one_action},
+        {{"--map", "COM1=/dev/ttyUSB0", "Hello"}, one_action},
+        {{"--preview", "-b", "1200", "Hi"},
+         "quillon-send: --preview sends nothing: it goes with TEXT or standard input, and --raw "
+         "(not with --port, --baud, --device, --dry-run or --list) (see quillon-send --help)\n"},
     };
     for (const auto& row : refused) {
         const process_result r = run(row.args);
@@ -607,6 +623,81 @@ TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_an
     EXPECT_EQ(r.err, "quillon-send: COM2: " + file() +
                          ":2: 'tcp://displaypi' needs a host and a port from 1 to 65535 "
                          "(tcp://HOST:PORT)\n");
+}
+
+// What an edit tells beside doing it, and a ports file that is no file never hangs a send.
+TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_once) {
+    pseudo_terminal pty;
+    const struct {
+        std::vector<std::string> args;
+        std::map<std::string, std::string> env;
+        int exit_code;
+        std::string out;
+        std::string err;
+    } table[] = {
+        {{"--unmap", "COM2"}, {}, 0, "COM2 has no line in " + file() + ": nothing removed\n", ""},
+        {{"--map", "COM2=/dev/ttyUSB77"},
+         {},
+         0,
+         "COM2 = /dev/ttyUSB77 in " + file() + "\n",
+         "quillon-send: note: /dev/ttyUSB77 does not exist now; the line waits for it\n"},
+        {{"--map", "COM3=" + pty.path()},
+         {{"QUILLON_COM3", "/dev/ttyS4"}},
+         0,
+         "COM3 = " + pty.path() + " in " + file() + "\n",
+         "quillon-send: note: QUILLON_COM3 is set and comes first: programs run with it send COM3 "
+         "elsewhere\n"},
+        {{"--map", "COM1=/dev/ttyUSB0"},
+         {{"XDG_CONFIG_HOME", "relative"}, {"HOME", ""}},
+         1,
+         "",
+         "quillon-send: cannot map COM1: there is no ports file of your own, because neither "
+         "XDG_CONFIG_HOME nor HOME names an absolute folder\n"},
+    };
+    for (const auto& row : table) {
+        auto env = env_;
+        for (const auto& [name, value] : row.env) env[name] = value;
+        std::vector<std::string> args = row.args;
+        args.insert(args.begin(), program);
+        const process_result r = run_process(args, "", env);
+        EXPECT_EQ(r.exit_code, row.exit_code) << r.err;
+        EXPECT_EQ(r.out, row.out);
+        EXPECT_EQ(r.err, row.err);
+    }
+    EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyUSB77\nCOM3 = " + pty.path() + "\n");
+
+    std::filesystem::remove(file());
+    ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
+    const process_result sent = run({"-p", "2", "x"});
+    EXPECT_EQ(sent.exit_code, 1);
+    EXPECT_EQ(sent.err, "quillon-send: COM2: " + file() + " is a FIFO, not a regular file\n");
+    const process_result listed = run({"--list"});
+    EXPECT_EQ(listed.exit_code, 0);
+    EXPECT_NE(listed.out.find("COM8  -  (" + file() + ")  COM8: " + file() +
+                              " is a FIFO, not a regular file\n"),
+              std::string::npos)
+        << listed.out;
+}
+
+// A file the user may not read is never replaced by an edit: run as another uid.
+TEST_F(ports_file, an_unreadable_file_is_left_as_it_is) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
+    std::filesystem::permissions(home_, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    std::filesystem::create_directories(home_ + "/quillon");
+    std::ofstream(file()) << "# mine\nCOM2 = /dev/ttyACM0\n";
+    ASSERT_EQ(chown((home_ + "/quillon").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown(file().c_str(), 65534, 65534), 0);
+    std::filesystem::permissions(file(), std::filesystem::perms::none);
+    const process_result r = run_process({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
+                                          "--clear-groups", program, "--map", "COM1=/dev/ttyUSB0"},
+                                         "", env_);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, "quillon-send: " + file() +
+                         " cannot be read (Permission denied); it was left as it is\n");
+    std::filesystem::permissions(file(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(read_file(file()), "# mine\nCOM2 = /dev/ttyACM0\n");
 }
 
 TEST(help, explains_tags_and_exit_codes) {

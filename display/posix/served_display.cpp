@@ -7,21 +7,22 @@
 
 #include "display/posix/stop_signals.h"
 #include "display/text_view.h"
-#include "serial/port_map.h"
+#include "ports/names.h"
+#include "ports/resolve.h"
 
 namespace quillon::display {
 namespace {
 
+using ports::port_name;
+
 // Big enough that a burst from a sender is usually one read, small enough to stay in cache.
 constexpr std::size_t read_size = 64 * 1024;
-
-std::string port_name(int port) { return "COM" + std::to_string(port); }
 
 }  // namespace
 
 int first_free_port() {
     for (int port = 1; port <= 8; ++port) {
-        if (serial::resolve_port(port).source == serial::mapping_source::built_in) return port;
+        if (ports::resolve_port(port).source == ports::mapping_source::built_in) return port;
     }
     return 0;
 }
@@ -38,17 +39,17 @@ served_display::started served_display::start(const options& o) {
             return result;
         }
     } else {
-        const serial::port_mapping m = serial::resolve_port(port);
-        if (m.source == serial::mapping_source::virtual_display) {
+        const ports::port_mapping m = ports::resolve_port(port);
+        if (m.source == ports::mapping_source::virtual_display) {
             result.error = port_name(port) + " already has a virtual display running (" + m.target +
                            ", " + m.file + ")";
             return result;
         }
-        if (m.source == serial::mapping_source::environment) {
+        if (m.source == ports::mapping_source::environment) {
             result.notes.push_back(m.file + " is set, and it comes before a virtual display: " +
                                    "programs that have it will not reach this display");
-        } else if (m.source == serial::mapping_source::user_file ||
-                   m.source == serial::mapping_source::system_file) {
+        } else if (m.source == ports::mapping_source::user_file ||
+                   m.source == ports::mapping_source::system_file) {
             result.notes.push_back(port_name(port) + "'s line in " + m.file +
                                    " is set aside while this display runs");
         }
@@ -59,7 +60,7 @@ served_display::started served_display::start(const options& o) {
         result.error = why;
         return result;
     }
-    auto claim = registration::make(port, line->path(), why);
+    auto claim = ports::display_claim::make(port, line->path(), why);
     if (!claim) {
         result.error = why;
         return result;
@@ -70,7 +71,7 @@ served_display::started served_display::start(const options& o) {
 }
 
 served_display::served_display(int port, int baud, display_size size, virtual_port line,
-                               registration claim)
+                               ports::display_claim claim)
     : port_(port),
       baud_(baud),
       line_(std::move(line)),

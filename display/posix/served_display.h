@@ -9,8 +9,8 @@
 
 #include "display/controller.h"
 #include "display/options.h"
-#include "display/posix/registration.h"
 #include "display/posix/virtual_port.h"
+#include "ports/registration.h"
 
 namespace quillon::display {
 
@@ -47,12 +47,13 @@ class served_display {
     std::string text_report() const;
 
   private:
-    served_display(int port, int baud, display_size size, virtual_port line, registration claim);
+    served_display(int port, int baud, display_size size, virtual_port line,
+                   ports::display_claim claim);
 
     int port_;
     int baud_;
     virtual_port line_;
-    registration claim_;  // after line_: it goes first, before the pty it names
+    ports::display_claim claim_;  // after line_: it goes first, before the pty it names
     serial_module module_;
     screen view_;
     bool heard_ = false;

@@ -15,10 +15,11 @@
 
 #include "display/glass_layout.h"
 #include "display/options.h"
-#include "display/posix/registration.h"
 #include "display/posix/served_display.h"
 #include "display/posix/virtual_port.h"
-#include "serial/port_map.h"
+#include "ports/registration.h"
+#include "ports/resolve.h"
+#include "serial/tests/support/pty.h"
 #include "serial/tests/support/scratch.h"
 
 namespace quillon::display {
@@ -117,6 +118,8 @@ TEST(line_settings, the_status_line_warns_of_another_rate) {
 class in_runtime_folder : public ::testing::Test {
   protected:
     void SetUp() override {
+        fs::create_directory(root_ / "run");
+        fs::permissions(root_ / "run", fs::perms::owner_all);
         set("XDG_RUNTIME_DIR", (root_ / "run").string());
         set("XDG_CONFIG_HOME", (root_ / "config").string());
         set("QUILLON_SYSCONFDIR", (root_ / "system").string());
@@ -134,32 +137,6 @@ class in_runtime_folder : public ::testing::Test {
     test::environment_override env_;
 };
 
-TEST_F(in_runtime_folder, a_registration_maps_the_port_while_it_lives_and_only_its_own_goes) {
-    set("QUILLON_COM3", std::nullopt);
-    const fs::path file = root_ / "run/quillon-displays/COM3";
-    std::string why;
-    {
-        auto claim = registration::make(3, "/dev/pts/77", why);
-        ASSERT_TRUE(claim) << why;
-        EXPECT_EQ(claim->file(), file.string());
-        EXPECT_EQ(read(file), std::to_string(getpid()) + " /dev/pts/77\n");
-        const serial::port_mapping m = serial::resolve_port(3);
-        EXPECT_EQ(m.source, serial::mapping_source::virtual_display);
-        EXPECT_EQ(m.target, "/dev/pts/77");
-        EXPECT_EQ((fs::status(file.parent_path()).permissions() & fs::perms::all),
-                  fs::perms::owner_all);
-    }
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(serial::resolve_port(3).source, serial::mapping_source::built_in);
-
-    {
-        auto claim = registration::make(3, "/dev/pts/77", why);
-        ASSERT_TRUE(claim) << why;
-        std::ofstream(file) << "1 /dev/pts/12\n";  // a later display's claim
-    }
-    EXPECT_EQ(read(file), "1 /dev/pts/12\n");
-}
-
 TEST_F(in_runtime_folder, the_default_port_is_the_first_that_nothing_maps) {
     EXPECT_EQ(first_free_port(), 0);
     set("QUILLON_COM5", std::nullopt);
@@ -169,7 +146,8 @@ TEST_F(in_runtime_folder, the_default_port_is_the_first_that_nothing_maps) {
     std::ofstream(root_ / "config/quillon/ports.conf") << "COM5 = /dev/ttyUSB0\n";
     EXPECT_EQ(first_free_port(), 7);
     std::string why;
-    auto claim = registration::make(7, "/dev/pts/70", why);
+    const test::pseudo_terminal other_display;
+    auto claim = ports::display_claim::make(7, other_display.path(), why);
     ASSERT_TRUE(claim) << why;
     EXPECT_EQ(first_free_port(), 0);
 
@@ -177,7 +155,7 @@ TEST_F(in_runtime_folder, the_default_port_is_the_first_that_nothing_maps) {
     options o;
     o.port = 7;
     EXPECT_EQ(served_display::start(o).error,
-              "COM7 already has a virtual display running (/dev/pts/70, " +
+              "COM7 already has a virtual display running (" + other_display.path() + ", " +
                   (root_ / "run/quillon-displays/COM7").string() + ")");
     o.port = 5;
     const auto started = served_display::start(o);
@@ -186,7 +164,7 @@ TEST_F(in_runtime_folder, the_default_port_is_the_first_that_nothing_maps) {
               std::vector<std::string>{"COM5's line in " +
                                        (root_ / "config/quillon/ports.conf").string() +
                                        " is set aside while this display runs"});
-    EXPECT_EQ(serial::resolve_port(5).target, started.display->path());
+    EXPECT_EQ(ports::resolve_port(5).target, started.display->path());
 }
 
 }  // namespace

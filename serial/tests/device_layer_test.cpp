@@ -17,23 +17,21 @@
 namespace quillon::serial {
 namespace {
 
-using test::port_map;
 using test::pseudo_terminal;
 using test::seam_override;
 
 TEST(record_numbers, rise_over_the_process_life_skip_numbers_in_use_and_wrap_to_one) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
     set_record_counter_for_testing(0);
     // Opened and closed one after the other: 1, 2, 3, never 1 again.
     for (record_number expected : {1, 2, 3}) {
         const record_number number = allocate_record_number();
         EXPECT_EQ(number, expected);
-        ASSERT_FALSE(open_error("COM1", number));
+        ASSERT_FALSE(open_error(pty.path(), number));
         EXPECT_FALSE(close_error(number));
     }
     // Near the top: 32767 is handed out, then the count wraps, skipping a number in use.
-    ASSERT_FALSE(open_error("COM1", 1));
+    ASSERT_FALSE(open_error(pty.path(), 1));
     set_record_counter_for_testing(32766);
     EXPECT_EQ(allocate_record_number(), 32767);
     EXPECT_EQ(allocate_record_number(), 2);
@@ -53,7 +51,6 @@ class open_refusals : public ::testing::TestWithParam<open_refusal> {};
 // Each refusal leaves no record and no file behind.
 TEST_P(open_refusals, report_their_error_number_and_leave_no_record) {
     pseudo_terminal pty;
-    port_map ports({{2, pty.path()}});
     const open_refusal& c = GetParam();
     const error e = open_error(c.name, c.number);
     EXPECT_EQ(e.number, c.expected) << c.what;
@@ -66,19 +63,19 @@ const std::string missing = "/tmp/quillon-no-such-dir-" + std::to_string(getpid(
 
 INSTANTIATE_TEST_SUITE_P(
     cases, open_refusals,
-    ::testing::Values(open_refusal{"empty name", "", 7, error_number::bad_device_name},
-                      open_refusal{"star", "COM*", 7, error_number::bad_device_name},
-                      open_refusal{"question mark", "/dev/tty?", 7, error_number::bad_device_name},
-                      open_refusal{"name ends at zero byte", std::string("\0COM2", 5), 7,
-                                   error_number::bad_device_name},
-                      open_refusal{"negative number", "COM2", -3, error_number::no_such_record},
-                      open_refusal{"unmapped port", "COM5", 7, error_number::port_not_found},
-                      open_refusal{"missing path", "/dev/null/not-a-port", 7,
-                                   error_number::platform_failure}),
+    ::testing::Values(
+        open_refusal{"empty name", "", 7, error_number::bad_device_name},
+        open_refusal{"star", "COM*", 7, error_number::bad_device_name},
+        open_refusal{"question mark", "/dev/tty?", 7, error_number::bad_device_name},
+        open_refusal{"name ends at zero byte", std::string("\0COM2", 5), 7,
+                     error_number::bad_device_name},
+        open_refusal{"negative number", "COM2", -3, error_number::no_such_record},
+        open_refusal{"a COM name, taken as it is", "COM5", 7, error_number::port_not_found},
+        open_refusal{"missing path", "/dev/null/not-a-port", 7, error_number::platform_failure}),
     [](const auto& info) { return test::test_name(info.param.what); });
 
 TEST(open_port, missing_device_is_53_and_creates_nothing) {
-    port_map ports;
+    test::port_map ports;
     const std::string dir = "/tmp/quillon-test-" + std::to_string(getpid());
     ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
     const std::string path = dir + "/ttyMISSING";
@@ -93,28 +90,25 @@ TEST(open_port, missing_device_is_53_and_creates_nothing) {
 TEST(open_port, number_in_use_is_55_and_keeps_the_open_record) {
     pseudo_terminal a;
     pseudo_terminal b;
-    port_map ports({{1, a.path()}, {2, b.path()}});
-    ASSERT_FALSE(open_error("COM1", 9));
-    EXPECT_EQ(open_error("COM2", 9).number, error_number::record_in_use);
+    ASSERT_FALSE(open_error(a.path(), 9));
+    EXPECT_EQ(open_error(b.path(), 9).number, error_number::record_in_use);
     EXPECT_TRUE(is_open(9));
     EXPECT_FALSE(close_error(9));
 }
 
 TEST(open_port, same_port_twice_in_one_process_is_70) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
-    ASSERT_FALSE(open_error("com1", 11));  // the COM prefix in any case
-    const error second = open_error("COM1", 12);
+    ASSERT_FALSE(open_error(pty.path(), 11));
+    const error second = open_error(pty.path(), 12);
     EXPECT_EQ(second.number, error_number::access_denied);
     EXPECT_FALSE(is_open(12));
     EXPECT_FALSE(close_error(11));
-    EXPECT_FALSE(open_error("COM1", 12)) << "the closed port was not released";
+    EXPECT_FALSE(open_error(pty.path(), 12)) << "the closed port was not released";
     EXPECT_FALSE(close_error(12));
 }
 
 TEST(open_port, port_held_by_another_process_is_70) {
     pseudo_terminal pty;
-    port_map ports({{3, pty.path()}});
     int ready[2];
     int release[2];
     ASSERT_EQ(pipe(ready), 0);
@@ -137,7 +131,7 @@ TEST(open_port, port_held_by_another_process_is_70) {
     char ok = '0';
     ASSERT_EQ(read(ready[0], &ok, 1), 1);
     ASSERT_EQ(ok, '1');
-    const error e = open_error("COM3", 20);
+    const error e = open_error(pty.path(), 20);
     EXPECT_EQ(e.number, error_number::access_denied);
     EXPECT_EQ(e.native, EWOULDBLOCK);
     EXPECT_FALSE(is_open(20));
@@ -169,8 +163,7 @@ TEST(close_and_write, numbers_that_are_not_open_make_no_platform_call) {
 
 TEST(close_and_write, a_failing_close_still_removes_the_record) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
-    ASSERT_FALSE(open_error("COM1", 30));
+    ASSERT_FALSE(open_error(pty.path(), 30));
     {
         seam_override seam;
         seam.calls().close = [](int fd) {
@@ -184,7 +177,7 @@ TEST(close_and_write, a_failing_close_still_removes_the_record) {
     }
     EXPECT_FALSE(is_open(30));
     EXPECT_EQ(write_error(30, "x").number, error_number::no_such_record);
-    EXPECT_FALSE(open_error("COM1", 31)) << "the port stayed held";
+    EXPECT_FALSE(open_error(pty.path(), 31)) << "the port stayed held";
     EXPECT_FALSE(close_error(31));
 }
 

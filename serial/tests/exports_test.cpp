@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
 #include "serial/tests/support/pty.h"
@@ -20,6 +20,8 @@
 
 namespace quillon::serial {
 namespace {
+
+using ports::current_record;
 
 using test::port_map;
 using test::pseudo_terminal;

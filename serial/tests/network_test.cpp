@@ -13,10 +13,10 @@
 #include <chrono>
 #include <thread>
 
+#include "ports/port_control.h"
 #include "serial/device_layer.h"
 #include "serial/network/connection.h"
 #include "serial/network/sockets.h"
-#include "serial/port_control.h"
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
 #include "serial/tests/support/device_calls.h"
@@ -26,6 +26,12 @@
 
 namespace quillon::serial {
 namespace {
+
+using ports::close_current;
+using ports::open_port;
+using ports::open_result;
+using ports::send_bytes;
+using serial::open_port;  // the device layer's, beside the port control's
 
 using namespace std::chrono_literals;
 using test::local_peer;

@@ -11,13 +11,20 @@
 #include <filesystem>
 #include <fstream>
 
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 #include "serial/quillon.h"
 #include "serial/tests/support/pty.h"
 #include "serial/tests/support/scratch.h"
 
 namespace quillon::serial {
 namespace {
+
+using ports::close_current;
+using ports::open_device;
+using ports::open_port;
+using ports::open_result;
+using ports::send_bytes;
+using serial::open_port;  // the device layer's, beside the port control's
 
 namespace fs = std::filesystem;
 using test::port_map;

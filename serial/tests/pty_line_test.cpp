@@ -6,12 +6,18 @@
 
 #include <cerrno>
 
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 #include "serial/quillon.h"
 #include "serial/tests/support/pty.h"
 
 namespace quillon::serial {
 namespace {
+
+using ports::close_current;
+using ports::open_port;
+using ports::open_result;
+using ports::send_bytes;
+using serial::open_port;  // the device layer's, beside the port control's
 
 using test::master_drain;
 using test::port_map;

@@ -8,12 +8,19 @@
 
 #include <cerrno>
 
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 #include "serial/tests/support/device_calls.h"
 #include "serial/tests/support/pty.h"
 
 namespace quillon::serial {
 namespace {
+
+using ports::close_current;
+using ports::current_record;
+using ports::open_port;
+using ports::open_result;
+using ports::send_bytes;
+using serial::open_port;  // the device layer's, beside the port control's
 
 using test::port_map;
 using test::pseudo_terminal;

@@ -7,12 +7,18 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 #include "serial/tests/support/pty.h"
 #include "serial/tests/support/seam.h"
 
 namespace quillon::serial {
 namespace {
+
+using ports::close_current;
+using ports::current_record;
+using ports::open_port;
+using ports::send_bytes;
+using serial::open_port;  // the device layer's, beside the port control's
 
 using test::port_map;
 using test::pseudo_terminal;

@@ -23,7 +23,8 @@
 #include <vector>
 
 #include "cli/tests/process.h"
-#include "serial/port_map.h"
+#include "ports/ports_file.h"
+#include "ports/resolve.h"
 #include "serial/tests/support/pty.h"
 #include "serial/tests/support/scratch.h"
 #include "ui/main_window.h"
@@ -233,8 +234,7 @@ TEST_F(qt_window_test, com1_follows_the_ports_file_from_one_send_to_the_next) {
     pseudo_terminal adapter;
     pseudo_terminal replacement;
     for (const pseudo_terminal* line : {&adapter, &replacement}) {
-        ASSERT_EQ(serial::edit_ports_file(serial::user_ports_file(), 1, line->path()),
-                  std::nullopt);
+        ASSERT_EQ(ports::edit_ports_file(*ports::user_ports_file(), 1, line->path()).problem, "");
         text_box()->setPlainText("Hi");
         click(FORM1_SEND);
     }

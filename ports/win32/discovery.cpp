@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "serial/port_backend.h"
+#include "ports/platform.h"
 
-namespace quillon::serial::backend {
+namespace quillon::ports::platform {
 
 std::vector<std::string> serial_devices_present(const std::string& /*root_folder*/) {
     std::vector<char> names(65536);
@@ -20,4 +20,4 @@ std::vector<std::string> serial_devices_present(const std::string& /*root_folder
     return found;
 }
 
-}  // namespace quillon::serial::backend
+}  // namespace quillon::ports::platform

@@ -1,6 +1,8 @@
 // The port control and send functions as a C++ API: the exported SER_ functions wrap these,
 // and programs that can talk to a user (the command-line sender) call them directly to learn
-// what went wrong. One port at a time, the current port, named by the current record number.
+// what went wrong. A COM port name is resolved here, once (ports/resolve.h); the device layer
+// below opens resolved targets only. One port at a time, the current port, named by the current
+// record number.
 #pragma once
 
 #include <array>
@@ -9,11 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "ports/resolve.h"
 #include "serial/device_layer.h"
 #include "serial/errors.h"
-#include "serial/port_map.h"
 
-namespace quillon::serial {
+namespace quillon::ports {
+
+using serial::error;
+using serial::error_kind;
+using serial::record_number;
 
 struct open_result {
     bool opened = false;
@@ -23,7 +29,7 @@ struct open_result {
     std::optional<port_mapping> mapping;  // where a COM port's device came from
     // The error of each line setting after a successful open, in the order they were made;
     // a refused setting does not make the open fail.
-    std::array<error, line_setting_count> settings{};
+    std::array<error, serial::line_setting_count> settings{};
 };
 
 inline constexpr std::array<int, 4> baud_rates{1200, 2400, 4800, 9600};
@@ -65,9 +71,4 @@ probe_result look_at_device(std::string_view device_name);
 // Opens the device and closes it again: also finds a port that another program holds.
 probe_result probe_device(std::string_view device_name);
 
-// The platform's own words for the error's native code; empty when there is none.
-std::string describe(const error& e);
-// What a path is, in words: "a regular file", "a FIFO", ...
-std::string_view describe(file_type found);
-
-}  // namespace quillon::serial
+}  // namespace quillon::ports

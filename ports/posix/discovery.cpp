@@ -6,9 +6,9 @@
 #include <system_error>
 #include <vector>
 
-#include "serial/port_backend.h"
+#include "ports/platform.h"
 
-namespace quillon::serial::backend {
+namespace quillon::ports::platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -54,4 +54,4 @@ std::vector<std::string> serial_devices_present(const std::string& root_folder) 
     return found;
 }
 
-}  // namespace quillon::serial::backend
+}  // namespace quillon::ports::platform

@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
 #include "translate/translate.h"
@@ -41,7 +41,7 @@ extern "C" {
 SER_API int SER_CALL SER_OPEN(int port, int baud) {
     const std::lock_guard one_call_at_a_time(call_lock());
     try {
-        return quillon::serial::open_port(port, baud).opened ? 1 : 0;
+        return quillon::ports::open_port(port, baud).opened ? 1 : 0;
     } catch (...) {
         return 0;
     }
@@ -50,7 +50,7 @@ SER_API int SER_CALL SER_OPEN(int port, int baud) {
 SER_API int SER_CALL SER_CLOSE(void) {
     const std::lock_guard one_call_at_a_time(call_lock());
     try {
-        quillon::serial::close_current();
+        quillon::ports::close_current();
     } catch (...) {
     }
     return 1;
@@ -59,7 +59,7 @@ SER_API int SER_CALL SER_CLOSE(void) {
 SER_API BSTR SER_CALL SER_VERSINFO(void) {
     const std::lock_guard one_call_at_a_time(call_lock());
     try {
-        return make_handle(quillon::serial::version_text());
+        return make_handle(quillon::ports::version_text());
     } catch (...) {
         return nullptr;
     }
@@ -73,7 +73,7 @@ SER_API void SER_CALL SER_SEND(BSTR* text) {
         owned_handle given(*text);
         *text = translated.release();
         given.reset();
-        static_cast<void>(quillon::serial::send_bytes(handle_bytes(*text)));
+        static_cast<void>(quillon::ports::send_bytes(handle_bytes(*text)));
     } catch (...) {
     }
 }
@@ -83,7 +83,7 @@ SER_API void SER_CALL SER_RAWSEND(BSTR* text) {
     if (text == nullptr) return;
     try {
         // Straight from the caller's string, without a copy.
-        static_cast<void>(quillon::serial::send_bytes(handle_bytes(*text)));
+        static_cast<void>(quillon::ports::send_bytes(handle_bytes(*text)));
     } catch (...) {
     }
 }
@@ -94,7 +94,7 @@ SER_API void SER_CALL SER_SEND_BV(BSTR text) {
     try {
         const std::string translated = translated_or_empty(given.get());
         given.reset();  // released before the write, as a caller of this function expects
-        static_cast<void>(quillon::serial::send_bytes(translated));
+        static_cast<void>(quillon::ports::send_bytes(translated));
     } catch (...) {
     }
 }
@@ -103,7 +103,7 @@ SER_API void SER_CALL SER_RAWSEND_BV(BSTR text) {
     const std::lock_guard one_call_at_a_time(call_lock());
     const owned_handle given(text);
     try {
-        static_cast<void>(quillon::serial::send_bytes(handle_bytes(given.get())));
+        static_cast<void>(quillon::ports::send_bytes(handle_bytes(given.get())));
     } catch (...) {
     }
 }

@@ -1,16 +1,18 @@
-#include "serial/port_control.h"
+#include "ports/port_control.h"
 
 #include <algorithm>
 #include <atomic>
 #include <utility>
 
-#include "serial/network/sockets.h"
-#include "serial/network/target.h"
-#include "serial/port_backend.h"
+#include "ports/names.h"
 #include "serial/version.h"
 
-namespace quillon::serial {
+namespace quillon::ports {
 namespace {
+
+using serial::error_number;
+using serial::error_state;
+using serial::line_setting;
 
 // Only its low 16 bits name a record; 0 names none. Atomic so that a careless second thread
 // cannot tear it; the library's callers use it from one thread.
@@ -21,7 +23,7 @@ struct step {
     std::int32_t value;  // -1 stands for the baud rate asked for
 };
 
-constexpr std::array<step, line_setting_count> configuration{{
+constexpr std::array<step, serial::line_setting_count> configuration{{
     {line_setting::baud_rate, -1},
     {line_setting::data_bits, 8},
     {line_setting::cts_output_flow, 0},
@@ -47,7 +49,7 @@ void close_leftover() { close_current(); }
 
 void start_open() {
     close_leftover();
-    current_number.store(allocate_record_number());
+    current_number.store(serial::allocate_record_number());
 }
 
 open_result refused(std::string device_path) {
@@ -105,11 +107,11 @@ open_result open_and_configure(std::string_view device_name, int baud) {
         return result;
     }
     result.opened = true;
-    clear_break(port_handle(errors, number));
+    serial::clear_break(serial::port_handle(errors, number));
     static_cast<void>(errors.take());
     for (std::size_t i = 0; i < configuration.size(); ++i) {
         const step& s = configuration[i];
-        apply_line_setting(errors, number, s.setting, s.value < 0 ? baud : s.value);
+        serial::apply_line_setting(errors, number, s.setting, s.value < 0 ? baud : s.value);
         result.settings[i] = errors.take();
     }
     return result;
@@ -124,10 +126,8 @@ record_number current_record() {
 open_result open_port(int port, int baud) {
     start_open();
     if (port > 8 || port < 1) return refused({});
-    std::string device_name = "COM";
-    device_name += static_cast<char>('0' + port);
     if (!known_rate(baud)) return refused(resolve_port(port).target);
-    return open_and_configure(device_name, baud);
+    return open_and_configure(port_name(port), baud);
 }
 
 open_result open_device(std::string_view device_name, int baud) {
@@ -138,12 +138,12 @@ open_result open_device(std::string_view device_name, int baud) {
 
 void close_current() {
     error_state errors;
-    close_port(errors, current_record());
+    serial::close_port(errors, current_record());
 }
 
 error send_bytes(std::string_view bytes) {
     error_state errors;
-    write_port(errors, current_record(), bytes);
+    serial::write_port(errors, current_record(), bytes);
     return errors.take();
 }
 
@@ -156,21 +156,9 @@ std::string version_text() {
 probe_result look_at_device(std::string_view device_name) {
     probe_result result = resolved_for_probe(device_name);
     if (result.failure) return result;  // a bad mapping is already the answer
-    if (network::is_network_path(result.device_path)) {
-        // Only a connection tells more, and looking must not connect.
-        if (!network::parse_target(result.device_path)) {
-            result.failure = {error_number::bad_device_name, 0, error_kind::bad_name};
-        }
-        return result;
-    }
-    const backend::device_look look = backend::look_at(result.device_path);
-    result.failure = backend::error_for(look.native_error);
-    if (look.found != file_type::unknown) {
-        result.failure.number = error_number::not_a_serial_device;
-        result.failure.kind = error_kind::not_a_serial_device;
-        result.failure.found = look.found;
-    }
-    result.owner_group = look.owner_group;
+    serial::device_look look = serial::look_at_device(result.device_path);
+    result.failure = look.failure;
+    result.owner_group = std::move(look.owner_group);
     return result;
 }
 
@@ -179,38 +167,12 @@ probe_result probe_device(std::string_view device_name) {
     if (result.failure) return result;
     // Through the device layer, so that the probe obeys every rule of a real open.
     error_state errors;
-    const record_number number = allocate_record_number();
+    const record_number number = serial::allocate_record_number();
     serial::open_port(errors, result.device_path, number);
     result.failure = errors.take();
     result.opened_to_check = true;
-    if (!result.failure) close_port(errors, number);
+    if (!result.failure) serial::close_port(errors, number);
     return result;
 }
 
-std::string describe(const error& e) {
-    if (e.native == 0) return {};
-    return e.source == error_source::network ? network::describe_native(e.native)
-                                             : backend::describe_native_error(e.native);
-}
-
-std::string_view describe(file_type found) {
-    switch (found) {
-        case file_type::regular_file:
-            return "a regular file";
-        case file_type::directory:
-            return "a directory";
-        case file_type::fifo:
-            return "a FIFO";
-        case file_type::socket:
-            return "a socket";
-        case file_type::block_device:
-            return "a block device";
-        case file_type::character_device:
-            return "a device that is not a terminal";
-        case file_type::unknown:
-            break;
-    }
-    return "not a device";
-}
-
-}  // namespace quillon::serial
+}  // namespace quillon::ports

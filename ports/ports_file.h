@@ -1,0 +1,66 @@
+// The ports file: lines "COM1 = TARGET", comments and blank lines.
+//
+// A comment starts with "#" at the start of a line or after white space, so that a "#" inside
+// a device name (udev allows one in /dev/serial/by-id names) is part of the name. A target
+// that holds white space or starts with a quote is written in double quotes, with a backslash
+// before each quote and backslash inside. A byte-order mark before the first line is skipped. A
+// target is an absolute device path (on Windows also COMn, which stands for the device namespace's
+// COMn), tcp://HOST:PORT or rfc2217://HOST:PORT, and never holds a control character.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon::ports {
+
+// Bigger than any ports file a person writes; a bigger one is refused, never read on and on.
+inline constexpr std::size_t ports_file_limit = 1024 * 1024;
+
+// What a target written in a file, a variable or on a command line opens, or why it cannot be
+// one. The same check serves all three.
+struct checked_target {
+    std::string target;   // in the form the device layer opens; empty when problem is set
+    std::string problem;  // "'ttyUSB0' is not an absolute device path, ..."
+};
+checked_target check_target(std::string_view written);
+
+// One mapping line of a file as read.
+struct ports_file_entry {
+    int line = 0;
+    int port = 0;  // 0 on a line that names no port at all
+    std::string target;
+    std::string problem;  // empty on a good line
+};
+// The mapping lines of a file's text (comments and blank lines left out).
+std::vector<ports_file_entry> parse_ports_file(std::string_view text);
+
+// A ports file as read from the disk, or why it cannot be read. A file that is not there is no
+// problem; one that is not a regular file, is larger than ports_file_limit, or holds a zero
+// byte (no text file does) is.
+struct ports_file {
+    std::string path;
+    bool found = false;
+    std::string problem;
+    std::vector<ports_file_entry> entries;
+};
+ports_file read_ports_file(const std::string& path);
+
+// "COM1 = TARGET", quoted where the target needs it to read back the same.
+std::string mapping_line(int port, std::string_view target);
+
+// Sets (target given) or removes (none) the port's line in the file, keeping every other line
+// and comment as it was. Concurrent edits take turns under a lock; a file that cannot be read
+// is left as it is. A target is checked first and written in its opened form.
+struct edit_outcome {
+    std::string problem;          // empty on success
+    bool refused_target = false;  // the problem is the target's own
+    bool had_line = false;        // the file had a line for the port before
+    std::string target;           // the target written
+};
+edit_outcome edit_ports_file(const std::string& path, int port,
+                             const std::optional<std::string>& target);
+
+}  // namespace quillon::ports

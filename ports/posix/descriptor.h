@@ -1,0 +1,30 @@
+// A descriptor owned by one object: closed when the owner goes. The close is never retried: on
+// Linux the descriptor is gone even when close reports EINTR.
+#pragma once
+
+#include <unistd.h>
+
+#include <utility>
+
+namespace quillon::ports::posix {
+
+class descriptor {
+  public:
+    explicit descriptor(int fd = -1) noexcept : fd_(fd) {}
+    ~descriptor() {
+        if (fd_ >= 0) static_cast<void>(::close(fd_));
+    }
+    descriptor(descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    descriptor& operator=(descriptor&&) = delete;
+    descriptor(const descriptor&) = delete;
+    descriptor& operator=(const descriptor&) = delete;
+
+    [[nodiscard]] int get() const noexcept { return fd_; }
+    [[nodiscard]] int release() noexcept { return std::exchange(fd_, -1); }
+    explicit operator bool() const noexcept { return fd_ >= 0; }
+
+  private:
+    int fd_;
+};
+
+}  // namespace quillon::ports::posix
