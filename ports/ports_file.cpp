@@ -178,6 +178,29 @@ std::string mapping_line(int port, std::string_view target) {
     return line;
 }
 
+std::string edited_text(std::string_view text, int port, const std::string* target,
+                        bool& had_line) {
+    // Every line as it was, except the port's own: the first becomes the new line (or goes),
+    // later ones go.
+    std::vector<int> port_lines;
+    for (const auto& entry : parse_ports_file(text)) {
+        if (entry.port == port) port_lines.push_back(entry.line);
+    }
+    had_line = !port_lines.empty();
+    std::string out;
+    bool written = false;
+    for_each_line(text, [&](int number, std::string_view line) {
+        if (std::find(port_lines.begin(), port_lines.end(), number) == port_lines.end()) {
+            out.append(line).push_back('\n');
+        } else if (target != nullptr && !written) {
+            out += mapping_line(port, *target) + "\n";
+            written = true;
+        }
+    });
+    if (target != nullptr && !written) out += mapping_line(port, *target) + "\n";
+    return out;
+}
+
 edit_outcome edit_ports_file(const std::string& path, int port,
                              const std::optional<std::string>& target) {
     edit_outcome outcome;
@@ -195,23 +218,7 @@ edit_outcome edit_ports_file(const std::string& path, int port,
         if (now.text.find('\0') != std::string::npos) {
             return path + " holds a zero byte: it is no text file; it was left as it is";
         }
-        // Every line as it was, except the port's own: the first becomes the new line (or
-        // goes), later ones go.
-        std::vector<int> port_lines;
-        for (const auto& entry : parse_ports_file(now.text)) {
-            if (entry.port == port) port_lines.push_back(entry.line);
-        }
-        outcome.had_line = !port_lines.empty();
-        bool written = false;
-        for_each_line(now.text, [&](int number, std::string_view line) {
-            if (std::find(port_lines.begin(), port_lines.end(), number) == port_lines.end()) {
-                text.append(line).push_back('\n');
-            } else if (target && !written) {
-                text += mapping_line(port, outcome.target) + "\n";
-                written = true;
-            }
-        });
-        if (target && !written) text += mapping_line(port, outcome.target) + "\n";
+        text = edited_text(now.text, port, target ? &outcome.target : nullptr, outcome.had_line);
         return std::nullopt;
     };
     if (auto problem = platform::replace_file(path, ports_file_limit, edit)) {

@@ -51,6 +51,10 @@ ports_file read_ports_file(const std::string& path);
 // "COM1 = TARGET", quoted where the target needs it to read back the same.
 std::string mapping_line(int port, std::string_view target);
 
+// The text with the port's line set to the target, or removed when there is none: every other
+// line stays as it was. had_line tells whether the text had a line for the port.
+std::string edited_text(std::string_view text, int port, const std::string* target, bool& had_line);
+
 // Sets (target given) or removes (none) the port's line in the file, keeping every other line
 // and comment as it was. Concurrent edits take turns under a lock; a file that cannot be read
 // is left as it is. A target is checked first and written in its opened form.

@@ -11,13 +11,21 @@
 // that is not the user's own and private is neither read nor written.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace quillon::ports {
 
 // The biggest registration followed: "PID PATH\n" needs far less.
 inline constexpr std::size_t registration_limit = 4096;
+
+// A registration's text: "PID PATH\n".
+std::string registration_text(long pid, std::string_view pty_path);
+// The path a registration's text names: an absolute path free of control characters after a
+// positive pid. None for anything else.
+std::optional<std::string> registered_path(std::string_view text);
 
 // Where this user's displays register, and why it cannot be used when it cannot.
 struct registration_folder {

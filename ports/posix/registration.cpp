@@ -71,23 +71,6 @@ bool same_file(int fd, const std::string& path) {
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
-// "PID PATH\n" with a positive pid and an absolute path free of control characters.
-std::optional<std::string> parse(std::string_view text) {
-    if (!text.ends_with('\n')) return std::nullopt;
-    text.remove_suffix(1);
-    const auto space = text.find(' ');
-    if (space == std::string_view::npos || space == 0) return std::nullopt;
-    for (const char digit : text.substr(0, space)) {
-        if (digit < '0' || digit > '9') return std::nullopt;
-    }
-    const std::string_view path = text.substr(space + 1);
-    if (!path.starts_with('/')) return std::nullopt;
-    for (const char c : path) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return std::nullopt;
-    }
-    return std::string(path);
-}
-
 // A pseudo-terminal slave of this user's: what a display serves, and nothing else.
 bool is_users_pty(const std::string& path) {
     struct stat s {};
@@ -147,7 +130,7 @@ std::optional<registered_display> running_display(int port) {
     if (flock(fd.get(), LOCK_SH | LOCK_NB) == 0 || errno != EWOULDBLOCK) return std::nullopt;
     const std::string text = read_up_to(fd.get(), registration_limit);
     if (text.size() > registration_limit) return std::nullopt;
-    std::optional<std::string> target = parse(text);
+    std::optional<std::string> target = registered_path(text);
     if (!target || !is_users_pty(*target)) return std::nullopt;
     return registered_display{std::move(*target), file};
 }
@@ -169,7 +152,7 @@ std::optional<display_claim> display_claim::make(int port, const std::string& pt
         why = "cannot write in " + folder.path + ": " + std::strerror(errno);
         return std::nullopt;
     }
-    const std::string content = std::to_string(getpid()) + " " + pty_path + "\n";
+    const std::string content = registration_text(getpid(), pty_path);
     const bool written =
         flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
         ::write(fd.get(), content.data(), content.size()) == static_cast<ssize_t>(content.size());
