@@ -1,6 +1,8 @@
 // Virtual displays run on POSIX only: on Windows no display registers, and none is followed.
 #include "ports/registration.h"
 
+#include <utility>
+
 #include "ports/names.h"
 
 namespace quillon::ports {

@@ -113,8 +113,9 @@ class WineSerialTest(unittest.TestCase):
         self.assertEqual(self.com2.wait_for(4), bytes([13, 13, 10, 0]))
         self.assertEqual(termios.tcgetattr(self.com2.slave)[5], termios.B2400)
 
-    def test_the_ports_file_in_appdata_points_a_com_port_elsewhere(self):
-        # %APPDATA%\quillon\ports.conf: COM6 reaches COM2's terminal by its device name.
+    def test_the_ports_file_in_appdata_points_a_com_port_elsewhere_and_speaks_windows(self):
+        # %APPDATA%\quillon\ports.conf: COM6 reaches COM2's terminal by its device name; --map,
+        # --list and --help name Windows places and devices.
         users = os.path.join(self.prefix.path, "drive_c", "users")
         roaming = [os.path.join(users, name, "AppData", "Roaming") for name in os.listdir(users)
                    if os.path.isdir(os.path.join(users, name, "AppData", "Roaming"))]
@@ -123,12 +124,31 @@ class WineSerialTest(unittest.TestCase):
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "ports.conf"), "w") as f:
             f.write("# written by the test\r\nCOM6 = \\\\.\\COM2\r\n")
+        sender = os.path.join(self.bin, "quillon-send.exe")
         try:
             self.com2.take()
-            sender = os.path.join(self.bin, "quillon-send.exe")
             code, _ = self.prefix.run_bytes(sender, "-p", "6", "via<13>", cwd=self.bin)
             self.assertEqual(code, 0)
             self.assertEqual(self.com2.wait_for(4), b"via\r")
+
+            # --map takes the Windows name that --list suggests, and writes the device name.
+            mapped = self.prefix.run(sender, "--map", "COM7=com2", cwd=self.bin)
+            self.assertEqual(mapped.returncode, 0, mapped.stderr)
+            self.assertRegex(mapped.stdout, r"^COM7 = \\\\\.\\COM2 in .*\\quillon\\ports\.conf")
+            with open(os.path.join(folder, "ports.conf")) as f:
+                self.assertTrue(f.read().endswith("COM7 = \\\\.\\COM2\n"))
+            self.com2.take()
+            code, _ = self.prefix.run_bytes(sender, "-p", "7", "map<13>", cwd=self.bin)
+            self.assertEqual((code, self.com2.wait_for(4)), (0, b"map\r"))
+
+            listed = self.prefix.run(sender, "--list", cwd=self.bin)
+            self.assertEqual(listed.returncode, 0, listed.stderr)
+            self.assertIn("COM7  \\\\.\\COM2  (", listed.stdout)
+            helped = self.prefix.run(sender, "--help", cwd=self.bin)
+            self.assertIn("%APPDATA%\\quillon\\ports.conf", helped.stdout)
+            for text in (listed.stdout, helped.stdout):
+                for linux_word in ("/dev/", "~/.config", "dialout", "/etc/"):
+                    self.assertNotIn(linux_word, text)
         finally:
             shutil.rmtree(folder)
 
