@@ -77,7 +77,7 @@ class window_system {
     virtual void enable(window_handle window, bool enabled) = 0;
 
     // One step of the event loop: handles what is pending or, when nothing is, waits for the
-    // next event, at most for a bound of the backend's choosing. keyboard_dialog (the active
+    // next event (a backend may also return after a bound of its own). keyboard_dialog (the active
     // dialog, or 0) gets the dialog keyboard handling (Enter, Escape, Tab) of the input handled in
     // this step; a handle that no longer names a window is taken as 0.
     virtual void pump_step(window_handle keyboard_dialog) = 0;

@@ -6,11 +6,7 @@
 
 namespace quillon::ui {
 
-qt_pump::qt_pump(qt_dialog_keyboard& keyboard) : keyboard_(keyboard) {
-    // A timer is an event source of the dispatcher's poll: while it runs, no wait outlasts it.
-    bound_timer_.setInterval(bound);
-    bound_timer_.start();
-}
+qt_pump::qt_pump(qt_dialog_keyboard& keyboard) : keyboard_(keyboard) {}
 
 void qt_pump::step(qt_dialog_window* keyboard_dialog) {
     keyboard_.offer_to(keyboard_dialog);

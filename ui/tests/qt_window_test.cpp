@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -71,6 +72,9 @@ class qt_window_test : public ::testing::Test {
     static qt_window_system& windows() { return qt_environment::windows(); }
 
     void SetUp() override {
+        // The program's pump step waits for events only: this timer lets a bounded wait for
+        // something outside Qt (a process, a pseudo-terminal) look again.
+        waker_.start(20);
         engine_ = std::make_unique<dialog_engine>(windows());
         main_ = start_main_window(*engine_, linked_serial_library());
         ASSERT_NE(main_, 0u);
@@ -96,6 +100,7 @@ class qt_window_test : public ::testing::Test {
         return true;
     }
 
+    QTimer waker_;
     QWidget* control(int id) { return windows().widget(windows().find_control(main_, id)); }
     template <typename Widget>
     Widget* control_as(int id) {
