@@ -218,8 +218,7 @@ setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t v
         return {};
     }
 
-    termios before{};
-    if (sys.tcgetattr(p.fd, &before) != 0) return {errno, false};
+    const termios before = p.terminal;
     line_state current;
     read_termios(p, before, current);
     const line_state wanted = with_setting(current, setting, value);
@@ -237,6 +236,7 @@ setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t v
             static_cast<void>(sys.tcsetattr(p.fd, TCSANOW, &before));
             return {native, true};
         }
+        p.terminal = check;
     }
 
     int native = 0;
@@ -247,7 +247,7 @@ setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t v
         native = set_modem_line(p, TIOCM_RTS, wanted.rts == rts_control::enable, p.rts_on);
     }
     if (native != 0) {
-        if (termios_changes) static_cast<void>(sys.tcsetattr(p.fd, TCSANOW, &before));
+        if (termios_changes && sys.tcsetattr(p.fd, TCSANOW, &before) == 0) p.terminal = before;
         return {native, true};
     }
     p.kept = wanted;

@@ -112,10 +112,9 @@ open_outcome open_exclusive(const std::string& device_name) {
     termios raw = t;
     make_raw(raw);
     if (std::memcmp(&raw, &t, sizeof raw) != 0) {
-        termios check{};
         errno = 0;
-        if (sys.tcsetattr(fd.get(), TCSANOW, &raw) != 0 || sys.tcgetattr(fd.get(), &check) != 0 ||
-            (check.c_oflag & OPOST) != 0 || (check.c_lflag & ICANON) != 0) {
+        if (sys.tcsetattr(fd.get(), TCSANOW, &raw) != 0 || sys.tcgetattr(fd.get(), &t) != 0 ||
+            (t.c_oflag & OPOST) != 0 || (t.c_lflag & ICANON) != 0) {
             // A port that would translate bytes is worse than no port.
             return {nullptr, errno != 0 ? errno : EINVAL};
         }
@@ -132,6 +131,7 @@ open_outcome open_exclusive(const std::string& device_name) {
         p->dtr_on = (lines & TIOCM_DTR) != 0;
         p->rts_on = (lines & TIOCM_RTS) != 0;
     }
+    p->terminal = t;
     p->fd = fd.release();
     return {std::move(p), 0};
 }

@@ -25,6 +25,10 @@ struct port {
     line_state kept;
     // No POSIX driver lets a program size its queues: the sizes asked for are kept here.
     queue_sizes queues;
+    // The driver's termios as last read: at the open, then after each change read back. Only
+    // this process changes it while it holds the port, so one read per change is enough: an
+    // open-configure-send cycle asked for the same state nine times in a row before.
+    termios terminal{};
 };
 
 // The output speed of a termios in bits per second; 0 when it is not a known rate.

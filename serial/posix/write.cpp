@@ -11,6 +11,7 @@
 
 #include "serial/posix/port.h"
 #include "serial/posix/system_calls.h"
+#include "serial/write_bound.h"
 
 namespace quillon::serial::backend {
 namespace {
@@ -48,14 +49,8 @@ class sigpipe_guard {
     bool raised_ = false;
 };
 
-// How long a write of count bytes may take: ten bit times per byte (start, eight data bits,
-// stop) at the line rate, plus two seconds for the driver and the far end. A real port
-// draining at line rate never reaches it; a pty nobody reads, or a wedged adapter, does.
 std::int64_t bound_ms(const port& p, std::size_t count) {
-    termios t{};
-    std::uint32_t rate = posix::syscalls().tcgetattr(p.fd, &t) == 0 ? output_rate(t) : 0;
-    if (rate == 0) rate = 50;  // the slowest rate termios knows: never too short a bound
-    return static_cast<std::int64_t>(count) * 10 * 1000 / rate + 2000;
+    return write_bound_ms(count, output_rate(p.terminal));
 }
 
 std::int64_t now_ms() {

@@ -5,21 +5,21 @@
 
 #include "serial/win32/platform_call.h"
 #include "serial/win32/port.h"
+#include "serial/write_bound.h"
 
 namespace quillon::serial::backend {
 namespace {
 
-// The driver's own write time-out: ten bit times per byte (start, eight data bits, stop) at
-// the line rate, plus two seconds. Without one, WriteFile on a port whose output is held back
-// (a wedged adapter, flow control nobody releases) waits for ever.
+// The driver's own write time-out, the bound every writer has (serial/write_bound.h). Without
+// one, WriteFile on a port whose output is held back (a wedged adapter, flow control nobody
+// releases) waits for ever.
 void bound_the_write(HANDLE handle) {
     DCB state{};
     state.DCBlength = sizeof state;
-    DWORD rate = GetCommState(handle, &state) != FALSE ? state.BaudRate : 0;
-    if (rate == 0) rate = 110;  // the slowest standard rate: never too short a bound
+    const DWORD rate = GetCommState(handle, &state) != FALSE ? state.BaudRate : 0;
     COMMTIMEOUTS timeouts{};
-    timeouts.WriteTotalTimeoutMultiplier = (10 * 1000 + rate - 1) / rate;
-    timeouts.WriteTotalTimeoutConstant = 2000;
+    timeouts.WriteTotalTimeoutMultiplier = write_bound_ms_per_byte(rate);
+    timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(write_slack_ms);
     static_cast<void>(SetCommTimeouts(handle, &timeouts));
 }
 
