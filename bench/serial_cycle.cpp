@@ -17,7 +17,7 @@
 namespace {
 
 class drained_pty {
-public:
+  public:
     drained_pty() {
         char name[256] = {};
         if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) std::abort();
@@ -40,7 +40,7 @@ public:
     drained_pty& operator=(const drained_pty&) = delete;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     int master_ = -1;
     int slave_ = -1;  // kept open so that the master never sees a hang-up
     std::string path_;

@@ -667,8 +667,9 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
     EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyUSB77\nCOM3 = " + pty.path() + "\n");
 
     std::ofstream(file(), std::ios::app) << "COM9 = /dev/ttyUSB9\n";
-    EXPECT_NE(run({"--list"}).out.find("\nLines that map no port:\n  " + file() +
-                                       ":3: 'COM9' is not one of COM1 to COM8\n"),
+    EXPECT_NE(run({"--list"})
+                  .out.find("\nLines that map no port:\n  " + file() +
+                            ":3: 'COM9' is not one of COM1 to COM8\n"),
               std::string::npos);
 
     std::filesystem::remove(file());

@@ -7,8 +7,8 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
-#include "display/options.h"
-#include "display/posix/served_display.h"
+#include "display/host/options.h"
+#include "display/host/served_display.h"
 #include "display/qt/glass_widget.h"
 
 namespace quillon::display {

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "display/options.h"
-#include "display/posix/served_display.h"
-#include "display/posix/stop_signals.h"
+#include "display/host/options.h"
+#include "display/host/served_display.h"
+#include "display/host/stop_signals.h"
 #include "display/qt/display_window.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <sstream>
 
 #include "display/glass_layout.h"
-#include "display/options.h"
-#include "display/posix/served_display.h"
-#include "display/posix/virtual_port.h"
+#include "display/host/options.h"
+#include "display/host/served_display.h"
+#include "display/host/virtual_port.h"
 #include "ports/registration.h"
 #include "ports/resolve.h"
 #include "serial/tests/support/pty.h"
@@ -105,7 +105,7 @@ TEST(virtual_port, takes_every_byte_a_sender_writes_and_reads_back_its_settings)
     EXPECT_EQ(port->read_waiting(buffer), "");
 }
 
-TEST(line_settings, the_status_line_warns_of_another_rate) {
+TEST(sender_settings, the_status_line_warns_of_another_rate) {
     EXPECT_EQ(sender_status(false, {}, 9600), "waiting for a sender");
     EXPECT_EQ(sender_status(true, {9600, 8, 'N', 1, false, false}, 9600), "sender: 9600 8N1");
     EXPECT_EQ(sender_status(true, {1200, 8, 'E', 2, false, true}, 9600),

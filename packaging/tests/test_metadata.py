@@ -89,7 +89,7 @@ class ManualPages(unittest.TestCase):
 
     def test_each_page_has_every_option_of_its_programs_help_text(self):
         for page, source, least in (("quillon-send.1", "cli/messages.cpp", 12),
-                                    ("quillon-display.1", "display/options.cpp", 7)):
+                                    ("quillon-display.1", "display/host/options.cpp", 7)):
             with open(os.path.join(SOURCE, source), encoding="utf-8") as f:
                 code = f.read()
             help_text = code[code.index('R"(Usage:'):]

@@ -13,7 +13,7 @@
 #include <system_error>
 
 #include "ports/platform.h"
-#include "ports/posix/descriptor.h"
+#include "serial/descriptor.h"
 
 namespace quillon::ports::platform {
 namespace {
@@ -116,7 +116,7 @@ bool write_all(int fd, std::string_view text) {
 std::optional<std::string> write_beside(const fs::path& file, const std::string& text,
                                         const struct stat* old) {
     std::string name = file.string() + ".XXXXXX";
-    posix::descriptor temporary(mkostemp(name.data(), O_CLOEXEC));
+    serial::descriptor temporary(mkostemp(name.data(), O_CLOEXEC));
     if (!temporary) return "cannot write beside " + file.string() + ": " + because(errno);
     const auto fail = [&](const std::string& what) -> std::optional<std::string> {
         const int code = errno;
@@ -132,7 +132,7 @@ std::optional<std::string> write_beside(const fs::path& file, const std::string&
     if (!write_all(temporary.get(), text) || fsync(temporary.get()) != 0) return fail("write");
     if (rename(name.c_str(), file.c_str()) != 0) return fail("replace");
     // The rename itself reaches the disk with the folder.
-    posix::descriptor folder(open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    serial::descriptor folder(open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder) static_cast<void>(fsync(folder.get()));
     return std::nullopt;
 }
@@ -140,7 +140,7 @@ std::optional<std::string> write_beside(const fs::path& file, const std::string&
 }  // namespace
 
 file_text read_small_file(const std::string& path, std::size_t limit) {
-    posix::descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    serial::descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd) {
         file_text result;
         if (errno == ENOENT || errno == ENOTDIR) return result;
@@ -160,7 +160,7 @@ std::optional<std::string> replace_file(const std::string& path, std::size_t lim
 
     // The lock lives in a file of its own: the ports file itself is replaced by each edit.
     const std::string lock_name = file.string() + ".lock";
-    posix::descriptor lock(
+    serial::descriptor lock(
         open(lock_name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600));
     if (!lock) return "cannot lock " + file.string() + ": " + because(errno);
     if (!wait_for_lock(lock.get())) {

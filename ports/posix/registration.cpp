@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "ports/names.h"
-#include "ports/posix/descriptor.h"
+#include "serial/descriptor.h"
 
 namespace quillon::ports {
 namespace {
@@ -94,7 +94,7 @@ std::string read_up_to(int fd, std::size_t limit) {
 // Removes a registration whose display is gone. The lock taken first makes it safe: a live
 // display holds its file's lock, and only the holder of a file's lock ever removes it.
 void remove_if_stale(const std::string& file) {
-    posix::descriptor fd(open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    serial::descriptor fd(open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd || flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;
     if (same_file(fd.get(), file)) static_cast<void>(unlink(file.c_str()));
 }
@@ -118,7 +118,7 @@ std::optional<registered_display> running_display(int port) {
     const registration_folder folder = displays_folder(false);
     if (!folder.problem.empty()) return std::nullopt;
     const std::string file = file_for(folder, port);
-    posix::descriptor fd(
+    serial::descriptor fd(
         open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!fd) return std::nullopt;
     struct stat s {};
@@ -147,7 +147,7 @@ std::optional<display_claim> display_claim::make(int port, const std::string& pt
     // The whole file is written and locked under a name of its own, then linked in: link()
     // fails when the name is taken, so of two displays started at once exactly one wins.
     std::string temporary = file + ".XXXXXX";
-    posix::descriptor fd(mkostemp(temporary.data(), O_CLOEXEC));
+    serial::descriptor fd(mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd) {
         why = "cannot write in " + folder.path + ": " + std::strerror(errno);
         return std::nullopt;

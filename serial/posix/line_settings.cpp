@@ -12,60 +12,10 @@
 
 #include "serial/posix/port.h"
 #include "serial/posix/system_calls.h"
+#include "serial/termios_speeds.h"
 
 namespace quillon::serial::backend {
 namespace {
-
-constexpr std::array<std::pair<std::uint32_t, speed_t>, 31> speeds{{
-    {50, B50},
-    {75, B75},
-    {110, B110},
-    {134, B134},
-    {150, B150},
-    {200, B200},
-    {300, B300},
-    {600, B600},
-    {1200, B1200},
-    {1800, B1800},
-    {2400, B2400},
-    {4800, B4800},
-    {9600, B9600},
-    {19200, B19200},
-    {38400, B38400},
-    {57600, B57600},
-    {115200, B115200},
-    {230400, B230400},
-    {460800, B460800},
-    {500000, B500000},
-    {576000, B576000},
-    {921600, B921600},
-    {1000000, B1000000},
-    {1152000, B1152000},
-    {1500000, B1500000},
-    {2000000, B2000000},
-    {2500000, B2500000},
-    {3000000, B3000000},
-    {3500000, B3500000},
-    {4000000, B4000000},
-    {0, B0},
-}};
-
-bool speed_constant(std::uint32_t rate, speed_t& out) {
-    for (const auto& [r, constant] : speeds) {
-        if (r == rate && rate != 0) {
-            out = constant;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::uint32_t speed_rate(speed_t constant) {
-    for (const auto& [rate, c] : speeds) {
-        if (c == constant) return rate;
-    }
-    return 0;
-}
 
 constexpr std::array<tcflag_t, 4> byte_sizes{CS5, CS6, CS7, CS8};
 constexpr tcflag_t cflag_bits = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
@@ -74,7 +24,7 @@ constexpr tcflag_t iflag_bits = INPCK | IXON | IXOFF;
 // Fills the termios fields of state from t; the rest comes from what the port keeps.
 void read_termios(const port& p, const termios& t, line_state& state) {
     state = p.kept;
-    state.baud_rate = speed_rate(cfgetospeed(&t));
+    state.baud_rate = termios_rate(cfgetospeed(&t));
     for (std::size_t i = 0; i < byte_sizes.size(); ++i) {
         if ((t.c_cflag & CSIZE) == byte_sizes[i])
             state.byte_size = static_cast<std::uint8_t>(5 + i);
@@ -112,9 +62,8 @@ bool write_termios(const line_state& current, const line_state& wanted, termios&
     // The speed is touched only when this setting changes it, so that a port left at a speed
     // this table does not know can still take its other settings.
     if (wanted.baud_rate != current.baud_rate) {
-        speed_t speed{};
-        if (!speed_constant(wanted.baud_rate, speed)) return false;
-        if (cfsetospeed(&t, speed) != 0 || cfsetispeed(&t, speed) != 0) return false;
+        const std::optional<speed_t> speed = termios_speed(wanted.baud_rate);
+        if (!speed || cfsetospeed(&t, *speed) != 0 || cfsetispeed(&t, *speed) != 0) return false;
     }
 
     tcflag_t c = t.c_cflag & ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
@@ -163,10 +112,9 @@ int set_modem_line(port& p, int line, bool on, bool& level) {
 
 // Values no Linux driver can hold are refused before any system call.
 bool expressible(line_setting setting, std::int32_t value) {
-    speed_t unused{};
     switch (setting) {
         case line_setting::baud_rate:
-            return value > 0 && speed_constant(static_cast<std::uint32_t>(value), unused);
+            return value > 0 && termios_speed(static_cast<std::uint32_t>(value)).has_value();
         case line_setting::data_bits:
             return value >= 5 && value <= 8;
         case line_setting::parity_scheme:
@@ -184,7 +132,7 @@ bool expressible(line_setting setting, std::int32_t value) {
 
 }  // namespace
 
-std::uint32_t output_rate(const termios& t) { return speed_rate(cfgetospeed(&t)); }
+std::uint32_t output_rate(const termios& t) { return termios_rate(cfgetospeed(&t)); }
 
 setting_outcome apply_line_setting(port& p, line_setting setting, std::int32_t value) {
     const auto& sys = posix::syscalls();

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "display/controller.h"
-#include "display/options.h"
-#include "display/posix/virtual_port.h"
+#include "display/host/options.h"
+#include "display/host/virtual_port.h"
 #include "ports/registration.h"
 
 namespace quillon::display {
@@ -57,7 +57,7 @@ class served_display {
     serial_module module_;
     screen view_;
     bool heard_ = false;
-    line_settings sender_;
+    sender_settings sender_;
     std::vector<char> buffer_;
 };
 

@@ -1,44 +1,21 @@
-#include "display/posix/virtual_port.h"
+#include "display/host/virtual_port.h"
 
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
+#include "serial/termios_speeds.h"
+
 namespace quillon::display {
 namespace {
 
-constexpr std::array<std::pair<speed_t, long>, 18> rates{{
-    {B50, 50},
-    {B75, 75},
-    {B110, 110},
-    {B150, 150},
-    {B300, 300},
-    {B600, 600},
-    {B1200, 1200},
-    {B1800, 1800},
-    {B2400, 2400},
-    {B4800, 4800},
-    {B9600, 9600},
-    {B19200, 19200},
-    {B38400, 38400},
-    {B57600, 57600},
-    {B115200, 115200},
-    {B230400, 230400},
-    {B460800, 460800},
-    {B921600, 921600},
-}};
-
 speed_t speed_constant(int baud) {
-    for (const auto& [constant, rate] : rates) {
-        if (rate == baud) return constant;
-    }
-    return B9600;
+    return serial::termios_speed(static_cast<std::uint32_t>(baud)).value_or(B9600);
 }
 
 }  // namespace
@@ -50,8 +27,8 @@ std::optional<virtual_port> virtual_port::open(int baud, std::string& why) {
         why = std::string("cannot make a pseudo-terminal: ") + std::strerror(errno);
         return std::nullopt;
     }
-    serial::posix::unique_fd master_fd(master);
-    serial::posix::unique_fd slave_fd(slave);
+    serial::descriptor master_fd(master);
+    serial::descriptor slave_fd(slave);
     // Neither end may leak into the programs a display might start, nor keep the pty alive.
     static_cast<void>(fcntl(master, F_SETFD, FD_CLOEXEC));
     static_cast<void>(fcntl(slave, F_SETFD, FD_CLOEXEC));
@@ -92,15 +69,11 @@ std::string_view virtual_port::read_waiting(std::span<char> buffer) const {
     return {buffer.data(), got};
 }
 
-line_settings virtual_port::settings() const {
-    line_settings line;
+sender_settings virtual_port::settings() const {
+    sender_settings line;
     termios t{};
     if (tcgetattr(slave_.get(), &t) != 0) return line;
-    const speed_t speed = cfgetospeed(&t);
-    line.baud = 0;
-    for (const auto& [constant, rate] : rates) {
-        if (constant == speed) line.baud = rate;
-    }
+    line.baud = serial::termios_rate(cfgetospeed(&t));
     switch (t.c_cflag & CSIZE) {
         case CS5:
             line.data_bits = 5;

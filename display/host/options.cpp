@@ -1,4 +1,4 @@
-#include "display/options.h"
+#include "display/host/options.h"
 
 #include <charconv>
 #include <optional>

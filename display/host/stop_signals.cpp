@@ -1,4 +1,4 @@
-#include "display/posix/stop_signals.h"
+#include "display/host/stop_signals.h"
 
 #include <fcntl.h>
 #include <signal.h>

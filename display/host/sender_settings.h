@@ -6,7 +6,7 @@
 
 namespace quillon::display {
 
-struct line_settings {
+struct sender_settings {
     long baud = 0;  // 0 when the speed is none of the standard rates
     int data_bits = 8;
     char parity = 'N';  // N, E, O, M (mark) or S (space)
@@ -16,10 +16,10 @@ struct line_settings {
 };
 
 // "9600 8N1", with " RTS/CTS" and " XON/XOFF" when those are on.
-std::string describe(const line_settings& line);
+std::string describe(const sender_settings& line);
 
 // One line on what a sender did: nothing yet, or its settings, with a warning when its rate is
 // not the display's own (a real module would read garbage).
-std::string sender_status(bool heard_a_sender, const line_settings& line, long display_baud);
+std::string sender_status(bool heard_a_sender, const sender_settings& line, long display_baud);
 
 }  // namespace quillon::display

@@ -1,8 +1,8 @@
-#include "display/line_settings.h"
+#include "display/host/sender_settings.h"
 
 namespace quillon::display {
 
-std::string describe(const line_settings& line) {
+std::string describe(const sender_settings& line) {
     std::string text = line.baud > 0 ? std::to_string(line.baud) : std::string("unknown speed");
     text += " " + std::to_string(line.data_bits) + line.parity + std::to_string(line.stop_bits);
     if (line.rts_cts) text += " RTS/CTS";
@@ -10,7 +10,7 @@ std::string describe(const line_settings& line) {
     return text;
 }
 
-std::string sender_status(bool heard_a_sender, const line_settings& line, long display_baud) {
+std::string sender_status(bool heard_a_sender, const sender_settings& line, long display_baud) {
     if (!heard_a_sender) return "waiting for a sender";
     std::string text = "sender: " + describe(line);
     if (line.baud != display_baud) {

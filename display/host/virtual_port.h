@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "display/line_settings.h"
-#include "serial/posix/unique_fd.h"
+#include "display/host/sender_settings.h"
+#include "serial/descriptor.h"
 
 namespace quillon::display {
 
@@ -31,14 +31,14 @@ class virtual_port {
     std::string_view read_waiting(std::span<char> buffer) const;
 
     // What the line is set to now: the last sender's choice once one has opened it.
-    line_settings settings() const;
+    sender_settings settings() const;
 
   private:
-    virtual_port(serial::posix::unique_fd master, serial::posix::unique_fd slave, std::string path)
+    virtual_port(serial::descriptor master, serial::descriptor slave, std::string path)
         : master_(std::move(master)), slave_(std::move(slave)), path_(std::move(path)) {}
 
-    serial::posix::unique_fd master_;
-    serial::posix::unique_fd slave_;
+    serial::descriptor master_;
+    serial::descriptor slave_;
     std::string path_;
 };
 

@@ -1,11 +1,11 @@
-#include "display/posix/served_display.h"
+#include "display/host/served_display.h"
 
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "display/posix/stop_signals.h"
+#include "display/host/stop_signals.h"
 #include "display/text_view.h"
 #include "ports/names.h"
 #include "ports/resolve.h"
