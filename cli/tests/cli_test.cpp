@@ -15,31 +15,20 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/tests/process.h"
-#include "serial/tests/support/pty.h"
-#include "serial/tests/support/scratch.h"
-#include "serial/tests/support/ser2net.h"
+#include "testing/process.h"
+#include "testing/pty.h"
+#include "testing/scratch.h"
+#include "testing/ser2net.h"
 
 namespace quillon::test {
 namespace {
 
 const std::string program = QUILLON_SEND_PATH;
 
-// All eight ports mapped: the given ones to their paths, the rest to paths that do not exist.
-std::map<std::string, std::string> ports(const std::map<int, std::string>& mapped = {}) {
-    std::map<std::string, std::string> env;
-    for (int n = 1; n <= 8; ++n) {
-        const auto it = mapped.find(n);
-        env["QUILLON_COM" + std::to_string(n)] =
-            it != mapped.end() ? it->second : port_map::missing_path(n);
-    }
-    return env;
-}
-
 process_result send(std::vector<std::string> args, const std::string& input = {},
                     const std::map<int, std::string>& mapped = {}) {
     args.insert(args.begin(), program);
-    return run_process(args, input, ports(mapped));
+    return run_process(args, input, port_guard::environment(mapped));
 }
 
 bool one_line(const std::string& text) {
@@ -173,7 +162,7 @@ TEST(send, a_missing_port_names_its_path_and_variable) {
     const process_result r = send({"-p", "2", "x"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_TRUE(one_line(r.err)) << r.err;
-    EXPECT_NE(r.err.find(port_map::missing_path(2)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(port_guard::missing_path(2)), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("QUILLON_COM2"), std::string::npos) << r.err;
 }
 
@@ -214,7 +203,7 @@ TEST(send, permission_denied_suggests_the_dialout_group_only_for_its_devices) {
                                       "-p",
                                       "1",
                                       "x"};
-        const process_result r = run_process(args, "", ports({{1, pty.path()}}));
+        const process_result r = run_process(args, "", port_guard::environment({{1, pty.path()}}));
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_TRUE(one_line(r.err)) << r.err;
         EXPECT_NE(r.err.find("permission denied opening COM1 (" + pty.path() + ")"),
@@ -318,7 +307,7 @@ std::string copies(const std::string& unit, std::size_t count) {
 // A shell command line with the same environment as send(): every port mapped away.
 std::string shell_line(const std::string& args) {
     std::string line;
-    for (const auto& [name, value] : ports()) line += name + "='" + value + "' ";
+    for (const auto& [name, value] : port_guard::environment()) line += name + "='" + value + "' ";
     return line + program + " " + args;
 }
 
@@ -362,7 +351,7 @@ TEST(dry_run_stream, raw_copies_every_byte_value_exactly) {
 }
 
 TEST(dry_run_stream, gives_out_finished_bytes_before_the_input_ends) {
-    running_process p({program, "--dry-run"}, ports());
+    running_process p({program, "--dry-run"}, port_guard::environment());
     ASSERT_TRUE(p.write_input("Hi<13><6"));
     EXPECT_EQ(p.read_output(3, 10000), "Hi\r");  // "<6" waits for what follows
     ASSERT_TRUE(p.write_input("0>13>"));
@@ -448,7 +437,7 @@ TEST(list, tells_each_port_state_without_opening_it) {
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
     const std::map<int, std::string> mapped{
         {1, ready.path()}, {2, held.path()}, {3, "/dev/null"}, {5, ""}};
-    const std::string missing = port_map::missing_path(4);
+    const std::string missing = port_guard::missing_path(4);
     const std::string looked =
         "COM1  " + ready.path() + "  (environment)  ready\n" + "COM2  " + held.path() +
         "  (environment)  ready\n" +

@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 
 namespace quillon::cli {
 namespace {

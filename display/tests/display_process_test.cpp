@@ -11,8 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/tests/process.h"
-#include "serial/tests/support/scratch.h"
+#include "testing/process.h"
+#include "testing/pty.h"
+#include "testing/scratch.h"
 
 namespace quillon::test {
 namespace {
@@ -32,10 +33,7 @@ class served_port : public ::testing::Test {
         env_["XDG_RUNTIME_DIR"] = (root_ / "run").string();
         env_["XDG_CONFIG_HOME"] = (root_ / "config").string();
         env_["QUILLON_SYSCONFDIR"] = (root_ / "system").string();
-        for (int n = 1; n <= 8; ++n) {
-            env_["QUILLON_COM" + std::to_string(n)] =
-                "/nonexistent/quillon-test/COM" + std::to_string(n);
-        }
+        env_.merge(test::port_guard::environment());
     }
     // The port that reaches the display: its variable removed, so that the registration counts.
     void free_port(int n) { env_["QUILLON_COM" + std::to_string(n)] = unset_variable; }

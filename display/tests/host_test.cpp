@@ -19,8 +19,8 @@
 #include "display/host/virtual_port.h"
 #include "ports/registration.h"
 #include "ports/resolve.h"
-#include "serial/tests/support/pty.h"
-#include "serial/tests/support/scratch.h"
+#include "testing/pty.h"
+#include "testing/scratch.h"
 
 namespace quillon::display {
 namespace {
@@ -123,10 +123,7 @@ class in_runtime_folder : public ::testing::Test {
         set("XDG_RUNTIME_DIR", (root_ / "run").string());
         set("XDG_CONFIG_HOME", (root_ / "config").string());
         set("QUILLON_SYSCONFDIR", (root_ / "system").string());
-        for (int n = 1; n <= 8; ++n) {
-            set("QUILLON_COM" + std::to_string(n),
-                "/nonexistent/quillon-test/COM" + std::to_string(n));
-        }
+        for (const auto& [name, value] : test::port_guard::environment()) set(name, value);
     }
     void set(const std::string& name, const std::optional<std::string>& value) {
         env_.set(name, value);

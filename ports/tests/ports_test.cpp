@@ -18,8 +18,8 @@
 #include "ports/ports_file.h"
 #include "ports/registration.h"
 #include "ports/resolve.h"
-#include "serial/tests/support/pty.h"
-#include "serial/tests/support/scratch.h"
+#include "testing/pty.h"
+#include "testing/scratch.h"
 
 namespace quillon::ports {
 namespace {

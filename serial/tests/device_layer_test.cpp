@@ -11,7 +11,7 @@
 #include <cerrno>
 
 #include "serial/tests/support/device_calls.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
 
 namespace quillon::serial {
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return test::test_name(info.param.what); });
 
 TEST(open_port, missing_device_is_53_and_creates_nothing) {
-    test::port_map ports;
+    test::port_guard ports;
     const std::string dir = "/tmp/quillon-test-" + std::to_string(getpid());
     ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
     const std::string path = dir + "/ttyMISSING";

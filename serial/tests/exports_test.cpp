@@ -15,7 +15,7 @@
 #include "ports/port_control.h"
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
 
 namespace quillon::serial {
@@ -23,7 +23,7 @@ namespace {
 
 using ports::current_record;
 
-using test::port_map;
+using test::port_guard;
 using test::pseudo_terminal;
 using test::seam_override;
 
@@ -47,7 +47,7 @@ class send_functions : public ::testing::TestWithParam<send_case> {};
 TEST_P(send_functions, write_exactly_their_bytes_and_treat_the_handle_as_documented) {
     const send_case& c = GetParam();
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_EQ(SER_OPEN(1, 9600), 1);
     BSTR text = c.text.empty() ? nullptr : make_handle(c.text);
     switch (c.function) {
@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(send_functions, without_a_current_port_write_nothing_yet_still_translate) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     BSTR text = make_handle("<65>");
     SER_SEND(&text);  // no SER_OPEN yet in this process
     EXPECT_EQ(handle_bytes(text), "A");
@@ -138,7 +138,7 @@ TEST_P(ser_open_refuses, without_touching_any_port) {
     pseudo_terminal pty;
     std::map<int, std::string> all;
     for (int n = 1; n <= 8; ++n) all[n] = pty.path();
-    port_map ports(all);
+    port_guard ports(all);
     seam_override seam;
     open_calls = 0;
     seam.calls().open = [](const char* path, int flags) {
@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(cases, ser_open_refuses,
 
 TEST(ser_open, accepts_each_rate_and_numbers_records_one_two_three) {
     pseudo_terminal pty;
-    port_map ports({{2, pty.path()}});
+    port_guard ports({{2, pty.path()}});
     set_record_counter_for_testing(0);
     std::int16_t expected = 1;
     for (int baud : {1200, 2400, 4800}) {
@@ -179,7 +179,7 @@ TEST(ser_open, accepts_each_rate_and_numbers_records_one_two_three) {
 
 TEST(ser_open, a_missing_or_held_port_gives_0) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     EXPECT_EQ(SER_OPEN(3, 9600), 0);  // mapped to a path that does not exist
     const int holder = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(holder, 0);
@@ -194,7 +194,7 @@ TEST(ser_open, a_missing_or_held_port_gives_0) {
 TEST(ser_open, while_a_port_is_open_closes_it_first) {
     pseudo_terminal one;
     pseudo_terminal two;
-    port_map ports({{1, one.path()}, {2, two.path()}});
+    port_guard ports({{1, one.path()}, {2, two.path()}});
     ASSERT_EQ(SER_OPEN(1, 9600), 1);
     EXPECT_EQ(SER_OPEN(1, 2400), 1) << "the first open still held the port";
     const termios line = one.slave_termios();
@@ -209,7 +209,7 @@ TEST(ser_open, while_a_port_is_open_closes_it_first) {
 // Misuse from several threads must not strand a port: afterwards every port used opens again.
 TEST(exported_calls, from_eight_threads_at_once_leave_no_port_stranded) {
     pseudo_terminal ptys[3];
-    port_map ports({{1, ptys[0].path()}, {2, ptys[1].path()}, {3, ptys[2].path()}});
+    port_guard ports({{1, ptys[0].path()}, {2, ptys[1].path()}, {3, ptys[2].path()}});
     test::master_drain drains[3] = {test::master_drain(ptys[0].master()),
                                     test::master_drain(ptys[1].master()),
                                     test::master_drain(ptys[2].master())};

@@ -7,7 +7,7 @@
 
 #include "serial/network/target.h"
 #include "serial/network/telnet.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 
 namespace quillon::serial::network {
 namespace {

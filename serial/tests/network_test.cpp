@@ -20,9 +20,9 @@
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
 #include "serial/tests/support/device_calls.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
-#include "serial/tests/support/ser2net.h"
+#include "testing/ser2net.h"
 
 namespace quillon::serial {
 namespace {
@@ -35,7 +35,7 @@ using serial::open_port;  // the device layer's, beside the port control's
 
 using namespace std::chrono_literals;
 using test::local_peer;
-using test::port_map;
+using test::port_guard;
 using test::pseudo_terminal;
 using test::ser2net_server;
 
@@ -103,7 +103,7 @@ TEST_P(through_ser2net, every_byte_value_arrives_exactly) {
     SKIP_WITHOUT_SER2NET();
     pseudo_terminal pty;
     ser2net_server server(pty.path());
-    port_map ports({{2, target_of(server, GetParam())}});
+    port_guard ports({{2, target_of(server, GetParam())}});
     const open_result opened = open_port(2, 9600);
     ASSERT_TRUE(opened.opened) << describe(opened.failure);
     EXPECT_EQ(opened.device_path, target_of(server, GetParam()));
@@ -143,7 +143,7 @@ TEST(through_ser2net, ser_open_sets_the_device_rate_only_through_rfc2217) {
     for (const auto& row : table) {
         pseudo_terminal pty;
         ser2net_server server(pty.path());
-        port_map ports({{4, target_of(server, row.how)}});
+        port_guard ports({{4, target_of(server, row.how)}});
         ASSERT_EQ(SER_OPEN(4, row.baud), 1) << name_of(row.how);
         SER_RAWSEND_BV(make_handle("x"));
         ASSERT_EQ(pty.read_master(1), "x");
@@ -162,7 +162,7 @@ TEST(through_ser2net, a_raw_send_closed_at_once_still_arrives) {
     SKIP_WITHOUT_SER2NET();
     pseudo_terminal pty;
     ser2net_server server(pty.path());
-    port_map ports({{5, server.tcp_target()}});
+    port_guard ports({{5, server.tcp_target()}});
     std::string sent;
     for (int i = 0; i < 40; ++i) {
         const std::string text = "<" + std::to_string(65 + i) + ">";
@@ -244,7 +244,7 @@ TEST(network_open, nothing_listening_is_refused_at_once) {
         EXPECT_EQ(r.failure.native, ECONNREFUSED) << target;
         EXPECT_EQ(describe(r.failure), "Connection refused");
         EXPECT_FALSE(is_open(r.number));
-        port_map ports({{6, target}});
+        port_guard ports({{6, target}});
         EXPECT_EQ(SER_OPEN(6, 9600), 0) << target;
     }
 }

@@ -13,8 +13,8 @@
 
 #include "ports/port_control.h"
 #include "serial/quillon.h"
-#include "serial/tests/support/pty.h"
-#include "serial/tests/support/scratch.h"
+#include "testing/pty.h"
+#include "testing/scratch.h"
 
 namespace quillon::serial {
 namespace {
@@ -27,7 +27,7 @@ using ports::send_bytes;
 using serial::open_port;  // the device layer's, beside the port control's
 
 namespace fs = std::filesystem;
-using test::port_map;
+using test::port_guard;
 
 const std::string original = "notes that must survive\n";
 
@@ -95,7 +95,7 @@ TEST_P(refused_device, by_path_and_through_a_com_mapping_before_any_write) {
     const std::string path = make(GetParam().kind);
     if (path.empty()) GTEST_SKIP() << "cannot make a device node here (needs root)";
     for (const bool mapped : {false, true}) {
-        port_map ports(mapped ? std::map<int, std::string>{{2, path}}
+        port_guard ports(mapped ? std::map<int, std::string>{{2, path}}
                               : std::map<int, std::string>{});
         const open_result r = mapped ? open_port(2, 9600) : open_device(path, 9600);
         EXPECT_FALSE(r.opened) << path;
@@ -134,7 +134,7 @@ TEST(file_type_words, name_what_a_path_is) {
 
 TEST_F(scratch_folder, the_exported_open_refuses_a_file_mapped_to_a_com_port) {
     const fs::path notes = file_with_notes("notes.txt");
-    port_map ports({{1, notes}});
+    port_guard ports({{1, notes}});
     EXPECT_EQ(SER_OPEN(1, 9600), 0);
     SER_RAWSEND_BV(SysAllocStringByteLen("HELLO", 5));
     SER_CLOSE();
@@ -149,7 +149,7 @@ TEST_F(scratch_folder, a_name_longer_than_255_bytes_is_refused_never_shortened) 
     const std::string name = (deep / std::string(400, 'n')).native();
     const std::string cut = name.substr(0, 255);
     std::ofstream(cut, std::ios::binary) << original;
-    port_map ports;
+    port_guard ports;
     const open_result r = open_device(name, 9600);
     EXPECT_FALSE(r.opened);
     EXPECT_EQ(r.failure.number, error_number::bad_device_name);
@@ -158,7 +158,7 @@ TEST_F(scratch_folder, a_name_longer_than_255_bytes_is_refused_never_shortened) 
 }
 
 TEST_F(scratch_folder, a_missing_path_is_not_found_and_nothing_is_created) {
-    port_map ports;
+    port_guard ports;
     const fs::path missing = dir_ / "ttyMISSING";
     const open_result r = open_device(missing.native(), 9600);
     EXPECT_EQ(r.failure.kind, error_kind::not_found);

@@ -8,7 +8,7 @@
 
 #include "ports/port_control.h"
 #include "serial/quillon.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 
 namespace quillon::serial {
 namespace {
@@ -20,14 +20,14 @@ using ports::send_bytes;
 using serial::open_port;  // the device layer's, beside the port control's
 
 using test::master_drain;
-using test::port_map;
+using test::port_guard;
 using test::pseudo_terminal;
 
 class opened_at_rate : public ::testing::TestWithParam<std::pair<int, speed_t>> {};
 
 TEST_P(opened_at_rate, runs_8n1_raw_without_flow_control) {
     pseudo_terminal pty;
-    port_map ports({{2, pty.path()}});
+    port_guard ports({{2, pty.path()}});
     // Start from the opposite of what the open must leave, so that every bit is really set.
     termios t = pty.slave_termios();
     t.c_cflag = (t.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(rates, opened_at_rate,
 
 TEST(open_port, stty_reads_back_the_configuration) {
     pseudo_terminal pty;
-    port_map ports({{4, pty.path()}});
+    port_guard ports({{4, pty.path()}});
     ASSERT_EQ(SER_OPEN(4, 4800), 1);
     std::string settings;
     ASSERT_EQ(test::run_shell("stty -F " + pty.path() + " -a", &settings), 0);
@@ -74,7 +74,7 @@ TEST(open_port, stty_reads_back_the_configuration) {
 // change DTR or RTS are refused, and every other one applies.
 TEST(open_port, on_a_pty_only_the_modem_line_settings_are_refused) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     const open_result r = open_port(1, 9600);
     ASSERT_TRUE(r.opened);
     EXPECT_EQ(r.device_path, pty.path());
@@ -95,7 +95,7 @@ TEST(open_port, on_a_pty_only_the_modem_line_settings_are_refused) {
 
 TEST(send, every_byte_value_arrives_exactly_in_order) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     // Line endings and the zero byte are where a cooked terminal would change the stream.
     const std::string bytes = test::all_byte_values() + std::string("\0\r\n\xff\n", 5);
@@ -106,7 +106,7 @@ TEST(send, every_byte_value_arrives_exactly_in_order) {
 
 TEST(send, a_long_text_completes_while_the_line_is_drained) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     std::string bytes;
     for (int i = 0; i < 1024; ++i) bytes += test::all_byte_values();  // 256 KiB
@@ -118,7 +118,7 @@ TEST(send, a_long_text_completes_while_the_line_is_drained) {
 
 TEST(send, a_pty_whose_master_is_gone_fails_with_69_without_hanging) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     pty.close_master();
     const error e = send_bytes("hello");
@@ -147,7 +147,7 @@ class unprivileged : public ::testing::Test {
 };
 
 TEST_F(unprivileged, cannot_lock_a_port_we_hold_and_can_once_we_closed_it) {
-    port_map ports({{1, pty_.path()}});
+    port_guard ports({{1, pty_.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     EXPECT_FALSE(locks_as_nobody()) << "the port was not locked";
     close_current();

@@ -10,7 +10,7 @@
 
 #include "ports/port_control.h"
 #include "serial/tests/support/device_calls.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 
 namespace quillon::serial {
 namespace {
@@ -22,7 +22,7 @@ using ports::open_result;
 using ports::send_bytes;
 using serial::open_port;  // the device layer's, beside the port control's
 
-using test::port_map;
+using test::port_guard;
 using test::pseudo_terminal;
 using test::seam_override;
 
@@ -62,7 +62,7 @@ class driver_write : public ::testing::TestWithParam<write_case> {};
 
 TEST_P(driver_write, completes_or_fails_but_never_stops_half_way_silently) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     const std::string bytes = test::all_byte_values();
     {
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(driver_write, would_block_waits_for_room_with_poll) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     seam_override seam;
     write_calls = 0;
@@ -121,7 +121,7 @@ ssize_t write_into_broken_pipe(int, const void* bytes, std::size_t count) {
 
 TEST(driver_write, a_broken_pipe_is_error_69_and_the_signal_is_swallowed) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
@@ -177,7 +177,7 @@ class driver_refuses : public ::testing::TestWithParam<refusal_case> {};
 TEST_P(driver_refuses, one_setting_that_step_alone_fails_and_the_rest_apply) {
     const refusal_case& c = GetParam();
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     // (A Linux pty holds only CS8 without parity; stop bits and flow control it keeps.)
     termios t = pty.slave_termios();
     cfsetospeed(&t, B2400);
@@ -231,7 +231,7 @@ class inexpressible_value : public ::testing::TestWithParam<inexpressible> {};
 
 TEST_P(inexpressible_value, is_refused_and_the_port_keeps_its_state) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 4800).opened);
     const termios before = pty.slave_termios();
     EXPECT_EQ(setting_error(current_record(), GetParam().setting, GetParam().value).number,
@@ -285,7 +285,7 @@ TEST(line_setting_calls, are_only_what_the_change_needs) {
     };
     for (const auto& row : table) {
         pseudo_terminal pty;
-        port_map ports({{1, pty.path()}});
+        port_guard ports({{1, pty.path()}});
         ASSERT_TRUE(open_port(1, 9600).opened);
         {
             seam_override seam;

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "ports/port_control.h"
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
 
 namespace quillon::serial {
@@ -20,7 +20,7 @@ using ports::open_port;
 using ports::send_bytes;
 using serial::open_port;  // the device layer's, beside the port control's
 
-using test::port_map;
+using test::port_guard;
 using test::pseudo_terminal;
 using test::seam_override;
 
@@ -90,7 +90,7 @@ class write_bound : public ::testing::TestWithParam<bound_case> {};
 TEST_P(write_bound, ends_a_stuck_write_and_spares_one_that_drains_at_line_rate) {
     const bound_case& c = GetParam();
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, c.baud).opened);
     error e;
     {
@@ -118,7 +118,7 @@ TEST(write_bound, waits_exactly_the_bound_before_giving_up) {
     } table[] = {{9600, 960, 3000}, {1200, 120, 3000}, {2400, 4800, 22000}, {9600, 1, 2001}};
     for (const auto& row : table) {
         pseudo_terminal pty;
-        port_map ports({{1, pty.path()}});
+        port_guard ports({{1, pty.path()}});
         ASSERT_TRUE(open_port(1, row.baud).opened);
         const fake_line line(0);
         EXPECT_EQ(send_bytes(std::string(row.bytes, 'x')).kind, error_kind::timed_out);
@@ -128,7 +128,7 @@ TEST(write_bound, waits_exactly_the_bound_before_giving_up) {
 
 TEST(write_bound, a_port_draining_at_line_rate_never_reaches_it) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     ASSERT_TRUE(open_port(1, 9600).opened);
     error e;
     {
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
 // bound (100 bytes at 9600 baud: about 2.1 s), the port is closed, and it opens again.
 TEST(write_bound, on_a_pty_nobody_reads_the_send_fails_and_the_port_is_released) {
     pseudo_terminal pty;
-    port_map ports({{1, pty.path()}});
+    port_guard ports({{1, pty.path()}});
     pty.fill_until_full();
 
     ASSERT_TRUE(open_port(1, 9600).opened);

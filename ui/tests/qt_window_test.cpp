@@ -23,11 +23,11 @@
 #include <utility>
 #include <vector>
 
-#include "cli/tests/process.h"
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
-#include "serial/tests/support/pty.h"
-#include "serial/tests/support/scratch.h"
+#include "testing/process.h"
+#include "testing/pty.h"
+#include "testing/scratch.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/tests/expected_main_window.h"
@@ -85,10 +85,9 @@ class qt_window_test : public ::testing::Test {
     void TearDown() override {
         if (windows().is_window(main_)) dialog_->close();
         EXPECT_TRUE(pump_until([&] { return dialog_.isNull(); }));
-        for (int port = 1; port <= 8; ++port) {
-            setenv(("QUILLON_COM" + std::to_string(port)).c_str(), "/nonexistent/quillon-test", 1);
-        }
     }
+    // Every port away from the machine's, whatever a test maps.
+    test::port_guard ports_;
 
     // Runs the program's own pump step until the condition holds, within a bound.
     bool pump_until(const std::function<bool()>& condition) {

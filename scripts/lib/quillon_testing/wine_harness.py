@@ -224,6 +224,11 @@ def _listening(port):
     return False
 
 
+# The one configuration the C++ and the Python fixtures both fill in.
+SER2NET_TEMPLATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                                "testing", "ser2net.yaml.in")
+
+
 class Ser2net:
     """ser2net on 127.0.0.1 serving one device on two accepters: telnet with COM-PORT-OPTION
     (rfc2217) and raw tcp, the device line at 9600n81. Ready when the constructor returns; close()
@@ -236,14 +241,13 @@ class Ser2net:
             b.bind(("127.0.0.1", 0))
             self.rfc2217_port, self.tcp_port = a.getsockname()[1], b.getsockname()[1]
         config = os.path.join(self.folder, "ser2net.yaml")
+        with open(SER2NET_TEMPLATE) as f:
+            text = f.read()
+        for mark, value in (("@RFC2217_PORT@", self.rfc2217_port), ("@TCP_PORT@", self.tcp_port),
+                            ("@DEVICE@", device)):
+            text = text.replace(mark, str(value))
         with open(config, "w") as f:
-            f.write("%YAML 1.1\n---\n"
-                    "connection: &rfc\n"
-                    f"  accepter: telnet(rfc2217),tcp,127.0.0.1,{self.rfc2217_port}\n"
-                    f"  connector: serialdev,{device},9600n81,local\n"
-                    "connection: &raw\n"
-                    f"  accepter: tcp,127.0.0.1,{self.tcp_port}\n"
-                    f"  connector: serialdev,{device},9600n81,local\n")
+            f.write(text)
         self.log = os.path.join(self.folder, "ser2net.log")
         with open(self.log, "wb") as log:
             self.process = subprocess.Popen(

@@ -68,14 +68,17 @@ class master_drain {
 
 // Sets all eight QUILLON_COMn for its lifetime: the given ports to the given paths, every
 // other one to a path that does not exist.
-class port_map {
+class port_guard {
   public:
-    explicit port_map(const std::map<int, std::string>& mapped = {});
-    ~port_map();
-    port_map(const port_map&) = delete;
-    port_map& operator=(const port_map&) = delete;
+    explicit port_guard(const std::map<int, std::string>& mapped = {});
+    ~port_guard();
+    port_guard(const port_guard&) = delete;
+    port_guard& operator=(const port_guard&) = delete;
 
     static std::string missing_path(int port);
+    // The same mapping as variables for a program run as a process.
+    static std::map<std::string, std::string> environment(
+        const std::map<int, std::string>& mapped = {});
 };
 
 // Bytes 0 to 255, each once, in order.

@@ -1,4 +1,4 @@
-#include "serial/tests/support/ser2net.h"
+#include "testing/ser2net.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -16,8 +16,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -116,14 +118,18 @@ ser2net_server::ser2net_server(const std::string& device) {
 
     const std::string config = folder_ + "/ser2net.yaml";
     {
-        std::ofstream out(config);
-        out << "%YAML 1.1\n---\n"
-            << "connection: &rfc\n"
-            << "  accepter: telnet(rfc2217),tcp,127.0.0.1," << rfc2217_port_ << "\n"
-            << "  connector: serialdev," << device << ",9600n81,local\n"
-            << "connection: &raw\n"
-            << "  accepter: tcp,127.0.0.1," << tcp_port_ << "\n"
-            << "  connector: serialdev," << device << ",9600n81,local\n";
+        std::ifstream in(QUILLON_SER2NET_TEMPLATE);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::pair<std::string, std::string> fills[] = {
+            {"@RFC2217_PORT@", std::to_string(rfc2217_port_)},
+            {"@TCP_PORT@", std::to_string(tcp_port_)},
+            {"@DEVICE@", device}};
+        for (const auto& [mark, value] : fills) {
+            for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+                text.replace(at, mark.size(), value);
+            }
+        }
+        std::ofstream(config) << text;
     }
     const std::string log = folder_ + "/ser2net.log";
     const std::string pid_file = folder_ + "/ser2net.pid";

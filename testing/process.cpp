@@ -1,4 +1,4 @@
-#include "cli/tests/process.h"
+#include "testing/process.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "serial/tests/support/pty.h"
+#include "testing/pty.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -114,21 +114,28 @@ std::string master_drain::wait_for(std::size_t count, std::chrono::milliseconds 
     return bytes_;
 }
 
-port_map::port_map(const std::map<int, std::string>& mapped) {
-    for (int n = 1; n <= 8; ++n) {
-        const auto it = mapped.find(n);
-        const std::string value = it != mapped.end() ? it->second : missing_path(n);
-        setenv(("QUILLON_COM" + std::to_string(n)).c_str(), value.c_str(), 1);
-    }
+port_guard::port_guard(const std::map<int, std::string>& mapped) {
+    for (const auto& [name, value] : environment(mapped)) setenv(name.c_str(), value.c_str(), 1);
 }
 
-port_map::~port_map() {
+std::map<std::string, std::string> port_guard::environment(
+    const std::map<int, std::string>& mapped) {
+    std::map<std::string, std::string> variables;
+    for (int n = 1; n <= 8; ++n) {
+        const auto it = mapped.find(n);
+        variables["QUILLON_COM" + std::to_string(n)] =
+            it != mapped.end() ? it->second : missing_path(n);
+    }
+    return variables;
+}
+
+port_guard::~port_guard() {
     for (int n = 1; n <= 8; ++n) {
         setenv(("QUILLON_COM" + std::to_string(n)).c_str(), missing_path(n).c_str(), 1);
     }
 }
 
-std::string port_map::missing_path(int port) {
+std::string port_guard::missing_path(int port) {
     return "/nonexistent/quillon-test/COM" + std::to_string(port);
 }
 

@@ -1,4 +1,4 @@
-#include "serial/tests/support/scratch.h"
+#include "testing/scratch.h"
 
 #include <cstdlib>
 #include <fstream>
