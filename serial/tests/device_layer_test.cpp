@@ -11,8 +11,8 @@
 #include <cerrno>
 
 #include "serial/tests/support/device_calls.h"
-#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
+#include "testing/pty.h"
 
 namespace quillon::serial {
 namespace {

@@ -15,8 +15,8 @@
 #include "ports/port_control.h"
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
-#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
+#include "testing/pty.h"
 
 namespace quillon::serial {
 namespace {

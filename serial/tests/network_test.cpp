@@ -20,8 +20,8 @@
 #include "serial/quillon.h"
 #include "serial/string_handle.h"
 #include "serial/tests/support/device_calls.h"
-#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
+#include "testing/pty.h"
 #include "testing/ser2net.h"
 
 namespace quillon::serial {

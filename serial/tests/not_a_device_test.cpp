@@ -96,7 +96,7 @@ TEST_P(refused_device, by_path_and_through_a_com_mapping_before_any_write) {
     if (path.empty()) GTEST_SKIP() << "cannot make a device node here (needs root)";
     for (const bool mapped : {false, true}) {
         port_guard ports(mapped ? std::map<int, std::string>{{2, path}}
-                              : std::map<int, std::string>{});
+                                : std::map<int, std::string>{});
         const open_result r = mapped ? open_port(2, 9600) : open_device(path, 9600);
         EXPECT_FALSE(r.opened) << path;
         EXPECT_EQ(r.failure.number, error_number::not_a_serial_device);

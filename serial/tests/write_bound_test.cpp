@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "ports/port_control.h"
-#include "testing/pty.h"
 #include "serial/tests/support/seam.h"
+#include "testing/pty.h"
 
 namespace quillon::serial {
 namespace {
