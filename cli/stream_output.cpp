@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "serial/write_all.h"
 #include "translate/stream_translator.h"
 
 namespace quillon::cli {
@@ -72,15 +73,8 @@ const stream_calls& real_stream_calls() {
 }
 
 bool write_all(int fd, std::string_view bytes, const stream_calls& calls) {
-    while (!bytes.empty()) {
-        const long n = calls.write(fd, bytes.data(), bytes.size());
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            return false;  // a write that takes nothing and reports nothing would loop for ever
-        }
-    }
-    return true;
+    return serial::write_all(
+        [&](const char* from, std::size_t count) { return calls.write(fd, from, count); }, bytes);
 }
 
 stream_status stream_input(int in, int out, bool translate, const stream_calls& calls) {

@@ -9,6 +9,7 @@
 #include "display/text_view.h"
 #include "ports/names.h"
 #include "ports/resolve.h"
+#include "serial/write_all.h"
 
 namespace quillon::display {
 namespace {
@@ -109,16 +110,9 @@ std::string served_display::text_report() const {
     return framed_text(view_) + sender_line() + "\n";
 }
 
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            return false;
-        }
-    }
-    return true;
+bool write_to(int fd, std::string_view bytes) {
+    return serial::write_all(
+        [fd](const char* from, std::size_t count) { return ::write(fd, from, count); }, bytes);
 }
 
 int serve_text_only(served_display& d, const stop_signals& stop, int out) {
@@ -130,7 +124,7 @@ int serve_text_only(served_display& d, const stop_signals& stop, int out) {
         }
         if (watched[1].revents != 0) return 0;
         if (watched[0].revents & (POLLERR | POLLNVAL)) return 1;
-        if (d.take_waiting() && !write_all(out, d.text_report())) return 1;
+        if (d.take_waiting() && !write_to(out, d.text_report())) return 1;
     }
 }
 

@@ -68,7 +68,7 @@ class stop_signals;
 // written or the line fails.
 int serve_text_only(served_display& d, const stop_signals& stop, int out);
 
-// Writes every byte (again after EINTR and short writes); false on failure.
-bool write_all(int fd, std::string_view bytes);
+// Writes every byte to the descriptor (again after EINTR and short writes); false on failure.
+bool write_to(int fd, std::string_view bytes);
 
 }  // namespace quillon::display

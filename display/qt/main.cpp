@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     for (const std::string& note : started.notes) say(note, 0);
     if (!started.display) return say(started.error, 1);
     served_display& served = *started.display;
-    if (!write_all(STDOUT_FILENO, served.start_line())) return say("cannot write the start", 1);
+    if (!write_to(STDOUT_FILENO, served.start_line())) return say("cannot write the start", 1);
 
     if (o.no_window) return serve_text_only(served, stop, STDOUT_FILENO);
     display_window window(served, o, stop.fd());

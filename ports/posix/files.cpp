@@ -14,6 +14,7 @@
 
 #include "ports/platform.h"
 #include "serial/descriptor.h"
+#include "serial/write_all.h"
 
 namespace quillon::ports::platform {
 namespace {
@@ -101,16 +102,6 @@ bool wait_for_lock(int fd) {
     }
 }
 
-bool write_all(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // The new text in a fresh file beside the old one, on the disk, then renamed over it: a reader
 // sees the old file or the new one, never half of one, and a crash leaves one of the two.
 std::optional<std::string> write_beside(const fs::path& file, const std::string& text,
@@ -129,7 +120,13 @@ std::optional<std::string> write_beside(const fs::path& file, const std::string&
         // Only root can give the file back to its owner; anyone else keeps what they can.
         static_cast<void>(fchown(temporary.get(), old->st_uid, old->st_gid));
     }
-    if (!write_all(temporary.get(), text) || fsync(temporary.get()) != 0) return fail("write");
+    if (!serial::write_all(
+            [fd = temporary.get()](const char* from, std::size_t count) {
+                return ::write(fd, from, count);
+            },
+            text) ||
+        fsync(temporary.get()) != 0)
+        return fail("write");
     if (rename(name.c_str(), file.c_str()) != 0) return fail("replace");
     // The rename itself reaches the disk with the folder.
     serial::descriptor folder(open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "ports/platform.h"
+#include "serial/write_all.h"
 
 namespace quillon::ports::platform {
 namespace {
@@ -37,16 +38,15 @@ std::string size_words(std::size_t limit) {
 }
 
 bool write_all(HANDLE h, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 20));
-        if (!WriteFile(h, text.data() + done, chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
+    return serial::write_all(
+        [h](const char* from, std::size_t count) -> long {
+            DWORD written = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count, 1 << 20));
+            if (WriteFile(h, from, chunk, &written, nullptr)) return static_cast<long>(written);
+            errno = 0;  // a failure of WriteFile is never an interrupted call
+            return -1;
+        },
+        text);
 }
 
 }  // namespace
