@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/win32_vocabulary.h"
+#include "ui/dialog_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "serial/version.h"
+#include "ui/dialog_vocabulary.h"
 #include "ui/send_action.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 

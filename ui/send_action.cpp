@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "ui/dialog_vocabulary.h"
 #include "ui/main_window_ids.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -1,7 +1,7 @@
 #include "ui/qt/qt_buttons.h"
 
+#include "ui/dialog_vocabulary.h"
 #include "ui/qt/qt_dialog_window.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "ui/dialog_vocabulary.h"
 #include "ui/qt/qt_buttons.h"
 #include "ui/qt/qt_window_text.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 

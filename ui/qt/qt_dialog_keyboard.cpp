@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "ui/win32_vocabulary.h"
+#include "ui/dialog_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -7,9 +7,9 @@
 #include <algorithm>
 
 #include "ui/dialog_units.h"
+#include "ui/dialog_vocabulary.h"
 #include "ui/qt/qt_buttons.h"
 #include "ui/qt/qt_dialog_font.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 
+#include "ui/dialog_vocabulary.h"
 #include "ui/qt/qt_buttons.h"
 #include "ui/qt/qt_controls.h"
 #include "ui/qt/qt_window_text.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "ui/dialog_vocabulary.h"
 #include "ui/tests/fake_window_system.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ui/dialog_units.h"
-#include "ui/win32_vocabulary.h"
+#include "ui/dialog_vocabulary.h"
 #include "ui/window_system.h"
 
 namespace quillon::ui::testing {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/dialog_vocabulary.h"
 #include "ui/tests/expected_main_window.h"
 #include "ui/tests/fake_serial_library.h"
 #include "ui/tests/fake_window_system.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 namespace {

@@ -28,10 +28,10 @@
 #include "testing/process.h"
 #include "testing/pty.h"
 #include "testing/scratch.h"
+#include "ui/dialog_vocabulary.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/tests/expected_main_window.h"
-#include "ui/win32_vocabulary.h"
 
 namespace quillon::ui {
 namespace {

@@ -1,11 +1,11 @@
-// The window's Win32 vocabulary (ui/win32_vocabulary.h) holds the platform's values as plain
+// The window's Win32 vocabulary (ui/dialog_vocabulary.h) holds the platform's values as plain
 // constants so that the Qt build needs no platform header; here the compiler holds each one to
 // the value <windows.h> gives, so a typo can never reach the Windows build.
 // clang-format off
 #include <windows.h>
 // clang-format on
 
-#include "ui/win32_vocabulary.h"
+#include "ui/dialog_vocabulary.h"
 
 namespace quillon::ui {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/win32_vocabulary.h"
+#include "ui/dialog_vocabulary.h"
 
 namespace quillon::ui {
 namespace {
