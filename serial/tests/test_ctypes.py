@@ -6,16 +6,14 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
-from quillon_testing.pty import PseudoTerminal  # noqa: E402
+from quillon_testing.pty import PseudoTerminal, port_guard  # noqa: E402
 
 LIBRARY = sys.argv.pop(1)
 MARKER = b"|end|"
 
 
 def map_ports(mapped):
-    """All eight ports: the mapped ones to their paths, the rest to paths that do not exist."""
-    for n in range(1, 9):
-        os.environ[f"QUILLON_COM{n}"] = mapped.get(n, f"/nonexistent/quillon-test/COM{n}")
+    port_guard(os.environ, mapped)
 
 
 map_ports({})

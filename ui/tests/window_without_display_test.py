@@ -10,6 +10,7 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "lib"))
 from quillon_testing import x11_client  # noqa: E402
+from quillon_testing.pty import port_guard  # noqa: E402
 
 PREFIX = "cannot open the display: "
 
@@ -35,7 +36,7 @@ def clean_environment(home):
     # XDG_RUNTIME_DIR: both point into the test's own folder.
     environment["XDG_CONFIG_HOME"] = os.path.join(home, "config")
     environment["XDG_RUNTIME_DIR"] = home
-    return x11_client.no_real_ports(environment)
+    return port_guard(environment)
 
 
 def run(program, environment):

@@ -65,3 +65,13 @@ class PseudoTerminal:
                 break
             data += os.read(self.master, 4096)
         return data
+
+
+def port_guard(environment, mapped=None):
+    """Maps all eight COM ports in `environment` (a dict such as os.environ): the mapped ones to
+    their paths, every other one to a path that does not exist, since an unmapped COM1 is the
+    machine's /dev/ttyS0. Returns the environment."""
+    mapped = mapped or {}
+    for port in range(1, 9):
+        environment[f"QUILLON_COM{port}"] = mapped.get(port, f"/nonexistent/quillon-test/COM{port}")
+    return environment

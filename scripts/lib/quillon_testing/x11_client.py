@@ -18,6 +18,8 @@ from Xlib import X, XK, Xatom, display as xdisplay, error as xerror
 from Xlib.ext import xtest
 from Xlib.protocol import event as xevent
 
+from .pty import port_guard
+
 KEYSYMS = {"alt": "Alt_L"}
 
 
@@ -158,14 +160,7 @@ class Display:
         return Image.frombytes("RGB", (width, height), pixels.data, "raw", "BGRX")
 
 
-def no_real_ports(environment, missing_dir="/nonexistent/quillon"):
-    """Maps all eight COM ports to paths that do not exist (an unmapped COM1 is /dev/ttyS0)."""
-    for port in range(1, 9):
-        environment["QUILLON_COM%d" % port] = "%s-com%d" % (missing_dir, port)
-    return environment
-
-
 def program_environment(display):
     environment = {k: v for k, v in os.environ.items() if not k.startswith("QT_QPA")}
     environment["DISPLAY"] = display
-    return no_real_ports(environment)
+    return port_guard(environment)
