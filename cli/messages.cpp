@@ -1,5 +1,7 @@
 #include "cli/messages.h"
 
+#include <cstdint>
+
 #include "serial/network/target.h"
 
 namespace quillon::cli {
@@ -24,6 +26,74 @@ std::string permission_advice(const std::string& owner_group) {
     if (owner_group != "dialout") return "";
     return "; add your user to the dialout group (sudo usermod -aG dialout $USER) and log in "
            "again";
+}
+
+// What a server sent too much of, in the words of a message.
+constexpr const char* flooded =
+    "the server sent more replies or telnet negotiation than a "
+    "sender keeps (is it a serial port server?)";
+
+// A COM-PORT setting (RFC 2217 command numbers) and its values in words.
+struct setting_words {
+    const char* name;
+    std::string (*value)(std::uint32_t);
+};
+
+std::string number_words(std::uint32_t v) { return std::to_string(v); }
+
+std::string parity_words(std::uint32_t v) {
+    static constexpr const char* names[] = {"none", "odd", "even", "mark", "space"};
+    return v >= 1 && v <= 5 ? names[v - 1] : "value " + std::to_string(v);
+}
+
+std::string stop_words(std::uint32_t v) {
+    static constexpr const char* names[] = {"1", "2", "1.5"};
+    return v >= 1 && v <= 3 ? names[v - 1] : "value " + std::to_string(v);
+}
+
+std::string control_words(std::uint32_t v) {
+    switch (v) {
+        case 1:
+        case 14:
+            return "none";
+        case 2:
+        case 15:
+            return "XON/XOFF";
+        case 3:
+        case 16:
+            return "hardware (RTS/CTS)";
+        case 5:
+            return "break on";
+        case 6:
+            return "break off";
+        case 17:
+            return "DCD";
+        case 18:
+            return "DTR";
+        case 19:
+            return "DSR";
+        default:
+            return "value " + std::to_string(v);
+    }
+}
+
+setting_words words_for(const serial::setting_answer& a) {
+    switch (a.command) {
+        case 1:
+            return {"the baud rate", number_words};
+        case 2:
+            return {"the data bits", number_words};
+        case 3:
+            return {"the parity", parity_words};
+        case 4:
+            return {"the stop bits", stop_words};
+        case 5:
+            if (a.asked >= 4 && a.asked <= 6) return {"the break state", control_words};
+            if (a.asked >= 13) return {"the inbound flow control", control_words};
+            return {"the outbound flow control", control_words};
+        default:
+            return {"a line setting", number_words};
+    }
 }
 
 bool network_target(const target& t) { return serial::network::is_network_path(t.device_path); }
@@ -53,6 +123,8 @@ std::string connect_failure_message(const target& t, const serial::error& e) {
                    " does not speak RFC 2217: the server refused or never answered the telnet "
                    "COM-PORT-OPTION (for a raw TCP port write tcp://" +
                    host_of(t) + ":PORT)";
+        case error_kind::too_much_input:
+            return start + flooded;
         case error_kind::out_of_memory:
             return "out of memory connecting to " + describe_target(t);
         default:
@@ -84,7 +156,8 @@ std::string describe_source(const serial::port_mapping& m) {
 
 std::string open_failure_message(const target& t, const serial::error& e,
                                  const std::string& owner_group) {
-    if (network_target(t) && e.kind != error_kind::bad_mapping) return connect_failure_message(t, e);
+    if (network_target(t) && e.kind != error_kind::bad_mapping)
+        return connect_failure_message(t, e);
     switch (e.kind) {
         case error_kind::bad_mapping:
             return t.mapping ? t.mapping->problem : "refused mapping for " + describe_target(t);
@@ -129,10 +202,37 @@ std::string write_failure_message(const target& t, const serial::error& e) {
                "(is the device connected and reading?)";
     }
     if (e.kind == error_kind::connection_dropped) {
-        return with_reason(
-            "writing to " + describe_target(t) + " failed: the connection was dropped", e);
+        return with_reason("writing to " + describe_target(t) +
+                               " failed: the connection was dropped before the server took "
+                               "every byte",
+                           e);
+    }
+    if (e.kind == error_kind::too_much_input) {
+        return "writing to " + describe_target(t) + " failed: " + flooded;
     }
     return with_reason("writing to " + describe_target(t) + " failed", e);
+}
+
+bool is_network_target(const target& t) { return network_target(t); }
+
+std::string setting_failure_message(const target& t, const serial::error& e) {
+    const std::string start = describe_target(t) + ": ";
+    const setting_words w = words_for(e.answer);
+    switch (e.kind) {
+        case error_kind::answered_otherwise:
+            return start + "the server set " + w.name + " to " + w.value(e.answer.answered) +
+                   ", not " + w.value(e.answer.asked);
+        case error_kind::timed_out:
+            return start + "the server did not answer the setting of " + w.name + " (" +
+                   w.value(e.answer.asked) + ") within 2 s";
+        case error_kind::too_much_input:
+            return start + flooded;
+        case error_kind::connection_dropped:
+            return with_reason(start + "the server closed the connection while the line was set",
+                               e);
+        default:
+            return with_reason(start + "the server did not take " + std::string(w.name), e);
+    }
 }
 
 std::string port_list_line(int port, const serial::probe_result& probe) {

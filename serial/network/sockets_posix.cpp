@@ -120,13 +120,24 @@ constexpr socket_calls real_table{real_resolve, real_open,  real_connect, real_c
                                   real_close,   real_now_ms};
 
 // EAI_NODATA is glibc's answer for a name without addresses; it is not in POSIX.
-constexpr native_codes posix_codes{
-    EAGAIN,          EINPROGRESS,  EINTR,
-    ECONNREFUSED,    ECONNRESET,   ECONNABORTED,
-    EPIPE,           ENOTCONN,     ETIMEDOUT,
-    ENETUNREACH,     EHOSTUNREACH, EINVAL,
-    EPROTONOSUPPORT, ENOMEM,       {EAI_NONAME, EAI_NODATA, EAI_FAIL, EAI_AGAIN},
-    EAI_MEMORY};
+constexpr native_codes posix_codes{EAGAIN,
+                                   EINPROGRESS,
+                                   EINTR,
+                                   ECONNREFUSED,
+                                   ECONNRESET,
+                                   ECONNABORTED,
+                                   EPIPE,
+                                   ENOTCONN,
+                                   ETIMEDOUT,
+                                   ENETUNREACH,
+                                   EHOSTUNREACH,
+                                   EINVAL,
+                                   EPROTONOSUPPORT,
+                                   EPROTO,
+                                   ENOBUFS,
+                                   ENOMEM,
+                                   {EAI_NONAME, EAI_NODATA, EAI_FAIL, EAI_AGAIN},
+                                   EAI_MEMORY};
 
 }  // namespace
 

@@ -154,6 +154,8 @@ constexpr native_codes winsock_codes{WSAEWOULDBLOCK,
                                      WSAEHOSTUNREACH,
                                      WSAEINVAL,
                                      WSAEPROTONOSUPPORT,
+                                     ERROR_INVALID_DATA,
+                                     WSAENOBUFS,
                                      WSA_NOT_ENOUGH_MEMORY,
                                      {WSAHOST_NOT_FOUND, WSANO_DATA, WSANO_RECOVERY, WSATRY_AGAIN},
                                      WSA_NOT_ENOUGH_MEMORY};
