@@ -29,6 +29,7 @@ struct connection {
     bool binary = true;                 // our direction is in BINARY mode
     bool server_silent = false;         // a reply did not come in time: none is awaited again
     bool suspended = false;             // the server asked for no data (FLOWCONTROL-SUSPEND)
+    bool flooded = false;               // a cap was passed
     // Either kind.
     std::int64_t connected_at = 0;
     bool peer_closed = false;  // the far end has ended its side
@@ -86,6 +87,7 @@ int keep_event(connection& c, telnet::event& e) {
 // answers are kept for the next moment nothing else is half-sent. Past a cap the connection
 // is broken: whatever the server sends, it cannot make us keep more.
 int take_input(connection& c) {
+    if (c.flooded) return codes().too_much_input;
     char buffer[4096];
     // Bounded per call, so that a far end that never stops talking cannot hold us here.
     for (int round = 0; round < 64; ++round) {
@@ -101,15 +103,13 @@ int take_input(connection& c) {
         if (c.kind != scheme::rfc2217) continue;
         c.events.clear();
         c.reader.feed({buffer, got}, c.events);
-        if (c.reader.overflowed()) {
-            c.broken = true;
-            return codes().too_much_input;
+        bool flooded = c.reader.overflowed();
+        for (std::size_t i = 0; i < c.events.size() && !flooded; ++i) {
+            flooded = keep_event(c, c.events[i]) != 0;
         }
-        for (telnet::event& e : c.events) {
-            if (const int native = keep_event(c, e); native != 0) {
-                c.broken = true;
-                return native;
-            }
+        if (flooded) {
+            c.flooded = c.broken = true;  // for good: every later step fails at once
+            return codes().too_much_input;
         }
     }
     return 0;
@@ -556,6 +556,15 @@ int write_all(connection& c, std::span<const char> bytes) {
 int close(connection& c) {
     if (c.socket == no_socket) return codes().not_connected;
     int failure = 0;
+    // Reads until the far end ends its side, within the bound; any reset or error on the way is
+    // the failure. Past the bound, nothing more is learnt.
+    const auto read_until = [&](std::int64_t deadline) {
+        while (!c.peer_closed && failure == 0) {
+            const int waited = wait_for(c, false, deadline);
+            if (waited == codes().timed_out) return;
+            failure = waited;
+        }
+    };
     if (!c.broken && c.kind == scheme::tcp) {
         // ser2net (4.3.11) opens its device only once a client has connected, and throws away
         // what a raw client sent when the client's end arrives before the device is open; the
@@ -564,23 +573,17 @@ int close(connection& c) {
         // 10 ms or 30 ms; the open takes 0.4-3.3 ms). Nothing on a raw connection says when
         // the device is open, so the connection is let grow raw_settle_ms old first. rfc2217://
         // needs no such wait: the answers to the open's settings come from the open device.
-        const std::int64_t settled = c.connected_at + raw_settle_ms;
-        while (!c.peer_closed && wait_for(c, false, settled) == 0) {
-        }
+        read_until(c.connected_at + raw_settle_ms);
     }
-    if (!c.broken && sockets().shutdown_sending(c.socket) == 0) {
+    if (!c.broken && failure == 0) {
         // Closing with unread input makes the kernel reset the connection, and a reset may make
         // the far end drop what it has not yet written to its device: read until it ends its
-        // side, within the bound. ser2net (4.3.11, measured) reads our end only after its device
-        // has taken every byte before it, and then closes: over tcp:// that close is the only
-        // word that the bytes were taken. A reset or error instead says they may not have been.
-        // A server that keeps its side open past the bound tells nothing either way.
-        const std::int64_t deadline = now() + close_bound_ms;
-        while (!c.peer_closed && failure == 0) {
-            const int waited = wait_for(c, false, deadline);
-            if (waited == codes().timed_out) break;
-            failure = waited;
-        }
+        // side. ser2net (4.3.11, measured) reads our end only after its device has taken every
+        // byte before it, and then closes: over tcp:// that close is the only word that the
+        // bytes were taken. A reset or error instead says they may not have been. A server
+        // that keeps its side open past close_bound_ms tells nothing either way.
+        failure = sockets().shutdown_sending(c.socket);
+        read_until(now() + close_bound_ms);
     }
     const int native = sockets().close(std::exchange(c.socket, no_socket));
     return failure != 0 ? failure : native;

@@ -98,6 +98,20 @@ TEST_P(through_ser2net, every_byte_value_arrives_exactly) {
     EXPECT_EQ(line.wait_for(all.size()), all);
 }
 
+// The first send after ser2net has started, opened, written and closed at once, arrives
+// whole: a send's success means ser2net has taken its bytes.
+TEST_P(through_ser2net, the_first_send_after_the_server_starts_arrives_whole) {
+    SKIP_WITHOUT_SER2NET();
+    pseudo_terminal pty;
+    test::master_drain line(pty.master());
+    ser2net_server server(pty.path());
+    port_map ports({{3, target_of(server, GetParam())}});
+    ASSERT_TRUE(open_port(3, 9600).opened);
+    EXPECT_FALSE(send_bytes("first send"));
+    EXPECT_FALSE(close_current());
+    EXPECT_EQ(line.wait_for(10), "first send");
+}
+
 INSTANTIATE_TEST_SUITE_P(kinds, through_ser2net, ::testing::Values(kind::tcp, kind::rfc2217),
                          [](const auto& info) { return name_of(info.param); });
 
