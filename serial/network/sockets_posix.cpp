@@ -102,6 +102,13 @@ int real_receive(socket_id s, char* bytes, std::size_t count, std::size_t& got) 
     got = 0;
     const ssize_t n = ::recv(static_cast<int>(s), bytes, count, 0);
     if (n < 0) return errno;
+    // ser2net (4.3.11) keeps Nagle's algorithm on (it clears TCP_NODELAY, measured): a second
+    // small answer of its own waits until we acknowledge the first, and Linux delays that by up
+    // to 40 ms unless asked not to. TCP_QUICKACK lasts only until the next delay, so it is asked
+    // for after every read. Failure here only costs that time.
+    const int quick = 1;
+    static_cast<void>(
+        ::setsockopt(static_cast<int>(s), IPPROTO_TCP, TCP_QUICKACK, &quick, sizeof quick));
     got = static_cast<std::size_t>(n);
     return 0;
 }
