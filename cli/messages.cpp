@@ -340,10 +340,11 @@ Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
 Exit codes:
   0  sent (or written to standard output with --dry-run or --preview)
   1  the port could not be opened (missing, in use, permission denied, not a serial
-     device, a bad mapping), a network target could not be connected to, or the ports
-     file could not be written
+     device, a bad mapping), a network target could not be connected to or did not take
+     a line setting, or the ports file could not be written
   2  usage error: unknown option, missing or refused value
-  3  the write failed or timed out, or standard output could not be written
+  3  the write failed or timed out (a network server dropped the connection before it
+     took every byte), or standard output could not be written
   4  out of memory
 )";
 }
