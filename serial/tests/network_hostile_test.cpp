@@ -21,11 +21,11 @@ struct hostile_case {
     const char* what;
     const char* scheme;
     script server;
-    std::size_t text_size;
-    error_kind setting;  // the first refused setting's kind
-    setting_answer answer;
-    int refused;  // settings refused
-    error sent;   // the send's error, or else the close's
+    error sent;                             // the send's error, or else the close's
+    error_kind setting = error_kind::none;  // the first refused setting's kind
+    setting_answer answer{};
+    int refused = 0;  // settings refused
+    std::size_t text_size = 2000;
 };
 void PrintTo(const hostile_case& c, std::ostream* os) { *os << c.what; }
 
@@ -64,77 +64,50 @@ const error fine{};
 const error flooded{error_number::write_failed, 0, error_kind::too_much_input};
 const error dropped{error_number::write_failed, 0, error_kind::connection_dropped};
 const error held{error_number::write_failed, 0, error_kind::timed_out};
-const auto ok = error_kind::none;
+const auto otherwise = error_kind::answered_otherwise;
 
 INSTANTIATE_TEST_SUITE_P(
     cases, hostile_server,
     ::testing::Values(
         hostile_case{"reply flood while a send waits",
                      rfc,
-                     {agree, echo, frame(101, {0, 0, 9, 96}), never, false, false},
-                     2000,
-                     ok,
-                     {},
-                     0,
+                     {agree, echo, frame(101, {0, 0, 9, 96})},
                      flooded},
         hostile_case{"option toggle flood while a send waits",
                      rfc,
-                     {agree, echo, "\xff\xfb\x03\xff\xfc\x03"s, never, false, false},
-                     2000,
-                     ok,
-                     {},
-                     0,
+                     {agree, echo, "\xff\xfb\x03\xff\xfc\x03"s},
                      flooded},
-        hostile_case{"wrong baud answer",
-                     rfc,
-                     {agree, baud_115200, "", never, false, false},
-                     2000,
-                     error_kind::answered_otherwise,
-                     {1, 2400, 115200},
-                     1,
-                     fine},
+        hostile_case{
+            "wrong baud answer", rfc, {agree, baud_115200}, fine, otherwise, {1, 2400, 115200}, 1},
         hostile_case{"every setting answered otherwise",
                      rfc,
-                     {agree, all_wrong, "", never, false, false},
-                     2000,
-                     error_kind::answered_otherwise,
+                     {agree, all_wrong},
+                     fine,
+                     otherwise,
                      {1, 2400, 115200},
-                     8,
-                     fine},
+                     8},
         hostile_case{"agree then silent",
                      rfc,
-                     {agree, silent, "", never, false, false},
-                     2000,
+                     {agree, silent},
+                     fine,
                      error_kind::timed_out,
                      {1, 2400, 0},
-                     8,
-                     fine},
-        hostile_case{"raw reset after 10 of 2000 bytes",
-                     "tcp://127.0.0.1:",
-                     {"", nullptr, "", 10, false, false},
-                     2000,
-                     ok,
-                     {},
-                     0,
-                     dropped},
+                     8},
         hostile_case{
-            "reset at close", rfc, {agree, echo, "", never, true, false}, 2000, ok, {}, 0, dropped},
+            "raw reset after 10 of 2000 bytes", "tcp://127.0.0.1:", {"", nullptr, "", 10}, dropped},
+        hostile_case{"reset at close", rfc, {agree, echo, "", never, true}, dropped},
         hostile_case{"flow suspended then resumed",
                      rfc,
                      {agree + suspend, echo, "", never, false, true},
-                     2000,
-                     ok,
-                     {},
-                     0,
                      fine},
         hostile_case{"flow suspended for good",
                      rfc,
-                     {agree + suspend, echo, "", never, false, false},
-                     24,
-                     ok,
+                     {agree + suspend, echo},
+                     held,
+                     error_kind::none,
                      {},
                      0,
-                     held}),
+                     24}),
     [](const auto& info) { return test_name(info.param.what); });
 
 }  // namespace

@@ -22,12 +22,12 @@ std::string baud_115200(const serial::network::telnet::event& e);
 std::string all_wrong(const serial::network::telnet::event& e);  // 115200, break on, value + 1
 
 struct script {
-    std::string greeting;    // sent at once
-    answer_fn answer;        // to each COM-PORT command; null: a raw server
-    std::string flood;       // sent up to 20000 times once data has come, reading nothing more
-    std::size_t reset_at;    // resets once this many data bytes have come
-    bool reset_at_end;       // resets instead of closing when our end comes
-    bool resume_when_quiet;  // FLOWCONTROL-RESUME once nothing came for 100 ms
+    std::string greeting;            // sent at once
+    answer_fn answer = nullptr;      // to each COM-PORT command; null: a raw server
+    std::string flood{};             // sent up to 20000 times once data has come, then it stops
+    std::size_t reset_at = never;    // resets once this many data bytes have come
+    bool reset_at_end = false;       // resets instead of closing when our end comes
+    bool resume_when_quiet = false;  // FLOWCONTROL-RESUME once nothing came for 100 ms
 };
 
 struct seen {
