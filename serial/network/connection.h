@@ -43,8 +43,9 @@ inline constexpr int connect_bound_ms = 5000;
 inline constexpr int answer_bound_ms = 2000;
 // At close, how long the far end may take to end the connection after ours is shut.
 inline constexpr int close_bound_ms = 2000;
-// tcp://: how old a connection must be before our side is shut (see close()).
-inline constexpr int raw_settle_ms = 50;
+// How long after the connect and after the last write our side is shut at the earliest, so
+// that the far device has opened and passed the bytes on (see close()).
+inline constexpr int settle_ms = 50;
 // What a server's input may make a connection keep: replies not yet awaited (a real server
 // sends a few late ones at most) and bytes of negotiation answers not yet sent.
 inline constexpr std::size_t pending_replies_cap = 64;
@@ -90,7 +91,8 @@ int write_all(connection& c, std::span<const char> bytes);
 // Shuts our side, waits up to close_bound_ms for the far end to end the connection (ser2net
 // does once its device has taken what it holds), and closes. A reset or error while waiting is
 // returned (the bytes may not have been taken); the far end keeping its side open past the
-// bound is not. A tcp:// connection is first let grow raw_settle_ms old. Never retried.
+// bound is not. Our side is shut settle_ms after the connect and the last write at the
+// earliest. Never retried.
 int close(connection& c);
 
 // The error number and kind for a native code of the socket seam (0 gives no error).
