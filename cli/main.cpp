@@ -186,9 +186,23 @@ int run(const cli::options& o) {
         }
         return fail(cli::could_not_open, cli::open_failure_message(target, e, owner_group));
     }
+    // A network server that did not take a setting leaves the far line otherwise than asked:
+    // sending then would only garble the display. (A local driver's refusal, such as a
+    // pseudo-terminal's of the modem lines, is the library's business, as it always was.)
+    if (cli::is_network_target(target)) {
+        for (const serial::error& e : opened.settings) {
+            if (!e) continue;
+            ports::close_current();
+            return fail(cli::could_not_open, cli::setting_failure_message(target, e));
+        }
+    }
     const serial::error written = ports::send_bytes(bytes);
-    ports::close_current();
+    // Over a network the close is the last word on whether the server took the bytes.
+    const serial::error closed = ports::close_current();
     if (written) return fail(cli::write_failed, cli::write_failure_message(target, written));
+    if (closed.number == serial::error_number::write_failed) {
+        return fail(cli::write_failed, cli::write_failure_message(target, closed));
+    }
     return cli::sent;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/messages.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "ports/platform.h"
@@ -33,6 +34,74 @@ std::string permission_advice(const std::string& owner_group) {
            "again";
 }
 
+// What a server sent too much of, in the words of a message.
+constexpr const char* flooded =
+    "the server sent more replies or telnet negotiation than a "
+    "sender keeps (is it a serial port server?)";
+
+// A COM-PORT setting (RFC 2217 command numbers) and its values in words.
+struct setting_words {
+    const char* name;
+    std::string (*value)(std::uint32_t);
+};
+
+std::string number_words(std::uint32_t v) { return std::to_string(v); }
+
+std::string parity_words(std::uint32_t v) {
+    static constexpr const char* names[] = {"none", "odd", "even", "mark", "space"};
+    return v >= 1 && v <= 5 ? names[v - 1] : "value " + std::to_string(v);
+}
+
+std::string stop_words(std::uint32_t v) {
+    static constexpr const char* names[] = {"1", "2", "1.5"};
+    return v >= 1 && v <= 3 ? names[v - 1] : "value " + std::to_string(v);
+}
+
+std::string control_words(std::uint32_t v) {
+    switch (v) {
+        case 1:
+        case 14:
+            return "none";
+        case 2:
+        case 15:
+            return "XON/XOFF";
+        case 3:
+        case 16:
+            return "hardware (RTS/CTS)";
+        case 5:
+            return "break on";
+        case 6:
+            return "break off";
+        case 17:
+            return "DCD";
+        case 18:
+            return "DTR";
+        case 19:
+            return "DSR";
+        default:
+            return "value " + std::to_string(v);
+    }
+}
+
+setting_words words_for(const serial::setting_answer& a) {
+    switch (a.command) {
+        case 1:
+            return {"the baud rate", number_words};
+        case 2:
+            return {"the data bits", number_words};
+        case 3:
+            return {"the parity", parity_words};
+        case 4:
+            return {"the stop bits", stop_words};
+        case 5:
+            if (a.asked >= 4 && a.asked <= 6) return {"the break state", control_words};
+            if (a.asked >= 13) return {"the inbound flow control", control_words};
+            return {"the outbound flow control", control_words};
+        default:
+            return {"a line setting", number_words};
+    }
+}
+
 bool network_target(const target& t) { return serial::network::is_network_path(t.device_path); }
 
 std::string host_of(const target& t) {
@@ -60,6 +129,8 @@ std::string connect_failure_message(const target& t, const serial::error& e) {
                    " does not speak RFC 2217: the server refused or never answered the telnet "
                    "COM-PORT-OPTION (for a raw TCP port write tcp://" +
                    host_of(t) + ":PORT)";
+        case error_kind::too_much_input:
+            return start + flooded;
         case error_kind::out_of_memory:
             return "out of memory connecting to " + describe_target(t);
         default:
@@ -137,10 +208,37 @@ std::string write_failure_message(const target& t, const serial::error& e) {
                "(is the device connected and reading?)";
     }
     if (e.kind == error_kind::connection_dropped) {
-        return with_reason(
-            "writing to " + describe_target(t) + " failed: the connection was dropped", e);
+        return with_reason("writing to " + describe_target(t) +
+                               " failed: the connection was dropped before the server took "
+                               "every byte",
+                           e);
+    }
+    if (e.kind == error_kind::too_much_input) {
+        return "writing to " + describe_target(t) + " failed: " + flooded;
     }
     return with_reason("writing to " + describe_target(t) + " failed", e);
+}
+
+bool is_network_target(const target& t) { return network_target(t); }
+
+std::string setting_failure_message(const target& t, const serial::error& e) {
+    const std::string start = describe_target(t) + ": ";
+    const setting_words w = words_for(e.answer);
+    switch (e.kind) {
+        case error_kind::answered_otherwise:
+            return start + "the server set " + w.name + " to " + w.value(e.answer.answered) +
+                   ", not " + w.value(e.answer.asked);
+        case error_kind::timed_out:
+            return start + "the server did not answer the setting of " + w.name + " (" +
+                   w.value(e.answer.asked) + ") within 2 s";
+        case error_kind::too_much_input:
+            return start + flooded;
+        case error_kind::connection_dropped:
+            return with_reason(start + "the server closed the connection while the line was set",
+                               e);
+        default:
+            return with_reason(start + "the server did not take " + std::string(w.name), e);
+    }
 }
 
 std::string port_list_line(int port, const ports::probe_result& probe) {
@@ -248,10 +346,11 @@ Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
 Exit codes:
   0  sent (or written to standard output with --dry-run or --preview)
   1  the port could not be opened (missing, in use, permission denied, not a serial
-     device, a bad mapping), a network target could not be connected to, or the ports
-     file could not be written
+     device, a bad mapping), a network target could not be connected to or did not take
+     a line setting, or the ports file could not be written
   2  usage error: unknown option, missing or refused value
-  3  the write failed or timed out, or standard output could not be written
+  3  the write failed or timed out (a network server dropped the connection before it
+     took every byte), or standard output could not be written
   4  out of memory
 )";
     const auto& words = ports::platform::platform_words();

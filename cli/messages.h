@@ -25,6 +25,11 @@ std::string open_failure_message(const target& t, const serial::error& e,
 
 std::string write_failure_message(const target& t, const serial::error& e);
 
+// A line setting of a network target that the server did not take, naming the setting and
+// both values: "rfc2217://pi:2217: the server set the baud rate to 115200, not 2400".
+std::string setting_failure_message(const target& t, const serial::error& e);
+bool is_network_target(const target& t);
+
 // One line per port: its name, target, where the mapping came from, and its state.
 std::string port_list_line(int port, const ports::probe_result& probe);
 

@@ -136,9 +136,10 @@ open_result open_device(std::string_view device_name, int baud) {
     return open_and_configure(device_name, baud);
 }
 
-void close_current() {
+error close_current() {
     error_state errors;
     serial::close_port(errors, current_record());
+    return errors.take();
 }
 
 error send_bytes(std::string_view bytes) {

@@ -46,8 +46,9 @@ open_result open_device(std::string_view device_name, int baud);
 // after a close or a failed open.
 record_number current_record();
 
-// SER_CLOSE: closes the current port if one is open.
-void close_current();
+// SER_CLOSE: closes the current port if one is open. The error is the close's: for a network
+// target a reset or error at close (69), since the bytes may then not have arrived.
+error close_current();
 
 // One write of exactly the bytes to the current port; error 52 when there is none.
 error send_bytes(std::string_view bytes);

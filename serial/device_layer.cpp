@@ -71,10 +71,15 @@ void clear_break_of(port_record& r) {
 // Closes whatever the record holds and leaves it holding nothing.
 error close_device(port_record& r) {
     const error failure = std::visit(
-        overloaded{
-            [](std::monostate) { return error{}; },
-            [](backend::port_ptr& p) { return backend::error_for(backend::close_port(*p)); },
-            [](network::connection_ptr& c) { return network::error_for(network::close(*c)); }},
+        overloaded{[](std::monostate) { return error{}; },
+                   [](backend::port_ptr& p) { return backend::error_for(backend::close_port(*p)); },
+                   [](network::connection_ptr& c) {
+                       // A connection that ends in a reset or error may not have handed every byte
+                       // to the far device: that is the write's failure, found late.
+                       error e = network::error_for(network::close(*c));
+                       if (e) e.number = error_number::write_failed;
+                       return e;
+                   }},
         r.device);
     r.device = std::monostate{};
     return failure;
@@ -136,9 +141,10 @@ port_handle_ptr find(record_number number) {
 }
 
 // A setting the driver did not take keeps its native detail under the number for a refusal.
-error refused_setting(const port_record& r, int native) {
-    error e = error_of(r, native);
+error refused_setting(const port_record& r, const backend::setting_outcome& outcome) {
+    error e = error_of(r, outcome.native);
     e.number = error_number::setting_refused;
+    e.answer = outcome.answer;
     return e;
 }
 
@@ -235,7 +241,7 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
     }
     const backend::setting_outcome outcome = apply_to(*record, setting, value);
     if (outcome.refused) {
-        errors.store(refused_setting(*record, outcome.native));
+        errors.store(refused_setting(*record, outcome));
     } else if (outcome.native != 0) {
         errors.store(error_of(*record, outcome.native));
     }

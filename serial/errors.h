@@ -40,6 +40,8 @@ enum class error_kind : std::uint8_t {
     host_not_found,      // the host name is not known to the resolver
     connection_dropped,  // the far end closed or reset the connection
     no_com_port_option,  // an rfc2217:// target that refused or never answered COM-PORT-OPTION
+    answered_otherwise,  // an rfc2217:// server answered a line setting with another value
+    too_much_input,      // a server sent more replies or negotiation than a sender keeps
     other,
 };
 
@@ -58,12 +60,23 @@ enum class file_type : std::uint8_t {
 // resolver's, which are no errno values.
 enum class error_source : std::uint8_t { device, network };
 
+// A line setting of an rfc2217:// target as it went on the wire: the COM-PORT command (RFC
+// 2217: 1 baud rate, 2 data size, 3 parity, 4 stop size, 5 control), the value sent and the
+// value the server answered with (the one now in effect). command is 0 for any other error.
+struct setting_answer {
+    std::uint8_t command = 0;
+    std::uint32_t asked = 0;
+    std::uint32_t answered = 0;
+    friend bool operator==(const setting_answer&, const setting_answer&) = default;
+};
+
 struct error {
     error_number number = error_number::none;
     int native = 0;  // errno (POSIX) or the last-error code (Windows); 0 when there is none
     error_kind kind = error_kind::none;
     file_type found = file_type::unknown;  // for not_a_serial_device
     error_source source = error_source::device;
+    setting_answer answer{};  // for a refused setting of an rfc2217:// target
 
     explicit operator bool() const noexcept { return number != error_number::none; }
     friend bool operator==(const error&, const error&) = default;

@@ -64,6 +64,7 @@ file_kind kind_of(const port& p);
 struct setting_outcome {
     int native = 0;
     bool refused = false;
+    setting_answer answer{};  // network targets only: what was asked and answered
 };
 
 // One whole exchange for one line setting, inside the backend: read the driver's state, change

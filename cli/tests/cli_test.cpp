@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "testing/hostile_server.h"
 #include "testing/process.h"
 #include "testing/pty.h"
 #include "testing/scratch.h"
@@ -510,6 +511,42 @@ TEST(send, a_network_target_that_cannot_be_reached_is_one_line) {
         const process_result r = send(row.args, "", row.mapped);
         EXPECT_EQ(r.exit_code, row.exit_code) << row.message;
         EXPECT_EQ(r.err, row.message);
+    }
+}
+
+// A network server that does not take a setting fails the open (1), naming the setting and
+// both values; one that resets before it has taken the bytes fails the send (3).
+TEST(send, a_network_server_that_does_not_take_a_setting_or_the_bytes_says_so) {
+    const struct {
+        const char* scheme;
+        script server;
+        int exit_code;
+        std::string before, after;  // the message around the target
+    } table[] = {
+        {"rfc2217://127.0.0.1:",
+         {agree, baud_115200, "", never, false, false},
+         1,
+         "",
+         ": the server set the baud rate to 115200, not 2400\n"},
+        {"rfc2217://127.0.0.1:",
+         {agree, silent, "", never, false, false},
+         1,
+         "",
+         ": the server did not answer the setting of the baud rate (2400) within 2 s\n"},
+        {"tcp://127.0.0.1:",
+         {"", nullptr, "", 10, false, false},
+         3,
+         "writing to ",
+         " failed: the connection was dropped before the server took every byte: "},
+    };
+    for (const auto& row : table) {
+        seen server;
+        local_peer peer([&](int fd, int stop) { run(row.server, fd, stop, server); });
+        const std::string target = row.scheme + std::to_string(peer.port());
+        const process_result r =
+            send({"--raw", "-b", "2400", "--device", target}, std::string(2000, 'Q'));
+        EXPECT_EQ(r.exit_code, row.exit_code) << r.err;
+        EXPECT_EQ(r.err.rfind("quillon-send: " + row.before + target + row.after, 0), 0u) << r.err;
     }
 }
 

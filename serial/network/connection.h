@@ -6,13 +6,22 @@
 //   kept in the handle and read back from there (the write bound uses the baud rate kept).
 // rfc2217://: telnet with COM-PORT-OPTION (RFC 2217). Each line setting that has a COM-PORT
 //   command is sent and waits for the server's answer (command + 100, with the value now in
-//   effect), which is the read-back; a setting without one is kept in the handle. Data is sent
-//   with 255 doubled (RFC 854).
+//   effect), which is the read-back; a setting without one is kept in the handle. DTR and RTS
+//   commands are sent and not awaited (ser2net never answers them on a device without modem
+//   lines). Data is sent with 255 doubled (RFC 854), and a write ends with a question whose
+//   answer proves the server has taken the bytes (see write_all).
+//
+// Bounds: the server's input can make the connection keep only so much (pending_replies_cap
+// replies, answers_cap bytes of negotiation answers, telnet::longest_subnegotiation bytes of one
+// subnegotiation); past any of them the step under way fails with the too-much-input code and
+// the connection is broken. The open (connect and negotiation) has one deadline; a server that
+// lets one reply wait run out is not waited for again.
 //
 // Functions that can fail return a native code of the socket seam (see sockets.h), 0 on
 // success; error_for is the only place that turns one into an error number and kind.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -25,15 +34,22 @@
 
 namespace quillon::serial::network {
 
-// A connection attempt gives up after this long, over all the addresses a name resolves to.
-// The name lookup itself is bounded by the system resolver (its time-out and attempts).
+// An open (connect and negotiation) gives up after this long, over all the addresses a name
+// resolves to. The name lookup itself is bounded by the system resolver (its time-out and
+// attempts).
 inline constexpr int connect_bound_ms = 5000;
-// The server's agreement to COM-PORT-OPTION, and its answer to each COM-PORT command.
+// The server's agreement to COM-PORT-OPTION (within the open's bound), and its answer to a
+// COM-PORT command.
 inline constexpr int answer_bound_ms = 2000;
 // At close, how long the far end may take to end the connection after ours is shut.
 inline constexpr int close_bound_ms = 2000;
-// tcp://: how old a connection must be before our side is shut (see close()).
-inline constexpr int raw_settle_ms = 200;
+// How long after the connect and after the last write our side is shut at the earliest, so
+// that the far device has opened and passed the bytes on (see close()).
+inline constexpr int settle_ms = 50;
+// What a server's input may make a connection keep: replies not yet awaited (a real server
+// sends a few late ones at most) and bytes of negotiation answers not yet sent.
+inline constexpr std::size_t pending_replies_cap = 64;
+inline constexpr std::size_t answers_cap = 1024;
 
 struct connection;
 struct connection_deleter {
@@ -46,13 +62,15 @@ struct connect_outcome {
     int native = 0;
 };
 
-// Resolves the host, connects within connect_bound_ms and, for rfc2217://, agrees on
-// COM-PORT-OPTION and BINARY within answer_bound_ms. Nothing is sent to the device.
+// Resolves the host, connects and, for rfc2217://, agrees on COM-PORT-OPTION and BINARY
+// (within answer_bound_ms), all within connect_bound_ms. Nothing is sent to the device.
 connect_outcome connect(const target& where);
 
 // One line setting. tcp:// keeps it; rfc2217:// sends what it maps to and waits for each
-// answer. Refused (the port keeps what it had) when the value has no COM-PORT form, when the
-// server answers with another value, or when no answer comes within answer_bound_ms.
+// answer (not for DTR and RTS). Refused (the port keeps what it had) when the value has no
+// COM-PORT form, when the server answers with another value (the answered-otherwise code, the
+// outcome's answer holding both values), or when no answer comes within answer_bound_ms (at
+// once, without waiting, once one answer has failed to come).
 backend::setting_outcome apply_line_setting(connection& c, line_setting setting,
                                             std::int32_t value);
 
@@ -63,13 +81,18 @@ line_state kept_state(const connection& c);
 void clear_break(connection& c) noexcept;
 
 // Sends exactly the bytes, within the time they need at the baud rate kept, plus two seconds
-// (ten bit times per byte). Past that it fails with the time-out code and the connection should
-// be closed. An empty string sends nothing.
+// (ten bit times per byte), pausing while the server has suspended data (RFC 2217
+// FLOWCONTROL-SUSPEND). Past that it fails with the time-out code and the connection should
+// be closed. rfc2217:// returns once the server has answered a question sent after the data
+// (unless it has been silent before): success means the server has taken the bytes. An empty
+// string sends nothing.
 int write_all(connection& c, std::span<const char> bytes);
 
 // Shuts our side, waits up to close_bound_ms for the far end to end the connection (ser2net
-// does once its device has taken what it holds), and closes. A tcp:// connection is first let
-// grow raw_settle_ms old. Never retried.
+// does once its device has taken what it holds), and closes. A reset or error while waiting is
+// returned (the bytes may not have been taken); the far end keeping its side open past the
+// bound is not. Our side is shut settle_ms after the connect and the last write at the
+// earliest. Never retried.
 int close(connection& c);
 
 // The error number and kind for a native code of the socket seam (0 gives no error).

@@ -69,8 +69,10 @@ struct native_codes {
     int timed_out;
     int network_unreachable;
     int host_unreachable;
-    int invalid;      // a value the far end did not take
-    int no_protocol;  // the far end does not speak the protocol asked for
+    int invalid;             // a value the far end did not take
+    int no_protocol;         // the far end does not speak the protocol asked for
+    int answered_otherwise;  // the far end answered a setting with another value
+    int too_much_input;      // the far end sent more than a cap lets us keep
     int no_memory;
     std::array<int, 4> unknown_host;  // the resolver's "no such name" answers
     int lookup_no_memory;

@@ -57,6 +57,12 @@ int real_open(const endpoint& where, socket_id& opened) {
     // Sockets are inheritable handles by default: a program started meanwhile would keep the
     // connection alive after we close it. Failure here only loses that nicety.
     static_cast<void>(SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0));
+    // Each piece we send (a command, then its data, then a question) goes at once: with Nagle's
+    // algorithm a second small piece waits for the first's acknowledgement, which the far end
+    // delays (up to 200 ms on Windows). Failure here only costs that time.
+    const BOOL no_delay = TRUE;
+    static_cast<void>(setsockopt(s, IPPROTO_TCP, TCP_NODELAY,
+                                 reinterpret_cast<const char*>(&no_delay), sizeof no_delay));
     u_long non_blocking = 1;
     if (ioctlsocket(s, FIONBIO, &non_blocking) != 0) {
         const int native = WSAGetLastError();
@@ -154,6 +160,8 @@ constexpr native_codes winsock_codes{WSAEWOULDBLOCK,
                                      WSAEHOSTUNREACH,
                                      WSAEINVAL,
                                      WSAEPROTONOSUPPORT,
+                                     ERROR_INVALID_DATA,
+                                     WSAENOBUFS,
                                      WSA_NOT_ENOUGH_MEMORY,
                                      {WSAHOST_NOT_FOUND, WSANO_DATA, WSANO_RECOVERY, WSATRY_AGAIN},
                                      WSA_NOT_ENOUGH_MEMORY};

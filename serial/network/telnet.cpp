@@ -3,10 +3,6 @@
 namespace quillon::serial::network::telnet {
 namespace {
 
-// A COM-PORT-OPTION value is one to four bytes (a signature is text, but short); anything
-// longer than this is no reply of a server we talk to.
-constexpr std::size_t longest_subnegotiation = 256;
-
 std::string command(unsigned char verb, unsigned char option) {
     return std::string{static_cast<char>(iac), static_cast<char>(verb), static_cast<char>(option)};
 }
@@ -98,6 +94,14 @@ std::string negotiation::answer(unsigned char verb, unsigned char option) {
     }
 }
 
+void reader::keep(unsigned char b) {
+    if (sub_.size() < longest_subnegotiation) {
+        sub_.push_back(b);
+    } else {
+        overflowed_ = true;
+    }
+}
+
 void reader::feed(std::span<const char> bytes, std::vector<event>& events) {
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
@@ -127,13 +131,13 @@ void reader::feed(std::span<const char> bytes, std::vector<event>& events) {
             case state::sub:
                 if (b == iac) {
                     state_ = state::sub_iac;
-                } else if (sub_.size() < longest_subnegotiation) {
-                    sub_.push_back(b);
+                } else {
+                    keep(b);
                 }
                 break;
             case state::sub_iac:
                 if (b == iac) {
-                    if (sub_.size() < longest_subnegotiation) sub_.push_back(b);
+                    keep(b);
                     state_ = state::sub;
                 } else {
                     // IAC SE ends it; any other command after IAC ends it as well (RFC 855

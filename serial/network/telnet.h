@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,6 +40,13 @@ inline constexpr unsigned char set_parity = 3;
 inline constexpr unsigned char set_stopsize = 4;
 inline constexpr unsigned char set_control = 5;
 inline constexpr unsigned char server_reply_offset = 100;
+// From the server (RFC 2217 numbers them 108 and 109): stop sending data, and go on again.
+inline constexpr unsigned char flowcontrol_suspend = server_reply_offset + 8;
+inline constexpr unsigned char flowcontrol_resume = server_reply_offset + 9;
+
+// The longest subnegotiation kept: a COM-PORT-OPTION value is one to four bytes (a signature is
+// text, but short), so anything longer is no reply of a server we talk to.
+inline constexpr std::size_t longest_subnegotiation = 256;
 
 // Data as it goes on the wire: every 255 doubled (RFC 854: IAC IAC is the data byte 255).
 // Without BINARY in our direction a carriage return is followed by NUL, as the network virtual
@@ -86,17 +94,23 @@ struct event {
 
 // Reads the server's stream byte by byte, across any split into pieces. Data bytes and
 // commands without meaning here (NOP, GA, ...) are dropped; subnegotiations of other options
-// are skipped; an overlong subnegotiation is cut off rather than grown without end.
+// are skipped; an overlong subnegotiation is cut off at longest_subnegotiation rather than
+// grown without end, and marks the reader overflowed. A feed appends at most one event per
+// three bytes fed, so the events of one piece are bounded by the piece.
 class reader {
   public:
     void feed(std::span<const char> bytes, std::vector<event>& events);
+    // A subnegotiation was longer than longest_subnegotiation: the server is not one to trust.
+    bool overflowed() const { return overflowed_; }
 
   private:
     enum class state : std::uint8_t { data, command, option, sub_option, sub, sub_iac };
     state state_ = state::data;
     unsigned char verb_ = 0;
     bool ours_ = false;  // the subnegotiation is COM-PORT-OPTION
+    bool overflowed_ = false;
     std::vector<unsigned char> sub_;
+    void keep(unsigned char b);
 };
 
 }  // namespace quillon::serial::network::telnet

@@ -200,6 +200,7 @@ struct reader_case {
     const char* what;
     std::vector<std::string> pieces;  // the stream, split where the network split it
     std::vector<telnet::event> events;
+    bool overflowed = false;  // a subnegotiation went past the cap
 };
 void PrintTo(const reader_case& c, std::ostream* os) { *os << c.what; }
 
@@ -223,6 +224,7 @@ TEST_P(stream_reader, finds_commands_and_replies_in_any_split_and_drops_data) {
     std::vector<telnet::event> events;
     for (const std::string& piece : c.pieces) r.feed(piece, events);
     EXPECT_EQ(events, c.events) << c.what;
+    EXPECT_EQ(r.overflowed(), c.overflowed) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -253,6 +255,10 @@ INSTANTIATE_TEST_SUITE_P(
         reader_case{"empty subnegotiation gives nothing", {bytes({255, 250, 44, 255, 240})}, {}},
         reader_case{"overlong subnegotiation cut off",
                     {bytes({255, 250, 44, 100}) + std::string(1000, 'x') + bytes({255, 240})},
+                    {reply(100, std::vector<unsigned char>(255, 'x'))},
+                    true},
+        reader_case{"longest subnegotiation kept whole",
+                    {bytes({255, 250, 44, 100}) + std::string(255, 'x') + bytes({255, 240})},
                     {reply(100, std::vector<unsigned char>(255, 'x'))}}),
     [](const auto& info) { return test::test_name(info.param.what); });
 
