@@ -6,6 +6,10 @@
  *                                               then print what the text box holds
  *   window_probe enter HEXTEXT ID               put the text in the text box and press Enter
  *                                               on control ID (posted key messages, as typed)
+ *   window_probe warned HEXTEXT PORT KEY       type the text, click the port button, click Send
+ *                                               without waiting, then print the warning box's
+ *                                               caption, icon and text, dismiss it with KEY
+ *                                               (13 Enter, 27 Escape) and print the text box
  *   window_probe quit                           post WM_QUIT to the window's thread
  *   window_probe close                          close the window as the system menu does
  *
@@ -55,6 +59,47 @@ static void set_text(HWND dialog, const char* hex) {
     free(text);
 }
 
+/* The message box the window shows, owned by the dialog: the dialog class "#32770". */
+static HWND find_warning(HWND dialog) {
+    for (int i = 0; i < 600; ++i) {
+        HWND box = FindWindowA("#32770", "Quillon");
+        if (box != NULL && GetWindow(box, GW_OWNER) == dialog && IsWindowVisible(box)) return box;
+        Sleep(50);
+    }
+    return NULL;
+}
+
+/* The static control that shows the text and the one that shows the icon: Windows numbers them
+ * 0xFFFF and 20, Wine 0xFFFF and 1088 (stc1). */
+static int warning(HWND dialog, const char* hex, int port, int key) {
+    set_text(dialog, hex);
+    click(dialog, port_button(port));
+    /* Posted: a sent click would wait for the box, which waits for us. */
+    PostMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0);
+    HWND box = find_warning(dialog);
+    if (box == NULL) {
+        printf("no warning\n");
+        return 1;
+    }
+    char text[1024] = {0};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    const int has_icon = GetDlgItem(box, 20) != NULL || GetDlgItem(box, 1088) != NULL;
+    printf("warning: [%s] icon %d\n", text, has_icon);
+    /* Typed into the box's focused button, through its own dialog keyboard handling. */
+    HWND focus = GetDlgItem(box, IDOK);
+    PostMessageA(focus, WM_KEYDOWN, key, 0x00010001);
+    PostMessageA(focus, WM_KEYUP, key, (LPARAM)0xC0010001u);
+    for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(50);
+    if (IsWindow(box)) {
+        printf("warning still open\n");
+        return 1;
+    }
+    char after[4096] = {0};
+    SendMessageA(GetDlgItem(dialog, 175), WM_GETTEXT, sizeof after, (LPARAM)after);
+    printf("text after: [%s]\n", after);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     setvbuf(stdout, NULL, _IONBF, 0);
     HWND dialog = find_window();
@@ -74,6 +119,9 @@ int main(int argc, char** argv) {
         SendMessageA(GetDlgItem(dialog, 175), WM_GETTEXT, sizeof after, (LPARAM)after);
         printf("text after: [%s]\n", after);
         return 0;
+    }
+    if (argc == 5 && strcmp(argv[1], "warned") == 0) {
+        return warning(dialog, argv[2], atoi(argv[3]), atoi(argv[4]));
     }
     if (argc == 4 && strcmp(argv[1], "enter") == 0) {
         set_text(dialog, argv[2]);
@@ -97,7 +145,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     fprintf(stderr,
-            "usage: window_probe send HEXTEXT PORT BAUD CLEAR | enter HEXTEXT ID | quit | "
+            "usage: window_probe send HEXTEXT PORT BAUD CLEAR | warned HEXTEXT PORT KEY | "
+            "enter HEXTEXT ID | quit | "
             "close\n");
     return 2;
 }
