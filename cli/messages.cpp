@@ -18,6 +18,11 @@ Options:
       --device PATH  send to this device instead of a COM port; PATH may be a network
                      target tcp://HOST:PORT or rfc2217://HOST:PORT
       --raw          send the text as it is, without translating tags
+      --charset NAME raw (default: bytes as typed), or the module's ROM, a00 (HD44780
+                     A00) or a02 (A02, Western European): text beyond ASCII is
+                     converted from UTF-8 to its codes; a missing character is sent as ?
+  -q, --quiet        no warnings about unknown tag names or missing characters
+      --tags         list every tag name with its bytes, then the other forms of a tag
       --dry-run      write the bytes to standard output instead of a port, nothing added
       --preview[=COLSxROWS]  show the screen the bytes make on a character display
                      module (16x2, 20x2, 20x4, 16x4 or 40x2; default 20x4), framed
@@ -49,7 +54,7 @@ Tags: anything in angle brackets that forms a tag becomes bytes; anything else i
   <CR,LF>         fields mix freely         <A>           control letter: Ctrl-A, byte 1
   <_5>            underscore number: 64+5   <\abc>        backslash text: "ABC"
 Numbers are taken modulo 256; names are matched without regard to case; an unknown name
-gives no bytes.
+gives no bytes, and a warning names the nearest known one. --tags lists every name.
 
 Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
   prints 254 1 254 128 72 105 13 10
