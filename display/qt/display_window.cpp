@@ -43,7 +43,8 @@ void display_window::take_bytes() {
     show_status();
     if (text_) {
         // A terminal that went away must not end the window: the text is a convenience.
-        static_cast<void>(write_all(STDOUT_FILENO, served_.text_report()));
+        static_cast<void>(
+            write_all(STDOUT_FILENO, served_.text_report(isatty(STDOUT_FILENO) == 1)));
     }
 }
 
