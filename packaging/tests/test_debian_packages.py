@@ -102,6 +102,13 @@ class DebianPackages(unittest.TestCase):
                 "/usr/share/man/man1/quillon.1.gz": "-rw-r--r--",
                 "/usr/share/man/man1/quillon-send.1.gz": "-rw-r--r--",
                 "/usr/share/doc/quillon/ports.conf.example": "-rw-r--r--",
+                "/usr/share/doc/quillon/README.md": "-rw-r--r--",
+                "/usr/share/doc/quillon/tags.md": "-rw-r--r--",
+                "/usr/share/doc/quillon/display.md": "-rw-r--r--",
+                "/usr/share/doc/quillon/window.md": "-rw-r--r--",
+                "/usr/share/doc/quillon/serial.md": "-rw-r--r--",
+                "/usr/share/doc/quillon/quillon-send.md": "-rw-r--r--",
+                "/usr/lib/udev/rules.d/70-quillon.rules": "-rw-r--r--",
                 "/usr/share/doc/quillon/copyright": "-rw-r--r--",
                 "/usr/share/doc/quillon/changelog.Debian.gz": "-rw-r--r--",
             },
@@ -204,6 +211,10 @@ class DebianPackages(unittest.TestCase):
         unaccepted = [line for line in judged if line.startswith("E: ")
                       or line.split()[2] not in ACCEPTED_WARNINGS]
         self.assertEqual(unaccepted, [])
+        # Debian's hardening and a symbols file: not even an informational tag about them.
+        for tag in ("hardening-no-bindnow", "hardening-no-fortify-functions",
+                    "hardening-no-relro", "no-symbols-control-file"):
+            self.assertNotIn(" " + tag, result.stdout)
 
 
 if __name__ == "__main__":
