@@ -189,7 +189,7 @@ class DebianPackages(unittest.TestCase):
         control = os.path.join(self.scratch, "control-libquillon1")
         subprocess.run(["dpkg-deb", "--control", self.debs["libquillon1"], control], check=True)
         self.assertEqual(sorted(os.listdir(control)),
-                         ["control", "md5sums", "shlibs", "triggers"])
+                         ["control", "md5sums", "shlibs", "symbols", "triggers"])
         with open(os.path.join(control, "triggers"), encoding="utf-8") as f:
             self.assertIn("\nactivate-noawait ldconfig\n", f.read())
         with open(os.path.join(control, "shlibs"), encoding="utf-8") as f:
