@@ -791,17 +791,15 @@ TEST(tags, lists_every_name_and_the_docs_hold_the_same_list) {
                              "\nZAP_BOTH_SETTINGS  27 89 67\n", "\n<_5>  69  "}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
+    // Between the markers, the lines inside the block that opens and closes round the list.
     for (const char* doc : {"/docs/tags.md", "/docs/man/quillon-send.1"}) {
         std::ifstream file(std::string(QUILLON_SOURCE_DIR) + doc);
-        const std::string text((std::istreambuf_iterator<char>(file)), {});
-        // The lines between the block's opening line and its closing line.
-        const auto opened = text.find('\n', text.find('\n', text.find("BEGIN TAG LIST")) + 1);
-        const auto end_line = text.rfind('\n', text.find("END TAG LIST"));
-        const auto closing = text.rfind('\n', end_line - 1) + 1;
-        std::string listed = text.substr(opened + 1, closing - opened - 1);
-        for (auto at = listed.find("\\e"); at != std::string::npos; at = listed.find("\\e", at))
-            listed.replace(at, 2, "\\");  // roff writes a backslash as \e
-        EXPECT_EQ(listed, r.out) << doc;
+        std::string text((std::istreambuf_iterator<char>(file)), {});
+        text = text.substr(text.find('\n', text.find('\n', text.find("BEGIN TAG LIST")) + 1) + 1);
+        text.resize(text.rfind('\n', text.rfind('\n', text.find("END TAG LIST")) - 1) + 1);
+        for (auto at = text.find("\\e"); at != std::string::npos; at = text.find("\\e", at))
+            text.replace(at, 2, "\\");  // roff writes a backslash as \e
+        EXPECT_EQ(text, r.out) << doc;
     }
 }
 

@@ -63,10 +63,10 @@ inline void fake_send(BSTR* text) {
 }
 
 inline std::string fake_failure() {
-    recorded_serial().log.emplace_back("failure");
-    const bool sent = std::find(recorded_serial().log.begin(), recorded_serial().log.end(),
-                                "send") != recorded_serial().log.end();
-    return sent ? recorded_serial().failure_after_send : recorded_serial().failure_after_open;
+    serial_calls& calls = recorded_serial();
+    calls.log.emplace_back("failure");
+    const bool sent = std::count(calls.log.begin(), calls.log.end(), "send") != 0;
+    return sent ? calls.failure_after_send : calls.failure_after_open;
 }
 
 inline int fake_close() {

@@ -139,9 +139,8 @@ TEST_F(main_window_test, send_opens_sends_a_copy_closes_and_clears_when_asked) {
         const std::vector<std::string> not_opened{"open 1 9600", "failure", "allocate",
                                                   "send",        "release", "close"};
         EXPECT_EQ(recorded_serial().log, r.open_result == 1 ? opened : not_opened) << r.name;
-        using warning = fake_window_system::warning;
-        std::vector<warning> warned;
-        if (!r.failure.empty()) warned.push_back({window, "Quillon", r.failure});
+        decltype(platform.warnings) warned;
+        if (!r.failure.empty()) warned.emplace_back(window, "Quillon", r.failure);
         EXPECT_EQ(platform.warnings, warned) << r.name;
         EXPECT_EQ(recorded_serial().sent_bytes, r.typed) << r.name;
         EXPECT_EQ(recorded_serial().live_strings, 0) << r.name << ": the copy is released";

@@ -65,10 +65,9 @@ def main():
         os.mkdir(os.path.join(home, "config"))
         os.chmod(home, 0o700)
         # --help and --version print and exit, and need no display.
-        for argument, first_line in (("--version", "quillon 1.1"),
-                                     ("--help", "Usage: quillon [--help | --version]")):
+        for argument, first in (("--version", "quillon 1.1\n"), ("--help", "Usage: quillon [")):
             code, out, err = run([program, argument], clean_environment(home))
-            if code != 0 or out.splitlines()[:1] != [first_line] or err:
+            if (code, out.startswith(first), err) != (0, True, ""):
                 failures += 1
                 print("FAIL: %s: exit %d, output %r, errors %r" % (argument, code, out, err))
     with tempfile.TemporaryDirectory(prefix="quillon-no-display-") as home:

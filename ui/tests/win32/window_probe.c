@@ -59,44 +59,24 @@ static void set_text(HWND dialog, const char* hex) {
     free(text);
 }
 
-/* The message box the window shows, owned by the dialog: the dialog class "#32770". */
-static HWND find_warning(HWND dialog) {
-    for (int i = 0; i < 600; ++i) {
-        HWND box = FindWindowA("#32770", "Quillon");
-        if (box != NULL && GetWindow(box, GW_OWNER) == dialog && IsWindowVisible(box)) return box;
-        Sleep(50);
-    }
-    return NULL;
-}
-
-/* The static control that shows the text and the one that shows the icon: Windows numbers them
- * 0xFFFF and 20, Wine 0xFFFF and 1088 (stc1). */
+/* Clicks Send by a posted message (a sent one would wait for the box, which waits for us), then
+ * finds the box by its dialog class and owner. Its text is control 0xFFFF; its icon is control
+ * 20 on Windows, 1088 (stc1) on Wine. Keys go to its focused OK button, as typed. */
 static int warning(HWND dialog, const char* hex, int port, int key) {
     set_text(dialog, hex);
     click(dialog, port_button(port));
-    /* Posted: a sent click would wait for the box, which waits for us. */
     PostMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0);
-    HWND box = find_warning(dialog);
-    if (box == NULL) {
-        printf("no warning\n");
-        return 1;
-    }
-    char text[1024] = {0};
+    HWND box = NULL;
+    for (int i = 0; i < 600 && (box == NULL || GetWindow(box, GW_OWNER) != dialog); ++i, Sleep(50))
+        box = FindWindowA("#32770", "Quillon");
+    char text[1024] = {0}, after[4096] = {0};
     GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    const int has_icon = GetDlgItem(box, 20) != NULL || GetDlgItem(box, 1088) != NULL;
-    printf("warning: [%s] icon %d\n", text, has_icon);
-    /* Typed into the box's focused button, through its own dialog keyboard handling. */
-    HWND focus = GetDlgItem(box, IDOK);
-    PostMessageA(focus, WM_KEYDOWN, key, 0x00010001);
-    PostMessageA(focus, WM_KEYUP, key, (LPARAM)0xC0010001u);
+    printf("warning: [%s] icon %d\n", text, GetDlgItem(box, 20) || GetDlgItem(box, 1088));
+    PostMessageA(GetDlgItem(box, IDOK), WM_KEYDOWN, key, 0x00010001);
+    PostMessageA(GetDlgItem(box, IDOK), WM_KEYUP, key, (LPARAM)0xC0010001u);
     for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(50);
-    if (IsWindow(box)) {
-        printf("warning still open\n");
-        return 1;
-    }
-    char after[4096] = {0};
     SendMessageA(GetDlgItem(dialog, 175), WM_GETTEXT, sizeof after, (LPARAM)after);
-    printf("text after: [%s]\n", after);
+    printf(IsWindow(box) ? "warning still open\n" : "text after: [%s]\n", after);
     return 0;
 }
 
