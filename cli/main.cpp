@@ -8,19 +8,23 @@
 
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "cli/stream_output.h"
+#include "cli/tag_reference.h"
 #include "display/controller.h"
+#include "display/rom_text.h"
 #include "display/text_view.h"
 #include "ports/names.h"
 #include "ports/port_control.h"
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
 #include "translate/translate.h"
+#include "translate/unknown_names.h"
 
 namespace {
 
@@ -119,15 +123,81 @@ int edit_mapping(const cli::options& o) {
     return cli::sent;
 }
 
+void warn(const std::string& text) { std::fprintf(stderr, "quillon-send: %s\n", text.c_str()); }
+
+// The checks beside the translation, on the text as typed: unknown names, each told once with
+// the nearest known name when the input has ended. Silent with --quiet, and with --raw, where
+// there are no tags.
+class typed_checks {
+  public:
+    explicit typed_checks(const cli::options& o) : active_(!o.quiet && !o.raw) {}
+
+    cli::typed_observer observer() {
+        if (!active_) return {};
+        return [this](std::string_view piece) { finder_.look(piece); };
+    }
+    void look(std::string_view text) {
+        if (active_) finder_.look(text);
+    }
+    void tell() const {
+        for (const std::string& name : finder_.names()) {
+            const std::string_view near = nearest_name(name);
+            warn("unknown tag <" + name + ">: " +
+                 (near.empty() ? std::string("no such name (quillon-send --tags lists them)")
+                               : "did you mean " + std::string(near) + "?"));
+        }
+    }
+
+  private:
+    bool active_;
+    unknown_name_finder finder_;
+};
+
+// --charset: the text beyond ASCII in the module's own codes, each missing character told once.
+std::string in_charset(const cli::options& o, std::string_view text) {
+    if (!o.charset) return std::string(text);
+    display::rom_text converted = display::to_rom_codes(text, *o.charset);
+    if (!o.quiet) {
+        const char* name = *o.charset == display::rom::a00 ? "A00" : "A02";
+        for (const char32_t c : converted.missing) {
+            warn(display::code_point_name(c) + " is not in the " + name + " ROM: sent as ?");
+        }
+    }
+    return std::move(converted.bytes);
+}
+
+// The whole text when it has to be seen whole before translating (--charset converts UTF-8,
+// whose characters may be cut between two pieces of standard input); nothing when it streams.
+std::optional<std::string> typed_text(const cli::options& o, bool& read_failed) {
+    read_failed = false;
+    if (o.text) return *o.text;
+    if (!o.charset) return std::nullopt;
+    std::string whole;
+    read_failed = !cli::read_whole_input(STDIN_FILENO, false, whole);
+    return whole;
+}
+
+// The bytes of a whole typed text: checked, converted, translated.
+std::string prepared(const cli::options& o, std::string_view typed, typed_checks& checks) {
+    checks.look(typed);
+    const std::string converted = in_charset(o, typed);
+    return o.raw ? converted : TRANSLATE_TEXT(converted);
+}
+
 // The screen the bytes make on a display of the chosen size, framed as text; no port is opened.
 int preview(const cli::options& o) {
-    display::serial_module module(*o.preview);
-    if (o.text) {
-        module.feed(o.raw ? *o.text : TRANSLATE_TEXT(*o.text));
-    } else if (!cli::feed_input(STDIN_FILENO, !o.raw,
-                                [&](std::string_view bytes) { module.feed(bytes); })) {
+    display::serial_module module(*o.preview, o.charset.value_or(display::rom::a00));
+    typed_checks checks(o);
+    bool read_failed = false;
+    if (const auto whole = typed_text(o, read_failed); whole && !read_failed) {
+        module.feed(prepared(o, *whole, checks));
+    } else if (read_failed ||
+               !cli::feed_input(
+                   STDIN_FILENO, !o.raw, [&](std::string_view bytes) { module.feed(bytes); },
+                   cli::real_stream_calls(), checks.observer())) {
         return fail(cli::usage, "cannot read standard input");
     }
+    checks.tell();
     if (write_all_output(display::framed_text(module.view()))) return cli::sent;
     return fail(cli::write_failed, "writing to standard output failed");
 }
@@ -138,6 +208,7 @@ int run(const cli::options& o) {
         return write_all_output("quillon-send " QUILLON_PACKAGE_VERSION "\n") ? cli::sent
                                                                               : cli::write_failed;
     }
+    if (o.tags) return said(cli::tag_reference());
     if (o.list) return list_ports(o.probe);
     if (o.map_port != 0) return edit_mapping(o);
     if (o.preview) return preview(o);
@@ -145,13 +216,19 @@ int run(const cli::options& o) {
     if (o.dry_run) {
         // Standard input goes out piece by piece as it arrives, so memory does not grow with it.
         cli::stream_status written = cli::stream_status::write_failed;
-        if (o.text) {
-            if (write_all_output(o.raw ? *o.text : TRANSLATE_TEXT(*o.text))) {
+        typed_checks checks(o);
+        bool read_failed = false;
+        if (const auto whole = typed_text(o, read_failed); read_failed) {
+            written = cli::stream_status::read_failed;
+        } else if (whole) {
+            if (write_all_output(prepared(o, *whole, checks))) {
                 written = cli::stream_status::done;
             }
         } else {
-            written = cli::stream_input(STDIN_FILENO, STDOUT_FILENO, !o.raw);
+            written = cli::stream_input(STDIN_FILENO, STDOUT_FILENO, !o.raw,
+                                        cli::real_stream_calls(), checks.observer());
         }
+        checks.tell();
         if (written == cli::stream_status::read_failed) {
             return fail(cli::usage, "cannot read standard input");
         }
@@ -163,11 +240,15 @@ int run(const cli::options& o) {
 
     // A send is one synchronous write of the whole text: the text is collected first.
     std::string bytes;
-    if (o.text) {
-        bytes = o.raw ? *o.text : TRANSLATE_TEXT(*o.text);
-    } else if (!cli::read_whole_input(STDIN_FILENO, !o.raw, bytes)) {
+    typed_checks checks(o);
+    bool read_failed = false;
+    if (const auto whole = typed_text(o, read_failed); whole && !read_failed) {
+        bytes = prepared(o, *whole, checks);
+    } else if (read_failed || !cli::read_whole_input(STDIN_FILENO, !o.raw, bytes,
+                                                     cli::real_stream_calls(), checks.observer())) {
         return fail(cli::usage, "cannot read standard input");
     }
+    checks.tell();
 
     const ports::open_result opened =
         o.device ? ports::open_device(*o.device, o.baud) : ports::open_port(o.port, o.baud);

@@ -1,40 +1,21 @@
-// What quillon-send tells its user: one line per failure, the help text, the port list.
+// What quillon-send tells its user: the help text here; the failure messages and the port list
+// line are shared with the window (ports/messages.h).
 #pragma once
 
-#include <optional>
 #include <string>
 
-#include "ports/port_control.h"
-#include "serial/errors.h"
+#include "ports/messages.h"
 
 namespace quillon::cli {
 
-// What was opened, for messages: "COM2 (/dev/ttyUSB0)" or a device path alone.
-struct target {
-    int port = 0;  // 0 when a device path was given
-    std::string device_path;
-    std::optional<ports::port_mapping> mapping;  // where a COM port's device came from
-};
-
-std::string describe_target(const target& t);
-
-// Why the open failed, on one line, with what the user can do about it. owner_group is the
-// group that owns the device, when known: the dialout advice is given only where it helps.
-std::string open_failure_message(const target& t, const serial::error& e,
-                                 const std::string& owner_group = {});
-
-std::string write_failure_message(const target& t, const serial::error& e);
-
-// A line setting of a network target that the server did not take, naming the setting and
-// both values: "rfc2217://pi:2217: the server set the baud rate to 115200, not 2400".
-std::string setting_failure_message(const target& t, const serial::error& e);
-bool is_network_target(const target& t);
-
-// One line per port: its name, target, where the mapping came from, and its state.
-std::string port_list_line(int port, const ports::probe_result& probe);
-
-// Where a mapping came from, in a few words: "environment", "FILE:LINE", "default", ...
-std::string describe_source(const ports::port_mapping& m);
+using ports::describe_source;
+using ports::describe_target;
+using ports::is_network_target;
+using ports::open_failure_message;
+using ports::port_list_line;
+using ports::setting_failure_message;
+using ports::target;
+using ports::write_failure_message;
 
 std::string help_text();
 

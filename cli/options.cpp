@@ -54,7 +54,7 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
         }
         const bool takes_value = name == "-p" || name == "--port" || name == "-b" ||
                                  name == "--baud" || name == "--device" || name == "--map" ||
-                                 name == "--unmap";
+                                 name == "--unmap" || name == "--charset";
         if (takes_value && !value) {
             if (i + 1 >= arguments.size()) {
                 result.error = "option " + name + " needs a value";
@@ -73,6 +73,16 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
             if (!o.preview) {
                 result.error = "--preview takes a size of " + std::string(display::size_choices()) +
                                ", not '" + *value + "'";
+                return result;
+            }
+        } else if (name == "--tags") {
+            o.tags = true;
+        } else if (name == "--quiet" || name == "-q") {
+            o.quiet = true;
+        } else if (name == "--charset") {
+            o.charset = display::parse_rom(*value);
+            if (!o.charset && *value != "raw") {
+                result.error = "--charset takes raw, a00 or a02, not '" + *value + "'";
                 return result;
             }
         } else if (name == "--raw") {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/geometry.h"
+#include "display/rom.h"
 
 namespace quillon::cli {
 
@@ -18,6 +19,10 @@ struct options {
     bool probe = false;  // with list: open each port to find those in use
     bool help = false;
     bool version = false;
+    bool tags = false;   // print the tag reference
+    bool quiet = false;  // no warnings about the text (unknown names, missing characters)
+    // --charset: the ROM whose codes text beyond ASCII is converted to; none for raw, as typed.
+    std::optional<display::rom> charset;
     int port = 1;
     int baud = 9600;
     std::optional<std::string> device;

@@ -19,6 +19,10 @@ const stream_calls& real_stream_calls();
 
 enum class stream_status { done, read_failed, write_failed };
 
+// Sees each piece of the input as it was read, before any translation: for a check beside the
+// translator, such as the one for unknown names. None by default.
+using typed_observer = std::function<void(std::string_view)>;
+
 // Writes every byte, again after an interrupted call and after a short write. False when a
 // write fails (or takes nothing); bytes before the failure may have been written.
 bool write_all(int fd, std::string_view bytes, const stream_calls& calls = real_stream_calls());
@@ -29,17 +33,19 @@ bool write_all(int fd, std::string_view bytes, const stream_calls& calls = real_
 // translate/stream_translator.h). Stops at the first failure; what was final before it has
 // been written.
 stream_status stream_input(int in, int out, bool translate,
-                           const stream_calls& calls = real_stream_calls());
+                           const stream_calls& calls = real_stream_calls(),
+                           const typed_observer& typed = {});
 
 // Reads `in` to its end and hands the bytes to `take` piece by piece as they are finished,
 // translated when `translate`: for a consumer that keeps no copy, such as the preview's
 // display. False when a read fails.
 bool feed_input(int in, bool translate, const std::function<void(std::string_view)>& take,
-                const stream_calls& calls = real_stream_calls());
+                const stream_calls& calls = real_stream_calls(), const typed_observer& typed = {});
 
 // Reads `in` to its end into `bytes`, translated when `translate`: for a real send, which
 // writes the whole text at once. False when a read fails.
 bool read_whole_input(int in, bool translate, std::string& bytes,
-                      const stream_calls& calls = real_stream_calls());
+                      const stream_calls& calls = real_stream_calls(),
+                      const typed_observer& typed = {});
 
 }  // namespace quillon::cli

@@ -8,6 +8,15 @@ function(quillon_target_defaults target)
     else()
         target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
     endif()
+    # Debian's hardening (what dpkg-buildflags gives a package): checked string and memory
+    # functions where the size is known, which needs the optimizer, and a read-only relocation
+    # table bound at start.
+    if(NOT WIN32 AND NOT MSVC)
+        target_compile_options(${target} PRIVATE
+            $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2> -fstack-protector-strong
+            -Wformat -Werror=format-security)
+        target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
+    endif()
     if(QUILLON_SANITIZE)
         list(JOIN QUILLON_SANITIZE "," sanitizers)
         target_compile_options(${target} PRIVATE -fsanitize=${sanitizers}

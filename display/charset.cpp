@@ -1,6 +1,7 @@
 #include "display/charset.h"
 
 #include <array>
+#include <optional>
 
 namespace quillon::display {
 namespace {
@@ -24,16 +25,45 @@ constexpr std::array<std::array<char, 4>, 63> katakana = [] {
     return all;
 }();
 
+// A02, 0x10-0x1F: triangles, quotes, arrows and comparison signs.
+constexpr std::array<std::string_view, 16> a02_symbols{"▶", "◀", "“", "”", "⏫", "⏬", "●", "↵",
+                                                       "↑", "↓", "→", "←", "≤", "≥", "▲", "▼"};
+
+// A02, 0x80-0x9F: the Cyrillic capitals that differ from Latin ones, Greek letters, notes and
+// signs.
+constexpr std::array<std::string_view, 32> a02_cyrillic_greek{
+    "Б", "Д", "Ж", "З", "И", "Й", "Л", "П", "У", "Ц", "Ч", "Ш", "Щ", "Ъ", "Ы", "Э",
+    "α", "♪", "Γ", "π", "Σ", "σ", "♬", "τ", "🔔", "Θ", "Ω", "δ", "∞", "♥", "ε", "∩"};
+
+// A02, 0xA0-0xFF: Latin-1 but for ƒ at 0xA8, Ю Я at 0xAC-0xAD, ‘ at 0xAF, ₧ at 0xB4, ω at 0xB8,
+// and Φ φ where Latin-1 has Ø ø.
+constexpr std::array<std::string_view, 96> a02_latin{
+    " ", "¡", "¢", "£", "¤", "¥", "¦", "§", "ƒ", "©", "ª", "«", "Ю", "Я", "®", "‘",
+    "°", "±", "²", "³", "₧", "µ", "¶", "·", "ω", "¹", "º", "»", "¼", "½", "¾", "¿",
+    "À", "Á", "Â", "Ã", "Ä", "Å", "Æ", "Ç", "È", "É", "Ê", "Ë", "Ì", "Í", "Î", "Ï",
+    "Ð", "Ñ", "Ò", "Ó", "Ô", "Õ", "Ö", "×", "Φ", "Ù", "Ú", "Û", "Ü", "Ý", "Þ", "ß",
+    "à", "á", "â", "ã", "ä", "å", "æ", "ç", "è", "é", "ê", "ë", "ì", "í", "î", "ï",
+    "ð", "ñ", "ò", "ó", "ô", "õ", "ö", "÷", "φ", "ù", "ú", "û", "ü", "ý", "þ", "ÿ"};
+
 constexpr std::array<char, 96 * 2> ascii = [] {
     std::array<char, 96 * 2> all{};
     for (unsigned i = 0; i < 96; ++i) all[i * 2] = static_cast<char>(0x20 + i);
     return all;
 }();
 
+std::string_view a02_character(std::uint8_t code) {
+    if (code < 0x20) return a02_symbols[code - 0x10];
+    if (code == 0x7F) return "⌂";
+    if (code < 0x7F) return {&ascii[(code - 0x20) * 2], 1};
+    if (code < 0xA0) return a02_cyrillic_greek[code - 0x80];
+    return a02_latin[code - 0xA0];
+}
+
 }  // namespace
 
-std::string_view rom_character(std::uint8_t code) {
+std::string_view rom_character(std::uint8_t code, rom table) {
     if (code < 0x10) return {};
+    if (table == rom::a02) return a02_character(code);
     if (code == 0x5C) return "¥";
     if (code == 0x7E) return "→";
     if (code == 0x7F) return "←";
@@ -41,6 +71,12 @@ std::string_view rom_character(std::uint8_t code) {
     if (code >= 0xA1 && code <= 0xDF) return {katakana[code - 0xA1].data(), 3};
     if (code >= 0xE0) return symbols[code - 0xE0];
     return " ";  // 0x10-0x1F and 0x80-0xA0 are empty in this ROM
+}
+
+std::optional<rom> parse_rom(std::string_view name) {
+    if (name == "a00") return rom::a00;
+    if (name == "a02") return rom::a02;
+    return std::nullopt;
 }
 
 std::string braille_picture(const glyph& dots) {
@@ -63,7 +99,7 @@ std::string braille_picture(const glyph& dots) {
 
 std::string cell_text(const screen& s, std::uint8_t code) {
     if (code < 0x10) return braille_picture(s.custom[code % 8]);
-    return std::string(rom_character(code));
+    return std::string(rom_character(code, s.character_rom));
 }
 
 }  // namespace quillon::display

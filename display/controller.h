@@ -62,18 +62,27 @@ class controller {
 
 class serial_module {
   public:
-    explicit serial_module(display_size size = default_size) : chip_(size) {}
+    explicit serial_module(display_size size = default_size, rom character_rom = rom::a00)
+        : chip_(size), rom_(character_rom) {}
 
     // Bytes as they arrive on the line; a 254 at the end of one piece makes the first byte of
     // the next an instruction.
     void feed(std::string_view bytes);
 
     const controller& chip() const { return chip_; }
-    screen view() const { return chip_.view(); }
-    void view(screen& into) const { chip_.view(into); }
+    screen view() const {
+        screen s = chip_.view();
+        s.character_rom = rom_;
+        return s;
+    }
+    void view(screen& into) const {
+        chip_.view(into);
+        into.character_rom = rom_;
+    }
 
   private:
     controller chip_;
+    rom rom_;
     bool instruction_next_ = false;
 };
 

@@ -118,7 +118,7 @@ constexpr glyph parse(std::string_view picture) {
     return dots;
 }
 
-constexpr std::array<glyph, 96> rom = [] {
+constexpr std::array<glyph, 96> a00_dots = [] {
     std::array<glyph, 96> all{};
     for (std::size_t i = 0; i < pictures.size(); ++i) all[i] = parse(pictures[i]);
     return all;
@@ -128,11 +128,13 @@ constexpr std::array<glyph, 96> rom = [] {
 
 std::optional<glyph> rom_glyph(std::uint8_t code) {
     if (code < 0x20 || code > 0x7F) return std::nullopt;
-    return rom[code - 0x20];
+    return a00_dots[code - 0x20];
 }
 
 std::optional<glyph> cell_glyph(const screen& s, std::uint8_t code) {
     if (code < 16) return s.custom[code % 8];
+    // A02 draws 0x5C, 0x7E and 0x7F as \ ~ and a house, not as A00's ¥ and arrows.
+    if (s.character_rom == rom::a02 && (code == 0x5C || code >= 0x7E)) return std::nullopt;
     return rom_glyph(code);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/geometry.h"
+#include "display/rom.h"
 
 namespace quillon::display {
 
@@ -28,6 +29,8 @@ struct screen {
     bool blinking_cursor = false;
     // The eight user-defined characters; codes 8-15 show them again.
     std::array<glyph, 8> custom{};
+    // The ROM the module's character generator holds: what codes 16-255 draw.
+    rom character_rom = rom::a00;
 
     std::uint8_t code(int row, int column) const {
         return codes[static_cast<std::size_t>(row * size.columns + column)];

@@ -13,8 +13,8 @@ std::string border(const char* left, const char* right, int columns) {
 
 }  // namespace
 
-std::string framed_text(const screen& s) {
-    const bool cursor = s.cursor_shown();
+std::string framed_text(const screen& s, bool mark_cursor) {
+    const bool cursor = mark_cursor && s.cursor_shown();
     const char* start = !cursor                                   ? ""
                         : s.underline_cursor && s.blinking_cursor ? "\x1b[4;7m"
                         : s.underline_cursor                      ? "\x1b[4m"

@@ -10,7 +10,9 @@
 
 namespace quillon::display {
 
-// A switched-off display shows blank rows and no cursor, as the glass does.
-std::string framed_text(const screen& s);
+// A switched-off display shows blank rows and no cursor, as the glass does. Without
+// mark_cursor (for a pipe or a file, where ANSI attributes would be stray bytes) the text is
+// plain and the cursor is not shown.
+std::string framed_text(const screen& s, bool mark_cursor = true);
 
 }  // namespace quillon::display

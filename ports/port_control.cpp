@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <utility>
 
 #include "ports/names.h"
@@ -117,7 +118,43 @@ open_result open_and_configure(std::string_view device_name, int baud) {
     return result;
 }
 
+// The latest failure, under its own lock: the exported functions hold theirs, but quillon-send
+// and the window call in directly.
+struct failure_memory {
+    std::mutex lock;
+    failure_record latest;
+};
+failure_memory& memory() {
+    // Never destroyed: a static destructor would race callers still running on other threads.
+    static auto* kept = new failure_memory;
+    return *kept;
+}
+
+void remember(failure_record record) {
+    const std::lock_guard held(memory().lock);
+    memory().latest = std::move(record);
+}
+
+// A successful open is remembered too, without a failure: a later write failure names its port.
+open_result remember_open(open_result result, int port, int baud) {
+    failure_record record;
+    record.failed = result.opened ? failure_record::step::none : failure_record::step::open;
+    record.arguments_refused = result.arguments_refused;
+    record.port = port;
+    record.baud = baud;
+    record.device_path = result.device_path;
+    record.mapping = result.mapping;
+    record.failure = result.failure;
+    remember(std::move(record));
+    return result;
+}
+
 }  // namespace
+
+failure_record last_failure() {
+    const std::lock_guard held(memory().lock);
+    return memory().latest;
+}
 
 record_number current_record() {
     return static_cast<record_number>(current_number.load() & 0xffff);
@@ -125,15 +162,16 @@ record_number current_record() {
 
 open_result open_port(int port, int baud) {
     start_open();
-    if (port > 8 || port < 1) return refused({});
-    if (!known_rate(baud)) return refused(resolve_port(port).target);
-    return open_and_configure(port_name(port), baud);
+    if (port > 8 || port < 1) return remember_open(refused({}), port, baud);
+    if (!known_rate(baud)) return remember_open(refused(resolve_port(port).target), port, baud);
+    return remember_open(open_and_configure(port_name(port), baud), port, baud);
 }
 
 open_result open_device(std::string_view device_name, int baud) {
     start_open();
-    if (!known_rate(baud)) return refused({});
-    return open_and_configure(device_name, baud);
+    const int port = com_port_number(device_name);
+    if (!known_rate(baud)) return remember_open(refused({}), port, baud);
+    return remember_open(open_and_configure(device_name, baud), port, baud);
 }
 
 error close_current() {
@@ -145,7 +183,15 @@ error close_current() {
 error send_bytes(std::string_view bytes) {
     error_state errors;
     serial::write_port(errors, current_record(), bytes);
-    return errors.take();
+    const error e = errors.take();
+    // With no port open nothing was tried: the open's own failure is the one to tell.
+    if (e && e.number != serial::error_number::no_such_record) {
+        failure_record record = last_failure();
+        record.failed = failure_record::step::write;
+        record.failure = e;
+        remember(std::move(record));
+    }
+    return e;
 }
 
 std::string version_text() {

@@ -53,6 +53,21 @@ error close_current();
 // One write of exactly the bytes to the current port; error 52 when there is none.
 error send_bytes(std::string_view bytes);
 
+// The latest failure of open_port, open_device or send_bytes in this process, kept for callers
+// that reach the port through the exported functions, whose results carry no reason. An open
+// that succeeds clears it; a send with no port open leaves an open's failure in place.
+struct failure_record {
+    enum class step : std::uint8_t { none, open, write };
+    step failed = step::none;
+    bool arguments_refused = false;  // the open was refused its port or baud rate
+    int port = 0;                    // 0 for a device opened by another name
+    int baud = 0;
+    std::string device_path;
+    std::optional<port_mapping> mapping;
+    error failure;
+};
+failure_record last_failure();
+
 // "v1.0, 26 May 2000, " and the project's home address.
 std::string version_text();
 

@@ -6,16 +6,11 @@
 
 #include "translate/byte_classes.h"
 #include "translate/byte_writers.h"
+#include "translate/symbol_names.h"
 #include "translate/translate.h"
 
 namespace quillon {
 namespace {
-
-struct named_bytes {
-    std::string_view name;
-    std::uint8_t length;
-    std::array<std::uint8_t, 4> bytes;
-};
 
 constexpr std::uint8_t esc = 27;
 constexpr std::uint8_t lm = 254;  // lead-in byte of the display-module families
@@ -188,6 +183,8 @@ char* write_symbol_bytes(std::string_view field, char* out) {
 }
 
 }  // namespace detail
+
+std::span<const named_bytes> symbol_names() { return names; }
 
 std::string LOOKUP_SYMBOL(std::string_view field) {
     std::string out(field.size(), '\0');

@@ -29,6 +29,8 @@ constexpr std::array<button_value, 4> baud_buttons{{{FORM1_BAUD9600, 9600},
                                                     {FORM1_BAUD2400, 2400},
                                                     {FORM1_BAUD1200, 1200}}};
 
+constexpr std::string_view warning_caption = "Quillon";
+
 bool is_ticked(window_system& windows, window_handle main_window, int id) {
     // The indeterminate state 2 counts as ticked too.
     return windows.send_message(windows.find_control(main_window, id), bm_getcheck, 0, 0) != 0;
@@ -66,14 +68,19 @@ std::int32_t send_action(window_system& windows, window_handle main_window,
     const std::int32_t baud = read_baud(windows, main_window);
 
     const int opened = serial.open(port, baud);
+    // Asked at once: the send that follows, with no port open, must not hide why.
+    std::string failure = opened == 1 ? std::string{} : serial.failure();
     // The send replaces the handle it is given with the translated bytes, so it gets a copy.
     BSTR copy = serial.allocate(text.data(), static_cast<unsigned int>(text.size()));
     serial.send(&copy);
     serial.release(copy);
+    if (opened == 1) failure = serial.failure();
     serial.close();
 
-    // Nothing went out when the port did not open: keep the user's text rather than lose it.
-    if (opened == 1 && is_ticked(windows, main_window, FORM1_CLEAR)) {
+    // Nothing went out, or not all of it: keep the user's text rather than lose it, and say why.
+    if (!failure.empty()) {
+        windows.warn(main_window, warning_caption, failure);
+    } else if (opened == 1 && is_ticked(windows, main_window, FORM1_CLEAR)) {
         windows.set_text(text_box, "");
     }
     return 0;

@@ -1,6 +1,7 @@
 // The Send action: reads the text, the port and the baud rate from the main window's controls,
 // opens the port, sends a copy of the text through the library's translating send, closes the
-// port, and empties the text box when the check box asks for it and the port had opened.
+// port, and empties the text box when the check box asks for it and all went out. When the port
+// did not open or the write failed, a warning box says why and the text stays.
 #pragma once
 
 #include <cstdint>

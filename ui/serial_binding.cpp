@@ -1,5 +1,6 @@
 // Binds the Send action to the serial library the program is linked with. Kept apart so that
 // the engine and its tests build without the library.
+#include "ports/messages.h"
 #include "ui/serial_library.h"
 
 namespace quillon::ui {
@@ -11,6 +12,7 @@ serial_library linked_serial_library() {
         .close = SER_CLOSE,
         .allocate = SysAllocStringByteLen,
         .release = SysFreeString,
+        .failure = ports::last_failure_message,
     };
 }
 

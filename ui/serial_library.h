@@ -2,6 +2,8 @@
 // the serial line.
 #pragma once
 
+#include <string>
+
 #include "serial/quillon.h"
 
 namespace quillon::ui {
@@ -12,6 +14,9 @@ struct serial_library {
     int(SER_CALL* close)();
     BSTR(SER_CALL* allocate)(const char* bytes, unsigned int length);
     void(SER_CALL* release)(BSTR text);
+    // Beside the C functions, whose results carry no reason: why the latest open or write failed,
+    // in the words quillon-send prints; empty when it did not fail.
+    std::string (*failure)();
 };
 
 // The functions of the serial library this program is linked with.

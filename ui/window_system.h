@@ -76,6 +76,10 @@ class window_system {
     virtual window_handle owner(window_handle window) = 0;
     virtual void enable(window_handle window, bool enabled) = 0;
 
+    // MessageBoxA with MB_OK | MB_ICONWARNING: a modal box owned by the window, with the warning
+    // icon, the text and one OK button; returns once the user dismisses it (OK, Enter, Escape).
+    virtual void warn(window_handle owner, std::string_view caption, std::string_view text) = 0;
+
     // One step of the event loop: handles what is pending or, when nothing is, waits for the
     // next event (a backend may also return after a bound of its own). keyboard_dialog (the active
     // dialog, or 0) gets the dialog keyboard handling (Enter, Escape, Tab) of the input handled in

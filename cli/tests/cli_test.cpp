@@ -742,6 +742,99 @@ TEST(help, explains_tags_and_exit_codes) {
     }
 }
 
+// Unknown names are told once each on standard error, with the nearest known name; the bytes
+// stay as the tag language gives them (an unknown name gives none) and --quiet says nothing.
+TEST(warnings, name_each_unknown_tag_once_and_leave_the_bytes_alone) {
+    const std::string typo = "quillon-send: unknown tag <LMA_LINE_2>: did you mean LMA_LINE2?\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string input, out, err;
+    } table[] = {
+        {{"--dry-run", "<LMA_LINE_2>Hi<lma_line_2>"}, "", "Hi", typo},
+        {{"--dry-run"}, "<LMA_LINE_2>Hi<lma_line_2>", "Hi", typo},
+        {{"--dry-run", "<13,Xyzzy_Plugh>"},
+         "",
+         "\r",
+         "quillon-send: unknown tag <Xyzzy_Plugh>: no such name (quillon-send --tags lists "
+         "them)\n"},
+        {{"--dry-run", "--quiet", "<LMA_LINE_2>Hi"}, "", "Hi", ""},
+        {{"--dry-run", "--raw", "<LMA_LINE_2>"}, "", "<LMA_LINE_2>", ""},
+        {{"--preview=16x2", "<LMA_LINE_2>Hi"},
+         "",
+         "┌────────────────┐\n│Hi              │\n│                │\n└────────────────┘\n",
+         typo},
+    };
+    for (const auto& row : table) {
+        const process_result r = send(row.args, row.input);
+        EXPECT_EQ(r.out, row.out) << row.args.back();
+        EXPECT_EQ(r.err.substr(0, row.err.size()), row.err) << row.args.back();
+    }
+    EXPECT_NE(send({"<LMA_LINE_2>Hi"}).err.find(typo), std::string::npos) << "a real send warns";
+}
+
+// Text beyond ASCII in the module's own codes; a missing character is "?" and named.
+TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
+    const struct {
+        std::vector<std::string> args;
+        std::string input, out, err;
+    } table[] = {
+        {{"--dry-run", "Grün 25°C"},
+         "",
+         "Gr\xc3\xbcn 25\xc2\xb0"
+         "C",
+         ""},
+        {{"--dry-run", "--charset", "a00", "<LMA_CLS>Grün 25°C"},
+         "",
+         "\xfe\x01\xfe\x80Gr\xf5n 25\xdf"
+         "C",
+         ""},
+        {{"--dry-run", "--charset=a02"},
+         "Grün 25°C",
+         "Gr\xfcn 25\xb0"
+         "C",
+         ""},
+        {{"--dry-run", "--charset=a00", "5 €"},
+         "",
+         "5 ?",
+         "quillon-send: U+20AC is not in the A00 ROM: sent as ?\n"},
+        {{"--preview=16x2", "--charset", "a00", "Grün"},
+         "",
+         "┌────────────────┐\n│Grün            │\n│                │\n└────────────────┘\n",
+         ""},
+        {{"--dry-run", "--charset=a01", "x"},
+         "",
+         "",
+         "quillon-send: --charset takes raw, a00 or a02, not 'a01' (see quillon-send --help)\n"},
+    };
+    for (const auto& row : table) {
+        const process_result r = send(row.args, row.input);
+        EXPECT_EQ(r.out, row.out) << row.args.back();
+        EXPECT_EQ(r.err, row.err) << row.args.back();
+    }
+}
+
+// The reference is every name of the table; docs/tags.md and the manual page hold it word for
+// word between their markers.
+TEST(tags, lists_every_name_and_the_docs_hold_the_same_list) {
+    const process_result r = send({"--tags"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 116 + 2 + 6 + 2);
+    for (const char* line : {"\nLMA_CLS  254 1 254 128\n", "\nNUL  0\n", "\nLMB_LINE4  254 212\n",
+                             "\nZAP_BOTH_SETTINGS  27 89 67\n", "\n<_5>  69  "}) {
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+    }
+    // Between the markers, the lines inside the block that opens and closes round the list.
+    for (const char* doc : {"/docs/tags.md", "/docs/man/quillon-send.1"}) {
+        std::ifstream file(std::string(QUILLON_SOURCE_DIR) + doc);
+        std::string text((std::istreambuf_iterator<char>(file)), {});
+        text = text.substr(text.find('\n', text.find('\n', text.find("BEGIN TAG LIST")) + 1) + 1);
+        text.resize(text.rfind('\n', text.rfind('\n', text.find("END TAG LIST")) - 1) + 1);
+        for (auto at = text.find("\\e"); at != std::string::npos; at = text.find("\\e", at))
+            text.replace(at, 2, "\\");  // roff writes a backslash as \e
+        EXPECT_EQ(text, r.out) << doc;
+    }
+}
+
 // The version is the project's, from the top CMakeLists: raise this line with it.
 TEST(version, is_one_line_with_the_project_version_and_touches_no_port) {
     const process_result r = send({"--version"});

@@ -24,8 +24,8 @@ parsed_options parse_options(const std::vector<std::string>& arguments) {
             value = name.substr(equals + 1);
             name.resize(equals);
         }
-        const bool takes_value =
-            name == "--port" || name == "--size" || name == "--backlight" || name == "--baud";
+        const bool takes_value = name == "--port" || name == "--size" || name == "--backlight" ||
+                                 name == "--baud" || name == "--rom";
         if (takes_value && !value) {
             if (i + 1 >= arguments.size()) {
                 result.error = "option " + name + " needs a value";
@@ -63,6 +63,15 @@ parsed_options parse_options(const std::vector<std::string>& arguments) {
                 result.error = "baud rate must be 1200, 2400, 4800 or 9600, not '" + *value + "'";
                 return result;
             }
+        } else if (name == "--rom") {
+            const auto table = parse_rom(*value);
+            if (!table) {
+                result.error = "rom must be a00 or a02, not '" + *value + "'";
+                return result;
+            }
+            o.character_rom = *table;
+        } else if (name == "--version") {
+            o.version = true;
         } else if (name == "--text") {
             o.text = true;
         } else if (name == "--no-window") {
@@ -94,10 +103,14 @@ Options:
       --backlight NAME  yellow-green, blue-white or vfd-cyan (default yellow-green)
       --baud RATE       the rate the display listens at: 1200, 2400, 4800 or 9600
                         (default 9600); a sender at another rate is warned of
+      --rom NAME        the character ROM: a00 (default; ASCII, katakana, Greek and
+                        symbols) or a02 (Western European), as quillon-send --charset
       --text            after each burst of bytes, print the screen framed as text
-                        (the cursor marked with ANSI underline or reverse video)
+                        (on a terminal, the cursor marked with ANSI underline or
+                        reverse video; plain text into a pipe or a file)
       --no-window       with --text: no window, the terminal only
   -h, --help            show this text
+      --version         show the version of quillon-display
 
 Without a display (DISPLAY and WAYLAND_DISPLAY unset), --text runs without a window and
 says so; without --text it stops with a message. SIGINT, SIGTERM and closing the window

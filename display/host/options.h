@@ -6,6 +6,7 @@
 
 #include "display/backlight.h"
 #include "display/geometry.h"
+#include "display/rom.h"
 
 namespace quillon::display {
 
@@ -17,6 +18,8 @@ struct options {
     bool text = false;  // print the screen after each burst of bytes
     bool no_window = false;
     bool help = false;
+    bool version = false;
+    rom character_rom = rom::a00;  // the ROM its character generator holds
 };
 
 struct parsed_options {

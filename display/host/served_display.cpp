@@ -66,18 +66,18 @@ served_display::started served_display::start(const options& o) {
         result.error = why;
         return result;
     }
-    result.display.reset(
-        new served_display(port, o.baud, o.size, std::move(*line), std::move(*claim)));
+    result.display.reset(new served_display(port, o.baud, o.size, o.character_rom, std::move(*line),
+                                            std::move(*claim)));
     return result;
 }
 
-served_display::served_display(int port, int baud, display_size size, virtual_port line,
-                               ports::display_claim claim)
+served_display::served_display(int port, int baud, display_size size, rom character_rom,
+                               virtual_port line, ports::display_claim claim)
     : port_(port),
       baud_(baud),
       line_(std::move(line)),
       claim_(std::move(claim)),
-      module_(size),
+      module_(size, character_rom),
       buffer_(read_size) {
     module_.view(view_);
 }
@@ -106,8 +106,8 @@ std::string served_display::start_line() const {
 
 std::string served_display::sender_line() const { return sender_status(heard_, sender_, baud_); }
 
-std::string served_display::text_report() const {
-    return framed_text(view_) + sender_line() + "\n";
+std::string served_display::text_report(bool to_terminal) const {
+    return framed_text(view_, to_terminal) + sender_line() + "\n";
 }
 
 bool write_to(int fd, std::string_view bytes) {
@@ -124,7 +124,7 @@ int serve_text_only(served_display& d, const stop_signals& stop, int out) {
         }
         if (watched[1].revents != 0) return 0;
         if (watched[0].revents & (POLLERR | POLLNVAL)) return 1;
-        if (d.take_waiting() && !write_to(out, d.text_report())) return 1;
+        if (d.take_waiting() && !write_to(out, d.text_report(isatty(out) == 1))) return 1;
     }
 }
 

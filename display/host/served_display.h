@@ -44,10 +44,10 @@ class served_display {
     std::string sender_line() const;
     bool sender_differs() const { return heard_ && sender_.baud != baud_; }
     // The framed screen and the sender's line, for the terminal after each burst.
-    std::string text_report() const;
+    std::string text_report(bool to_terminal) const;
 
   private:
-    served_display(int port, int baud, display_size size, virtual_port line,
+    served_display(int port, int baud, display_size size, rom character_rom, virtual_port line,
                    ports::display_claim claim);
 
     int port_;

@@ -26,6 +26,10 @@ display_window::display_window(served_display& served, const options& o, int sto
     palette.setColor(QPalette::Window, QColor(0x1A, 0x1A, 0x1A));
     palette.setColor(QPalette::WindowText, QColor(0xD8, 0xD8, 0xD8));
     status_->setPalette(palette);
+    // The line never widens the window: a label asks for the width of its whole text, and the
+    // warning about a sender's rate is longer than the glass of a small module. What does not
+    // fit is cut, and the whole line is the label's tool tip.
+    status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -43,7 +47,7 @@ void display_window::take_bytes() {
     show_status();
     if (text_) {
         // A terminal that went away must not end the window: the text is a convenience.
-        static_cast<void>(write_to(STDOUT_FILENO, served_.text_report()));
+        static_cast<void>(write_to(STDOUT_FILENO, served_.text_report(isatty(STDOUT_FILENO) == 1)));
     }
 }
 
@@ -53,10 +57,12 @@ void display_window::show_status() {
     palette.setColor(QPalette::WindowText, served_.sender_differs() ? QColor(0xFF, 0xB0, 0x40)
                                                                     : QColor(0xD8, 0xD8, 0xD8));
     status_->setPalette(palette);
-    status_->setText(QStringLiteral("COM%1 → %2   %3")
-                         .arg(served_.port())
-                         .arg(QString::fromStdString(served_.path()))
-                         .arg(QString::fromStdString(served_.sender_line())));
+    const QString line = QStringLiteral("COM%1 → %2   %3")
+                             .arg(served_.port())
+                             .arg(QString::fromStdString(served_.path()))
+                             .arg(QString::fromStdString(served_.sender_line()));
+    status_->setText(line);
+    status_->setToolTip(line);
 }
 
 }  // namespace quillon::display

@@ -93,7 +93,7 @@ void glass_widget::paintEvent(QPaintEvent* /*event*/) {
             // Codes without a dot picture of ours (katakana, Greek, symbols) are written with a
             // font inside the cell.
             if (on && !drawn && !(cursor_here && screen_.blinking_cursor && block_phase_)) {
-                const std::string_view text = rom_character(code);
+                const std::string_view text = rom_character(code, screen_.character_rom);
                 if (text.empty() || text == " ") continue;
                 const pixel_rect cell = layout.cell(row, column);
                 QFont font = painter.font();

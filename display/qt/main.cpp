@@ -58,6 +58,10 @@ int main(int argc, char** argv) {
         std::fputs(help_text().c_str(), stdout);
         return 0;
     }
+    if (o.version) {
+        std::fputs("quillon-display " QUILLON_PACKAGE_VERSION "\n", stdout);
+        return 0;
+    }
     if (!o.no_window && !display_named()) {
         if (!o.text) {
             return say(

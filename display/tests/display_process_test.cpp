@@ -97,10 +97,11 @@ TEST_F(served_port, a_send_to_the_port_shows_on_the_running_display_and_it_leave
         const process_result sent = run_process(
             {send_program, "-p", "3", "<LMA_CLS>Hello<LMA_LINE2>World<LMA_UL_CURSOR>"}, "", env);
         EXPECT_EQ(sent.exit_code, 0) << sent.err;
+        // Into a pipe the screen is plain text: no ANSI attributes mark the cursor.
         const std::string first =
             "┌────────────────┐\n"
             "│Hello           │\n"
-            "│World\x1b[4m \x1b[24m          │\n"
+            "│World           │\n"
             "└────────────────┘\n"
             "sender: 9600 8N1\n";
         EXPECT_NE(read_until(display, first, out).find(first), std::string::npos) << out;
@@ -110,7 +111,7 @@ TEST_F(served_port, a_send_to_the_port_shows_on_the_running_display_and_it_leave
         EXPECT_EQ(slower.exit_code, 0) << slower.err;
         const std::string second =
             "┌────────────────┐\n"
-            "│Hi\x1b[4ml\x1b[24mlo           │\n"
+            "│Hillo           │\n"
             "│World           │\n"
             "└────────────────┘\n"
             "sender: 2400 8N1 (the display listens at 9600 baud: a real module would show "
@@ -166,6 +167,10 @@ TEST_F(served_port, refusals_say_why_on_one_line) {
          2,
          "quillon-display: --no-window needs --text: nothing else would show the screen (see "
          "quillon-display --help)\n"},
+        {{"--rom", "a01"},
+         env_,
+         2,
+         "quillon-display: rom must be a00 or a02, not 'a01' (see quillon-display --help)\n"},
         {{"--size", "8x1"},
          env_,
          2,
@@ -191,6 +196,9 @@ TEST_F(served_port, refusals_say_why_on_one_line) {
         EXPECT_EQ(r.out, "");
     }
     EXPECT_FALSE(fs::exists(root_ / "run/quillon-displays"));
+    const process_result version = run_process({display_program, "--version"}, "", no_display);
+    EXPECT_EQ(version.out, "quillon-display 1.1\n");
+    EXPECT_EQ(version.exit_code, 0);
 }
 
 }  // namespace

@@ -51,7 +51,10 @@ network.")
 
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_NAME libquillon1)
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/libquillon1/triggers)
+# The symbols file lets dpkg-shlibdeps give a program the lowest version that has every symbol
+# it uses; each symbol carries the version node of ports/exports.map.
+set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/libquillon1/triggers ${CMAKE_CURRENT_LIST_DIR}/libquillon1/symbols)
 set(CPACK_DEBIAN_LIBQUILLON1_DESCRIPTION
     "send text and control codes to serial display modules - library
 Quillon sends text with tags to character LCD and VFD modules and to graphic

@@ -31,8 +31,17 @@ if(TARGET quillon-display)
             DESTINATION ${man1} COMPONENT quillon)
 endif()
 
-install(FILES ${PROJECT_SOURCE_DIR}/docs/ports.conf.example
+# The docs beside the example ports file, in /usr/share/doc/quillon.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/ports.conf.example ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/docs/tags.md ${PROJECT_SOURCE_DIR}/docs/display.md
+              ${PROJECT_SOURCE_DIR}/docs/window.md ${PROJECT_SOURCE_DIR}/docs/serial.md
+              ${PROJECT_SOURCE_DIR}/docs/quillon-send.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT quillon)
+
+# USB serial adapters usable by the user at the seat and left alone by ModemManager. The
+# folder is udev's own under the prefix (/usr/lib/udev/rules.d for the packages), not the
+# library folder, which is multiarch.
+install(FILES ${linux_files}/70-quillon.rules DESTINATION lib/udev/rules.d COMPONENT quillon)
 
 install(TARGETS quillon EXPORT QuillonTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -18,6 +18,7 @@ VERSION = "1.1-1"
 CPACK = os.environ.get("CPACK", "cpack")
 # lintian's warnings that these packages keep, each with its reason. Any other warning, and any
 # error, fails the test.
+DOCS = ("README.md", "tags.md", "display.md", "window.md", "serial.md", "quillon-send.md")
 ACCEPTED_WARNINGS = {
     # The packages are built by the project for its users, not uploaded to Debian's archive,
     # so there is no "intent to package" bug for the first changelog entry to close.
@@ -102,6 +103,7 @@ class DebianPackages(unittest.TestCase):
                 "/usr/share/man/man1/quillon.1.gz": "-rw-r--r--",
                 "/usr/share/man/man1/quillon-send.1.gz": "-rw-r--r--",
                 "/usr/share/doc/quillon/ports.conf.example": "-rw-r--r--",
+                "/usr/lib/udev/rules.d/70-quillon.rules": "-rw-r--r--",
                 "/usr/share/doc/quillon/copyright": "-rw-r--r--",
                 "/usr/share/doc/quillon/changelog.Debian.gz": "-rw-r--r--",
             },
@@ -123,6 +125,7 @@ class DebianPackages(unittest.TestCase):
                 "/usr/share/doc/libquillon-dev/changelog.Debian.gz": "-rw-r--r--",
             },
         }
+        expected["quillon"].update({f"/usr/share/doc/quillon/{name}": "-rw-r--r--" for name in DOCS})
         if os.path.exists(os.path.join(BUILD, "bin", "quillon-display")):
             expected["quillon"]["/usr/bin/quillon-display"] = "-rwxr-xr-x"
             expected["quillon"]["/usr/share/man/man1/quillon-display.1.gz"] = "-rw-r--r--"
@@ -182,7 +185,7 @@ class DebianPackages(unittest.TestCase):
         control = os.path.join(self.scratch, "control-libquillon1")
         subprocess.run(["dpkg-deb", "--control", self.debs["libquillon1"], control], check=True)
         self.assertEqual(sorted(os.listdir(control)),
-                         ["control", "md5sums", "shlibs", "triggers"])
+                         ["control", "md5sums", "shlibs", "symbols", "triggers"])
         with open(os.path.join(control, "triggers"), encoding="utf-8") as f:
             self.assertIn("\nactivate-noawait ldconfig\n", f.read())
         with open(os.path.join(control, "shlibs"), encoding="utf-8") as f:
@@ -204,6 +207,10 @@ class DebianPackages(unittest.TestCase):
         unaccepted = [line for line in judged if line.startswith("E: ")
                       or line.split()[2] not in ACCEPTED_WARNINGS]
         self.assertEqual(unaccepted, [])
+        # Debian's hardening and a symbols file: not even an informational tag about them.
+        for tag in ("hardening-no-bindnow", "hardening-no-fortify-functions",
+                    "hardening-no-relro", "no-symbols-control-file"):
+            self.assertNotIn(" " + tag, result.stdout)
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@ Usage: test_metadata.py [unittest options]
 import configparser
 import os
 import re
+import shutil
 import subprocess
 import sys
 import unittest
@@ -25,6 +26,32 @@ PAGES = ["quillon.1", "quillon-send.1", "quillon-display.1"]
 def run(args):
     return subprocess.run(args, capture_output=True, text=True, check=False,
                           stdin=subprocess.DEVNULL)
+
+
+class UdevRule(unittest.TestCase):
+    """udevadm verify where the installed udev has it (systemd 253 and later); everywhere, the
+    rule's form: KEY OP "VALUE" lists of keys udev knows, every GOTO reaching its LABEL."""
+    RULE = os.path.join(LINUX, "70-quillon.rules")
+    PAIR = re.compile(r'^(ACTION|SUBSYSTEMS?|KERNEL|ATTRS\{\w+\}|ENV\{\w+\}|TAG|GOTO|LABEL)'
+                      r'(==|!=|\+=|=)"([^"]*)"$')
+
+    def test_udevadm_verify_accepts_it_where_it_can(self):
+        if not shutil.which("udevadm") or "verify" not in run(["udevadm", "--help"]).stdout:
+            self.skipTest("this udevadm has no verify (systemd 253 and later)")
+        result = run(["udevadm", "verify", self.RULE])
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+
+    def test_every_line_is_udev_rule_syntax_and_every_goto_has_its_label(self):
+        with open(self.RULE, encoding="utf-8") as rule:
+            rules = [line.strip() for line in rule if line.strip() and line[0] != "#"]
+        pairs = [self.PAIR.match(p) for r in rules for p in r.split(", ")]
+        self.assertTrue(all(pairs), rules)
+        self.assertEqual({p[3] for p in pairs if p[1] == "GOTO"},
+                         {p[3] for p in pairs if p[1] == "LABEL"})
+        self.assertIn('TAG+="uaccess", ENV{ID_MM_DEVICE_IGNORE}="1"', rules)
+        for adapter in ('"0403", GOTO', '"1a86", ATTRS{idProduct}=="7523"', '"10c4", ATTRS{'
+                        'idProduct}=="ea60"', '"067b", ATTRS{idProduct}=="2303"', '"ttyACM[0-9]*"'):
+            self.assertTrue(any(adapter in r for r in rules), adapter)
 
 
 class DesktopEntry(unittest.TestCase):

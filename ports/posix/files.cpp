@@ -117,8 +117,10 @@ std::optional<std::string> write_beside(const fs::path& file, const std::string&
     const mode_t mode = old != nullptr ? old->st_mode & 07777 : 0644;
     if (fchmod(temporary.get(), mode) != 0) return fail("write");
     if (old != nullptr && (old->st_uid != geteuid() || old->st_gid != getegid())) {
-        // Only root can give the file back to its owner; anyone else keeps what they can.
-        static_cast<void>(fchown(temporary.get(), old->st_uid, old->st_gid));
+        // Only root can give the file back to its owner; anyone else keeps what they can. (A
+        // cast to void does not silence warn_unused_result, which fortified builds add.)
+        if (fchown(temporary.get(), old->st_uid, old->st_gid) != 0) {
+        }
     }
     if (!serial::write_all(
             [fd = temporary.get()](const char* from, std::size_t count) {

@@ -420,10 +420,10 @@ TEST_F(mapping_sources, of_displays_started_at_once_for_one_port_exactly_one_win
                 std::string why;
                 auto claim = display_claim::make(5, line.path(), why);
                 const char won = claim ? 'W' : 'L';
-                static_cast<void>(::write(results[1], &won, 1));
+                // A cast to void does not silence warn_unused_result (fortified builds add it).
+                if (::write(results[1], &won, 1) != 1) _exit(1);
                 char end = 0;
-                static_cast<void>(::read(held[0], &end, 1));
-                _exit(0);
+                _exit(::read(held[0], &end, 1) < 0 ? 1 : 0);
             }
             children.push_back(child);
         }

@@ -1,6 +1,7 @@
 #include "ui/qt/qt_window_system.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
 
 #include "ui/dialog_vocabulary.h"
 #include "ui/qt/qt_buttons.h"
@@ -160,6 +161,16 @@ bool qt_window_system::destroy(window_handle window) {
 bool qt_window_system::is_window(window_handle window) { return widget(window) != nullptr; }
 
 window_handle qt_window_system::owner(window_handle) { return 0; }
+
+void qt_window_system::warn(window_handle owner, std::string_view caption, std::string_view text) {
+    // Modal to its owner, with its own event loop until dismissed, as MessageBoxA is. QMessageBox
+    // with one OK button takes Enter as OK and Escape as the escape button.
+    QMessageBox box(QMessageBox::Warning, from_window_bytes(caption), from_window_bytes(text),
+                    QMessageBox::Ok, widget(owner));
+    box.setObjectName("quillon_warning");
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
 
 void qt_window_system::enable(window_handle window, bool enabled) {
     if (QWidget* target = widget(window)) target->setEnabled(enabled);

@@ -42,6 +42,7 @@ class qt_window_system final : public window_system {
     bool is_window(window_handle window) override;
     window_handle owner(window_handle window) override;
     void enable(window_handle window, bool enabled) override;
+    void warn(window_handle owner, std::string_view caption, std::string_view text) override;
     void pump_step(window_handle keyboard_dialog) override;
 
     // For tests and screenshots: the widget behind a handle, or null.

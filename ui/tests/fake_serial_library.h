@@ -2,6 +2,7 @@
 // that check what the window hands to the library rather than what reaches the line.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -15,6 +16,8 @@ struct serial_calls {
     std::vector<std::string> log;  // "open 8 1200", "allocate", "send", "release", "close"
     std::string sent_bytes;
     int open_result = 1;
+    std::string failure_after_open;  // what the library says after the open, and after the send
+    std::string failure_after_send;
     int live_strings = 0;
 };
 
@@ -59,6 +62,13 @@ inline void fake_send(BSTR* text) {
     *text = translated;
 }
 
+inline std::string fake_failure() {
+    serial_calls& calls = recorded_serial();
+    calls.log.emplace_back("failure");
+    const bool sent = std::count(calls.log.begin(), calls.log.end(), "send") != 0;
+    return sent ? calls.failure_after_send : calls.failure_after_open;
+}
+
 inline int fake_close() {
     recorded_serial().log.emplace_back("close");
     return 1;
@@ -67,7 +77,8 @@ inline int fake_close() {
 inline serial_library fake_serial_library(int open_result = 1) {
     recorded_serial() = serial_calls{};
     recorded_serial().open_result = open_result;
-    return serial_library{fake_open, fake_send, fake_close, fake_allocate, fake_release};
+    return serial_library{fake_open,     fake_send,    fake_close,
+                          fake_allocate, fake_release, fake_failure};
 }
 
 }  // namespace quillon::ui::testing

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/dialog_units.h"
@@ -59,6 +60,8 @@ class fake_window_system final : public window_system {
     std::vector<window_handle> destroyed;
     std::vector<std::pair<window_handle, bool>> enabled;
     std::vector<window_handle> steps;  // the keyboard dialog each pump step was given
+    std::vector<std::tuple<window_handle, std::string, std::string>>
+        warnings;  // owner, caption, text
 
     window_handle create_dialog(const dialog_template& form, dialog_procedure procedure) override {
         templates.push_back(form);
@@ -142,6 +145,9 @@ class fake_window_system final : public window_system {
     }
     window_handle owner(window_handle) override { return dialog_owner; }
     void enable(window_handle window, bool on) override { enabled.emplace_back(window, on); }
+    void warn(window_handle owner, std::string_view caption, std::string_view text) override {
+        warnings.emplace_back(owner, caption, text);
+    }
 
     void pump_step(window_handle keyboard_dialog) override {
         steps.push_back(keyboard_dialog);

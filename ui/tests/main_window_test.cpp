@@ -107,19 +107,25 @@ TEST_F(main_window_test, send_opens_sends_a_copy_closes_and_clears_when_asked) {
         bool clear_ticked;
         std::string typed;
         bool cleared;
+        std::string failure;  // what the library says went wrong; the warning shows it
     };
     using namespace std::string_literals;
     const row rows[] = {
-        {"unticked keeps the text", 1, false, "Hello<13>", false},
-        {"ticked clears it", 1, true, "Hello", true},
-        {"a port that did not open keeps it", 0, true, "Hello", false},
-        {"every byte goes out, zero included", 1, false, "a\0b\r\n\xE9\x80"s, false},
-        {"empty text is sent as nothing", 1, true, "", true},
+        {"unticked keeps the text", 1, false, "Hello<13>", false, ""},
+        {"ticked clears it", 1, true, "Hello", true, ""},
+        {"a port that did not open keeps it and says why", 0, true, "Hello", false,
+         "COM1 not found: /dev/ttyS0 does not exist"},
+        {"a failed write keeps it and says why", 1, true, "Hello", false,
+         "writing to COM1 (/dev/pts/3) failed: Input/output error"},
+        {"every byte goes out, zero included", 1, false, "a\0b\r\n\xE9\x80"s, false, ""},
+        {"empty text is sent as nothing", 1, true, "", true, ""},
     };
     for (const row& r : rows) {
         fake_window_system platform;
         dialog_engine dialogs(platform);
         const window_handle window = start_main_window(dialogs, fake_serial_library(r.open_result));
+        (r.open_result == 1 ? recorded_serial().failure_after_send
+                            : recorded_serial().failure_after_open) = r.failure;
         const auto find = [&](int id) { return platform.find_control(window, id); };
         platform.controls[find(FORM1_TEXT)].text = r.typed;
         platform.controls[find(FORM1_CLEAR)].check = r.clear_ticked ? bst_checked : bst_unchecked;
@@ -128,9 +134,14 @@ TEST_F(main_window_test, send_opens_sends_a_copy_closes_and_clears_when_asked) {
                                    static_cast<std::intptr_t>(find(FORM1_SEND))),
                   0)
             << r.name;
-        EXPECT_EQ(recorded_serial().log,
-                  (std::vector<std::string>{"open 1 9600", "allocate", "send", "release", "close"}))
-            << r.name;
+        const std::vector<std::string> opened{"open 1 9600", "allocate", "send",
+                                              "release",     "failure",  "close"};
+        const std::vector<std::string> not_opened{"open 1 9600", "failure", "allocate",
+                                                  "send",        "release", "close"};
+        EXPECT_EQ(recorded_serial().log, r.open_result == 1 ? opened : not_opened) << r.name;
+        decltype(platform.warnings) warned;
+        if (!r.failure.empty()) warned.emplace_back(window, "Quillon", r.failure);
+        EXPECT_EQ(platform.warnings, warned) << r.name;
         EXPECT_EQ(recorded_serial().sent_bytes, r.typed) << r.name;
         EXPECT_EQ(recorded_serial().live_strings, 0) << r.name << ": the copy is released";
         EXPECT_EQ(platform.controls[find(FORM1_TEXT)].text, r.cleared ? "" : r.typed) << r.name;

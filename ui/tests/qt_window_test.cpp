@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -134,6 +135,28 @@ class qt_window_test : public ::testing::Test {
     void post_key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, modifiers));
         QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, modifiers));
+    }
+
+    // Clicks Send; a warning box that opens is read, then dismissed with the key, as a user would.
+    struct warning_seen {
+        bool shown = false;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString title, text;
+        QWidget* owner = nullptr;
+    };
+    warning_seen send_and_answer_warning(Qt::Key key = Qt::Key_Return) {
+        warning_seen seen;
+        QTimer watch;  // runs in the box's own event loop until the box is there
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            watch.stop();
+            seen = {true, box->icon(), box->windowTitle(), box->text(), box->parentWidget()};
+            QTest::keyClick(box, key);
+        });
+        watch.start(1);
+        click(FORM1_SEND);
+        return seen;
     }
 
     std::unique_ptr<dialog_engine> engine_;
@@ -337,7 +360,7 @@ TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
         if (r.port_exists) map_as(line, 1);
         if (checked(FORM1_CLEAR) != r.ticked) click(FORM1_CLEAR);
         text_box()->setPlainText("message");
-        click(FORM1_SEND);
+        EXPECT_EQ(send_and_answer_warning().shown, !r.port_exists);
         if (r.port_exists) {
             EXPECT_EQ(line.read_master(7), "message");
         }
@@ -345,6 +368,42 @@ TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
             << "port exists " << r.port_exists << ", ticked " << r.ticked;
         setenv("QUILLON_COM1", "/nonexistent/quillon-test", 1);
     }
+}
+
+// A Send that fails says why in a warning box owned by the window, in quillon-send's words; the
+// text stays, Enter or Escape dismisses the box, and the window keeps its size and stays usable.
+TEST_F(qt_window_test, failed_send_says_why_in_a_warning_box) {
+    const test::scratch_folder folder("quillon-window-warning");
+    struct row {
+        std::string target;
+        Qt::Key key;
+        std::string said;
+    };
+    const row rows[] = {
+        {"/nonexistent/quillon-test", Qt::Key_Return,
+         "COM1 not found: /nonexistent/quillon-test does not exist; set QUILLON_COM1 to the "
+         "port's device (e.g. QUILLON_COM1=/dev/ttyUSB0)"},
+        {folder.path().string(), Qt::Key_Escape,
+         folder.path().string() + " is a directory, not a serial device"},
+    };
+    const QSize size = dialog_->size();
+    click(FORM1_CLEAR);
+    for (const row& r : rows) {
+        setenv("QUILLON_COM1", r.target.c_str(), 1);
+        text_box()->setPlainText("kept");
+        const warning_seen seen = send_and_answer_warning(r.key);
+        EXPECT_TRUE(seen.shown) << r.said;
+        EXPECT_EQ(seen.icon, QMessageBox::Warning);
+        EXPECT_EQ(seen.title.toStdString() + ": " + seen.text.toStdString(), "Quillon: " + r.said);
+        EXPECT_EQ(seen.owner, dialog_.data());
+        EXPECT_TRUE(pump_until([] { return QApplication::activeModalWidget() == nullptr; }));
+        EXPECT_EQ(text_box()->toPlainText(), "kept");
+        EXPECT_EQ(dialog_->size(), size);
+    }
+    pseudo_terminal line;
+    map_as(line, 1);
+    EXPECT_FALSE(send_and_answer_warning().shown) << "a good Send after a failed one";
+    EXPECT_EQ(line.read_master(4), "kept");
 }
 
 TEST_F(qt_window_test, check_box_answers_button_messages_in_win32_states) {

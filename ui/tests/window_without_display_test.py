@@ -1,6 +1,7 @@
 """The real window program as a process where no display can be opened: it writes one line,
 "cannot open the display: " and the reason, on standard error and exits with code 1, never
-aborting (134, or death by SIGABRT) and never claiming success."""
+aborting (134, or death by SIGABRT) and never claiming success. --help and --version need no
+display at all."""
 
 import os
 import random
@@ -39,8 +40,8 @@ def clean_environment(home):
     return port_guard(environment)
 
 
-def run(program, environment):
-    process = subprocess.run([program], env=environment, stdin=subprocess.DEVNULL,
+def run(command, environment):
+    process = subprocess.run(command, env=environment, stdin=subprocess.DEVNULL,
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
     return process.returncode, process.stdout.decode(errors="replace"), \
         process.stderr.decode(errors="replace")
@@ -64,10 +65,19 @@ def main():
     with tempfile.TemporaryDirectory(prefix="quillon-no-display-") as home:
         os.mkdir(os.path.join(home, "config"))
         os.chmod(home, 0o700)
+        # --help and --version print and exit, and need no display.
+        for argument, first in (("--version", "quillon 1.1\n"), ("--help", "Usage: quillon [")):
+            code, out, err = run([program, argument], clean_environment(home))
+            if (code, out.startswith(first), err) != (0, True, ""):
+                failures += 1
+                print("FAIL: %s: exit %d, output %r, errors %r" % (argument, code, out, err))
+    with tempfile.TemporaryDirectory(prefix="quillon-no-display-") as home:
+        os.mkdir(os.path.join(home, "config"))
+        os.chmod(home, 0o700)
         for what, extra, named in cases:
             environment = clean_environment(home)
             environment.update(extra)
-            code, out, err = run(program, environment)
+            code, out, err = run([program], environment)
             lines = err.splitlines()
             problems = []
             if code != 1:

@@ -109,6 +109,11 @@ class win32_window_system final : public window_system {
         EnableWindow(hwnd(window), enabled ? TRUE : FALSE);
     }
 
+    void warn(window_handle owner, std::string_view caption, std::string_view text) override {
+        const std::string title(caption), body(text);
+        MessageBoxA(hwnd(owner), body.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+    }
+
     // Takes at most one message; with none waiting, sleeps 1 ms. The loop polls instead of
     // blocking in the platform's message wait, as the window always has.
     void pump_step(window_handle keyboard_dialog) override {

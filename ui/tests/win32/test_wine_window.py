@@ -75,6 +75,29 @@ class WineWindowTest(unittest.TestCase):
                 app.wait()
             self.prefix.wait_for_server()
 
+    def test_failed_send_says_why_in_a_warning_box(self):
+        # A path under the prefix's C: that does not exist: the open fails as for a missing port.
+        missing = "C:\\quillon-missing\\COM3"
+        app = self.prefix.start(os.path.join(self.bin, "quillon.exe"), cwd=self.bin,
+                                extra_env={**self.display, "QUILLON_COM3": missing},
+                                log=self.log)
+        try:
+            for key in (13, 27):  # Enter, then Escape
+                out = self.probe("warned", b"kept".hex(), "3", str(key))
+                self.assertIn("warning: [COM3 not found: " + missing + " does not exist; set "
+                              "QUILLON_COM3 to the port's device", out)
+                self.assertIn("] icon 1\r\ntext after: [kept]", out)  # printf in text mode
+            # The window is still usable: a good port still sends.
+            self.probe("send", b"ok".hex(), "1", "9600", "0")
+            self.assertEqual(self.com1.wait_for(2), b"ok")
+            self.assertIn("closed", self.probe("close"))
+            self.assertEqual(app.wait(timeout=60), 0)
+        finally:
+            if app.poll() is None:
+                app.kill()
+                app.wait()
+            self.prefix.wait_for_server()
+
     def test_window_system_on_the_dialog_manager(self):
         program = os.path.join(BUILD, "tests", "ui_window_system_tests.exe")
         # Wine exits 0 even when it cannot start a program: judge by GoogleTest's XML result.

@@ -6,6 +6,10 @@
  *                                               then print what the text box holds
  *   window_probe enter HEXTEXT ID               put the text in the text box and press Enter
  *                                               on control ID (posted key messages, as typed)
+ *   window_probe warned HEXTEXT PORT KEY       type the text, click the port button, click Send
+ *                                               without waiting, then print the warning box's
+ *                                               caption, icon and text, dismiss it with KEY
+ *                                               (13 Enter, 27 Escape) and print the text box
  *   window_probe quit                           post WM_QUIT to the window's thread
  *   window_probe close                          close the window as the system menu does
  *
@@ -55,6 +59,27 @@ static void set_text(HWND dialog, const char* hex) {
     free(text);
 }
 
+/* Clicks Send by a posted message (a sent one would wait for the box, which waits for us), then
+ * finds the box by its dialog class and owner. Its text is control 0xFFFF; its icon is control
+ * 20 on Windows, 1088 (stc1) on Wine. Keys go to its focused OK button, as typed. */
+static int warning(HWND dialog, const char* hex, int port, int key) {
+    set_text(dialog, hex);
+    click(dialog, port_button(port));
+    PostMessageA(GetDlgItem(dialog, 1), BM_CLICK, 0, 0);
+    HWND box = NULL;
+    for (int i = 0; i < 600 && (box == NULL || GetWindow(box, GW_OWNER) != dialog); ++i, Sleep(50))
+        box = FindWindowA("#32770", "Quillon");
+    char text[1024] = {0}, after[4096] = {0};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    printf("warning: [%s] icon %d\n", text, GetDlgItem(box, 20) || GetDlgItem(box, 1088));
+    PostMessageA(GetDlgItem(box, IDOK), WM_KEYDOWN, key, 0x00010001);
+    PostMessageA(GetDlgItem(box, IDOK), WM_KEYUP, key, (LPARAM)0xC0010001u);
+    for (int i = 0; i < 200 && IsWindow(box); ++i) Sleep(50);
+    SendMessageA(GetDlgItem(dialog, 175), WM_GETTEXT, sizeof after, (LPARAM)after);
+    printf(IsWindow(box) ? "warning still open\n" : "text after: [%s]\n", after);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     setvbuf(stdout, NULL, _IONBF, 0);
     HWND dialog = find_window();
@@ -74,6 +99,9 @@ int main(int argc, char** argv) {
         SendMessageA(GetDlgItem(dialog, 175), WM_GETTEXT, sizeof after, (LPARAM)after);
         printf("text after: [%s]\n", after);
         return 0;
+    }
+    if (argc == 5 && strcmp(argv[1], "warned") == 0) {
+        return warning(dialog, argv[2], atoi(argv[3]), atoi(argv[4]));
     }
     if (argc == 4 && strcmp(argv[1], "enter") == 0) {
         set_text(dialog, argv[2]);
@@ -97,7 +125,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     fprintf(stderr,
-            "usage: window_probe send HEXTEXT PORT BAUD CLEAR | enter HEXTEXT ID | quit | "
+            "usage: window_probe send HEXTEXT PORT BAUD CLEAR | warned HEXTEXT PORT KEY | "
+            "enter HEXTEXT ID | quit | "
             "close\n");
     return 2;
 }

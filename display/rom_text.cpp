@@ -1,0 +1,131 @@
+#include "display/rom_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "display/charset.h"
+
+namespace quillon::display {
+namespace {
+
+struct look_alike {
+    char32_t character;
+    std::uint8_t code;
+};
+
+// Where a character has no code of its own but one that users take for it.
+constexpr std::array<look_alike, 4> a00_look_alikes{{
+    {U'°', 0xDF},  // the handakuten, a small raised circle
+    {U'ß', 0xE2},  // β
+    {U'µ', 0xE4},  // the micro sign as μ
+    {U'·', 0xA5},  // the katakana middle dot
+}};
+
+// One code point from UTF-8, or nothing when the bytes are not UTF-8 (then one byte is taken).
+std::optional<std::pair<char32_t, std::size_t>> decode_one(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t length = 0;
+    char32_t point = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        point = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        point = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        point = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    if (text.size() < length) return std::nullopt;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        point = (point << 6) | (next & 0x3F);
+    }
+    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (point < smallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return std::pair{point, length};
+}
+
+// Each character of the ROM's table that is one code point beyond ASCII, with its code; the
+// first code wins where the table shows a character twice.
+using reverse_table = std::vector<std::pair<char32_t, std::uint8_t>>;
+
+reverse_table build_reverse(rom table) {
+    reverse_table found;
+    for (unsigned code = 0x80; code <= 0xFF; ++code) {
+        const std::string_view text = rom_character(static_cast<std::uint8_t>(code), table);
+        const auto decoded = text.empty() ? std::nullopt : decode_one(text);
+        if (!decoded || decoded->second != text.size()) continue;
+        found.emplace_back(decoded->first, static_cast<std::uint8_t>(code));
+    }
+    // The arrows and symbols below 0x80 (A00's ¥ → ←, A02's 0x10-0x1F and ⌂) that are no ASCII.
+    for (unsigned code = 0x10; code < 0x80; ++code) {
+        const std::string_view text = rom_character(static_cast<std::uint8_t>(code), table);
+        const auto decoded = text.size() > 1 ? decode_one(text) : std::nullopt;
+        if (decoded && decoded->second == text.size()) {
+            found.emplace_back(decoded->first, static_cast<std::uint8_t>(code));
+        }
+    }
+    if (table == rom::a00) {
+        for (const look_alike& l : a00_look_alikes) found.emplace_back(l.character, l.code);
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return found;
+}
+
+const reverse_table& reverse(rom table) {
+    static const reverse_table a00 = build_reverse(rom::a00);
+    static const reverse_table a02 = build_reverse(rom::a02);
+    return table == rom::a00 ? a00 : a02;
+}
+
+}  // namespace
+
+rom_text to_rom_codes(std::string_view utf8, rom table) {
+    const reverse_table& codes = reverse(table);
+    rom_text out;
+    out.bytes.reserve(utf8.size());
+    while (!utf8.empty()) {
+        const auto decoded =
+            static_cast<unsigned char>(utf8[0]) < 0x80 ? std::nullopt : decode_one(utf8);
+        if (!decoded) {
+            out.bytes += utf8[0];
+            utf8.remove_prefix(1);
+            continue;
+        }
+        const char32_t c = decoded->first;
+        const auto at =
+            std::lower_bound(codes.begin(), codes.end(), c,
+                             [](const auto& entry, char32_t v) { return entry.first < v; });
+        if (at != codes.end() && at->first == c) {
+            out.bytes += static_cast<char>(at->second);
+        } else {
+            out.bytes += '?';
+            if (std::find(out.missing.begin(), out.missing.end(), c) == out.missing.end()) {
+                out.missing.push_back(c);
+            }
+        }
+        utf8.remove_prefix(decoded->second);
+    }
+    return out;
+}
+
+std::string code_point_name(char32_t c) {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (auto value = static_cast<std::uint32_t>(c); value != 0 || hex.size() < 4; value >>= 4) {
+        hex.insert(hex.begin(), digits[value & 0xF]);
+    }
+    return "U+" + hex;
+}
+
+}  // namespace quillon::display

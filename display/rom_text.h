@@ -1,0 +1,30 @@
+// Text in a module's own characters: typed UTF-8 turned into the codes of the module's ROM, read
+// backwards from the same table the views draw with (display/charset.h), so a converted text
+// shows as it was typed.
+//
+// Only characters beyond ASCII are converted: ASCII bytes are the tag language's own and pass
+// as typed (on A00, "\" then shows as ¥ and "~" as →). A character beyond ASCII never stands in
+// a tag, so the tags stay as they were. A character the ROM lacks becomes "?"; a few look-alikes
+// that users expect are taken instead (on A00: ° as the small circle at 0xDF, ß as β, µ as μ).
+// Bytes that are not UTF-8 pass unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/rom.h"
+
+namespace quillon::display {
+
+struct rom_text {
+    std::string bytes;
+    std::vector<char32_t> missing;  // each character that became "?", once, in order
+};
+
+rom_text to_rom_codes(std::string_view utf8, rom table);
+
+// "U+20AC": how a missing character is named in a warning.
+std::string code_point_name(char32_t c);
+
+}  // namespace quillon::display
