@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/parse/option_table.h"
 #include "ports/names.h"
+#include "ports/platform.h"
 #include "ports/port_control.h"
 #include "ports/ports_file.h"
 
@@ -16,131 +18,141 @@ bool parse_int(const std::string& text, int& value) {
     return failure == std::errc() && stop == end && !text.empty();
 }
 
+// What the checks across options need to know besides the options themselves.
+struct given {
+    bool port = false;
+    bool baud = false;
+    int actions = 0;  // --map and --unmap: each is an action of its own
+};
+
+std::string none() { return {}; }
+
+std::vector<option> option_table(options& o, given& g) {
+    const auto flag = [](bool& field) {
+        return [&field](const std::string*) {
+            field = true;
+            return none();
+        };
+    };
+    const std::string rates = choice_words(ports::baud_rates);
+    const std::string example(ports::platform::platform_words().example_device);
+    return {
+        {"--port", "-p", "N", false, "serial port COM1 to COM8 (default 1)",
+         [&](const std::string* v) {
+             g.port = true;
+             if (parse_int(*v, o.port) && o.port >= 1 && o.port <= ports::port_count) return none();
+             return "port must be a number from 1 to 8, not '" + *v + "'";
+         }},
+        {"--baud", "-b", "RATE", false, rates + " (default 9600);\nalways 8N1, no flow control",
+         [&, rates](const std::string* v) {
+             g.baud = true;
+             const auto& known = ports::baud_rates;
+             if (parse_int(*v, o.baud) &&
+                 std::find(known.begin(), known.end(), o.baud) != known.end()) {
+                 return none();
+             }
+             return "baud rate must be " + rates + ", not '" + *v + "'";
+         }},
+        {"--device", "", "PATH", false,
+         "send to this device instead of a COM port; PATH may be\n"
+         "a network target tcp://HOST:PORT or rfc2217://HOST:PORT",
+         [&](const std::string* v) {
+             if (v->empty()) return std::string("--device needs a device path");
+             o.device = *v;
+             return none();
+         }},
+        {"--raw", "", "", false, "send the text as it is, without translating tags", flag(o.raw)},
+        {"--charset", "", "NAME", false,
+         "raw (default: bytes as typed), or the module's ROM, a00\n"
+         "(HD44780 A00) or a02 (A02, Western European): text beyond\n"
+         "ASCII is converted from UTF-8 to its codes; a missing\n"
+         "character is sent as ?",
+         [&](const std::string* v) {
+             o.charset = display::parse_rom(*v);
+             if (o.charset || *v == "raw") return none();
+             return "--charset takes raw, a00 or a02, not '" + *v + "'";
+         }},
+        {"--quiet", "-q", "", false, "no warnings about unknown tag names or missing\ncharacters",
+         flag(o.quiet)},
+        {"--tags", "", "", false,
+         "list every tag name with its bytes, then the other forms\nof a tag", flag(o.tags)},
+        {"--dry-run", "", "", false,
+         "write the bytes to standard output instead of a port,\nnothing added", flag(o.dry_run)},
+        {"--preview", "", "COLSxROWS", true,
+         "show the screen the bytes make on a character display\nmodule (" +
+             std::string(display::size_choices()) + "; default " +
+             display::size_name(display::default_size) + "), framed as\ntext; nothing is sent",
+         [&](const std::string* v) {
+             o.preview = v != nullptr ? display::parse_size(*v) : display::default_size;
+             if (o.preview) return none();
+             return "--preview takes a size of " + std::string(display::size_choices()) +
+                    ", not '" + *v + "'";
+         }},
+        {"--list", "", "", false,
+         "show COM1 to COM8: target, where the mapping comes from,\n"
+         "state (found without opening: an open drops DTR, which\n"
+         "resets many boards), then the serial devices no COM port maps",
+         flag(o.list)},
+        {"--probe", "", "", false,
+         "with --list: open and close each port, which also finds ports\n"
+         "that another program holds",
+         flag(o.probe)},
+        {"--map", "", "COMn=TARGET", false,
+         "map a port in your ports file (TARGET: " + example +
+             " or\nanother device, tcp://HOST:PORT or rfc2217://HOST:PORT)",
+         [&](const std::string* v) {
+             const auto equals = v->find('=');
+             o.map_port = ports::com_port_number(v->substr(0, equals));
+             if (equals == std::string::npos || o.map_port == 0) {
+                 return "--map needs COMn=TARGET with n from 1 to 8, not '" + *v + "'";
+             }
+             o.map_target = v->substr(equals + 1);
+             if (auto checked = ports::check_target(*o.map_target); !checked.problem.empty()) {
+                 return "--map: " + checked.problem;
+             }
+             ++g.actions;
+             return none();
+         }},
+        {"--unmap", "", "COMn", false, "remove a port's line from your ports file",
+         [&](const std::string* v) {
+             o.map_port = ports::com_port_number(*v);
+             o.map_target.reset();
+             if (o.map_port == 0) return "--unmap needs one of COM1 to COM8, not '" + *v + "'";
+             ++g.actions;
+             return none();
+         }},
+        {"--help", "-h", "", false, "show this text", flag(o.help)},
+        {"--version", "", "", false, "show the version of quillon-send", flag(o.version)},
+        // Taken by the parser itself; here for the help.
+        {"--", "", "", false, "end of options (for a TEXT that starts with \"-\")", nullptr},
+    };
+}
+
 }  // namespace
+
+std::string options_help() {
+    options o;
+    given g;
+    return option_help(option_table(o, g));
+}
 
 parse_result parse_options(const std::vector<std::string>& arguments) {
     parse_result result;
     options& o = result.chosen;
-    bool port_given = false;
-    bool baud_given = false;
-    bool options_ended = false;
-    int actions = 0;  // --map and --unmap: each is an action of its own
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        if (options_ended || arg.size() < 2 || arg[0] != '-') {
-            if (o.text) {
-                result.error = "more than one TEXT given (quote the text as one argument)";
-                return result;
-            }
-            o.text = arg;
-            continue;
-        }
-        if (arg == "--") {
-            options_ended = true;
-            continue;
-        }
-
-        // Options with a value: "-p 2", "-p2", "--port 2", "--port=2".
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (arg.rfind("--", 0) == 0) {
-            if (const auto equals = arg.find('='); equals != std::string::npos) {
-                name = arg.substr(0, equals);
-                value = arg.substr(equals + 1);
-            }
-        } else if (arg.size() > 2) {
-            name = arg.substr(0, 2);
-            value = arg.substr(2);
-        }
-        const bool takes_value = name == "-p" || name == "--port" || name == "-b" ||
-                                 name == "--baud" || name == "--device" || name == "--map" ||
-                                 name == "--unmap" || name == "--charset";
-        if (takes_value && !value) {
-            if (i + 1 >= arguments.size()) {
-                result.error = "option " + name + " needs a value";
-                return result;
-            }
-            value = arguments[++i];
-        } else if (!takes_value && value && name != "--preview") {
-            result.error = "unknown option " + arg;
-            return result;
-        }
-
-        if (name == "--dry-run") {
-            o.dry_run = true;
-        } else if (name == "--preview") {
-            o.preview = value ? display::parse_size(*value) : display::default_size;
-            if (!o.preview) {
-                result.error = "--preview takes a size of " + std::string(display::size_choices()) +
-                               ", not '" + *value + "'";
-                return result;
-            }
-        } else if (name == "--tags") {
-            o.tags = true;
-        } else if (name == "--quiet" || name == "-q") {
-            o.quiet = true;
-        } else if (name == "--charset") {
-            o.charset = display::parse_rom(*value);
-            if (!o.charset && *value != "raw") {
-                result.error = "--charset takes raw, a00 or a02, not '" + *value + "'";
-                return result;
-            }
-        } else if (name == "--raw") {
-            o.raw = true;
-        } else if (name == "--list") {
-            o.list = true;
-        } else if (name == "--probe") {
-            o.probe = true;
-        } else if (name == "--help" || name == "-h") {
-            o.help = true;
-        } else if (name == "--version") {
-            o.version = true;
-        } else if (name == "-p" || name == "--port") {
-            if (!parse_int(*value, o.port) || o.port < 1 || o.port > 8) {
-                result.error = "port must be a number from 1 to 8, not '" + *value + "'";
-                return result;
-            }
-            port_given = true;
-        } else if (name == "-b" || name == "--baud") {
-            const auto& rates = ports::baud_rates;
-            if (!parse_int(*value, o.baud) ||
-                std::find(rates.begin(), rates.end(), o.baud) == rates.end()) {
-                result.error = "baud rate must be 1200, 2400, 4800 or 9600, not '" + *value + "'";
-                return result;
-            }
-            baud_given = true;
-        } else if (name == "--map") {
-            const auto equals = value->find('=');
-            o.map_port = ports::com_port_number(value->substr(0, equals));
-            if (equals == std::string::npos || o.map_port == 0) {
-                result.error = "--map needs COMn=TARGET with n from 1 to 8, not '" + *value + "'";
-                return result;
-            }
-            o.map_target = value->substr(equals + 1);
-            if (auto checked = ports::check_target(*o.map_target); !checked.problem.empty()) {
-                result.error = "--map: " + checked.problem;
-                return result;
-            }
-            ++actions;
-        } else if (name == "--unmap") {
-            o.map_port = ports::com_port_number(*value);
-            o.map_target.reset();
-            if (o.map_port == 0) {
-                result.error = "--unmap needs one of COM1 to COM8, not '" + *value + "'";
-                return result;
-            }
-            ++actions;
-        } else if (name == "--device") {
-            if (value->empty()) {
-                result.error = "--device needs a device path";
-                return result;
-            }
-            o.device = *value;
-        } else {
-            result.error = "unknown option " + arg;
-            return result;
-        }
+    given g;
+    const parsed_command_line line = parse_command_line(arguments, option_table(o, g));
+    if (!line.error.empty()) {
+        result.error = line.error;
+        return result;
     }
+    if (line.operands.size() > 1) {
+        result.error = "more than one TEXT given (quote the text as one argument)";
+        return result;
+    }
+    if (!line.operands.empty()) o.text = line.operands.front();
+    const bool port_given = g.port;
+    const bool baud_given = g.baud;
+    const int actions = g.actions;
     // An edit of the ports file is the one thing a run does: nothing is sent or shown beside it.
     if (actions > 1 || (actions == 1 && (o.list || o.preview || o.dry_run || o.text))) {
         result.error =

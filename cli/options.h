@@ -41,4 +41,7 @@ struct parse_result {
 
 parse_result parse_options(const std::vector<std::string>& arguments);
 
+// The options part of --help, from the same table the parser reads.
+std::string options_help();
+
 }  // namespace quillon::cli
