@@ -4,12 +4,16 @@
 #include <utility>
 
 #include "ports/platform.h"
+#include "serial/network/connection.h"
 #include "serial/network/target.h"
 
 namespace quillon::ports {
 namespace {
 
 using serial::error_kind;
+
+// "5 s" for a bound of 5000 ms.
+std::string seconds(int milliseconds) { return std::to_string(milliseconds / 1000) + " s"; }
 
 std::string variable_for(int port) { return "QUILLON_COM" + std::to_string(port); }
 
@@ -119,7 +123,8 @@ std::string connect_failure_message(const target& t, const serial::error& e) {
         case error_kind::host_not_found:
             return with_reason(start + "unknown host " + host_of(t), e);
         case error_kind::timed_out:
-            return start + "no answer within 5 s (is the host up, and is this its port?)";
+            return start + "no answer within " + seconds(serial::network::connect_bound_ms) +
+                   " (is the host up, and is this its port?)";
         case error_kind::connection_dropped:
             return start + "the server closed the connection (is another client using the port?)";
         case error_kind::no_com_port_option:
@@ -190,8 +195,8 @@ std::string open_failure_message(const target& t, const serial::error& e,
         case error_kind::not_a_serial_device:
             return not_a_serial_device(t.device_path, e);
         case error_kind::bad_name:
-            return "refused device name '" + t.device_path +
-                   "': empty, longer than 255 bytes, or holds '*' or '?'";
+            return "refused device name '" + t.device_path + "': empty, longer than " +
+                   std::to_string(serial::longest_device_name) + " bytes, or holds '*' or '?'";
         case error_kind::out_of_memory:
             return "out of memory opening " + describe_target(t);
         default:
@@ -251,7 +256,8 @@ std::string setting_failure_message(const target& t, const serial::error& e) {
                    ", not " + w.value(e.answer.asked);
         case error_kind::timed_out:
             return start + "the server did not answer the setting of " + w.name + " (" +
-                   w.value(e.answer.asked) + ") within 2 s";
+                   w.value(e.answer.asked) + ") within " +
+                   seconds(serial::network::answer_bound_ms);
         case error_kind::too_much_input:
             return start + flooded;
         case error_kind::connection_dropped:

@@ -174,7 +174,7 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
     // The name as the platform sees it: zero-terminated, so it ends at its first zero byte.
     // A longer name than the layer takes is refused: shortened, it could name another file.
     device_name = device_name.substr(0, device_name.find('\0'));
-    if (device_name.empty() || device_name.size() > backend::longest_device_name ||
+    if (device_name.empty() || device_name.size() > longest_device_name ||
         device_name.find_first_of("*?") != std::string_view::npos) {
         errors.store({error_number::bad_device_name, 0, error_kind::bad_name});
         return;

@@ -5,6 +5,7 @@
 // native codes itself.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace quillon::serial {
@@ -22,6 +23,10 @@ enum class error_number : std::uint8_t {
     access_denied = 70,        // held by another handle or program, or permission refused
     platform_failure = 57,     // any other native failure; callers only ask "was there one?"
 };
+
+// The longest device name the layer takes; a longer one is refused (bad_device_name), never
+// shortened: shortened, it could name another file.
+inline constexpr std::size_t longest_device_name = 255;
 
 // What went wrong, in the terms a user acts on.
 enum class error_kind : std::uint8_t {

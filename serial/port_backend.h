@@ -37,9 +37,6 @@ struct open_outcome {
     file_type found = file_type::unknown;  // what the path is when it is not a serial device
 };
 
-// The longest device name the layer takes; a longer one is refused, never shortened.
-inline constexpr std::size_t longest_device_name = 255;
-
 // Opens the device (a resolved path, never a COMn mapping) exclusively for reading and writing, as
 // a plain byte stream (no byte is ever translated); never creates a file. Refuses, before anything
 // is written, whatever is not a serial device: a regular file, FIFO, socket, directory, block
