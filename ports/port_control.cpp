@@ -90,7 +90,7 @@ probe_result resolved_for_probe(std::string_view device_name) {
     return result;
 }
 
-open_result open_and_configure(std::string_view device_name, int baud) {
+open_result open_and_configure(std::string_view device_name, int baud, record_number number) {
     open_result result;
     resolved_name name = resolve(device_name);
     result.device_path = name.target;
@@ -99,7 +99,6 @@ open_result open_and_configure(std::string_view device_name, int baud) {
         result.failure = unusable_mapping();
         return result;
     }
-    const record_number number = current_record();
     error_state errors;
     serial::open_port(errors, result.device_path, number);
     if (error e = errors.take()) {
@@ -127,13 +126,29 @@ open_result open_port(int port, int baud) {
     start_open();
     if (port > 8 || port < 1) return refused({});
     if (!known_rate(baud)) return refused(resolve_port(port).target);
-    return open_and_configure(port_name(port), baud);
+    return open_and_configure(port_name(port), baud, current_record());
 }
 
 open_result open_device(std::string_view device_name, int baud) {
     start_open();
     if (!known_rate(baud)) return refused({});
-    return open_and_configure(device_name, baud);
+    return open_and_configure(device_name, baud, current_record());
+}
+
+open_result open_device_as(record_number number, std::string_view device_name, int baud) {
+    if (!known_rate(baud)) return refused({});
+    return open_and_configure(device_name, baud, number);
+}
+
+error send_bytes_to(record_number number, std::string_view bytes) {
+    error_state errors;
+    serial::write_port(errors, number, bytes);
+    return errors.take();
+}
+
+void close_record(record_number number) {
+    error_state errors;
+    serial::close_port(errors, number);
 }
 
 void close_current() {
