@@ -25,9 +25,10 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     options.persistent_session = true;
     options.keepalive_seconds = keepalive_for(s.max_payload, line_->setting().baud);
     mqtt_connection::callbacks handlers;
-    handlers.on_connect = [this] {
-        connection_->subscribe(send_topic_);
-        connection_->subscribe(raw_topic_);
+    handlers.on_connect = [this] { connection_->subscribe({send_topic_, raw_topic_}); };
+    handlers.on_subscribed = [this] {
+        log_line(line_->setting().name + ": serving " + send_topic_ + " and " + raw_topic_ +
+                 " on " + line_->setting().port);
     };
     handlers.on_message = [this](const mosquitto_message& m) { deliver(m); };
     connection_ = std::make_unique<mqtt_connection>(login, options, std::move(handlers));

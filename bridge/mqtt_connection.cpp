@@ -3,6 +3,7 @@
 #include <mqtt_protocol.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 namespace quillon::bridge {
@@ -39,6 +40,13 @@ void check(int rc, const char* what) {
 mqtt_connection& owner(void* self) { return *static_cast<mqtt_connection*>(self); }
 
 }  // namespace
+
+void log_line(const std::string& text) {
+    static std::mutex one_at_a_time;
+    std::lock_guard lock(one_at_a_time);
+    std::fprintf(stdout, "%s\n", text.c_str());
+    std::fflush(stdout);
+}
 
 mqtt_connection::mqtt_connection(const broker_login& login, connection_options options,
                                  callbacks handlers)
@@ -81,6 +89,10 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
             owner(self).connected_ = true;
             if (owner(self).handlers_.on_connect) owner(self).handlers_.on_connect();
         });
+    mosquitto_subscribe_v5_callback_set(
+        c, [](mosquitto*, void* self, int, int, const int*, const mosquitto_property*) {
+            if (owner(self).handlers_.on_subscribed) owner(self).handlers_.on_subscribed();
+        });
     mosquitto_message_v5_callback_set(
         c, [](mosquitto*, void* self, const mosquitto_message* message, const mosquitto_property*) {
             if (owner(self).handlers_.on_message) owner(self).handlers_.on_message(*message);
@@ -98,8 +110,12 @@ void mqtt_connection::publish(const std::string& topic, std::string_view payload
                                            retain, nullptr));
 }
 
-void mqtt_connection::subscribe(const std::string& topic) {
-    static_cast<void>(mosquitto_subscribe_v5(client_.get(), nullptr, topic.c_str(), 1, 0, nullptr));
+void mqtt_connection::subscribe(const std::vector<std::string>& topics) {
+    std::vector<char*> names;
+    for (const std::string& t : topics) names.push_back(const_cast<char*>(t.c_str()));
+    static_cast<void>(mosquitto_subscribe_multiple(client_.get(), nullptr,
+                                                   static_cast<int>(names.size()), names.data(), 1,
+                                                   0, nullptr));
 }
 
 void mqtt_connection::request_stop() {
@@ -119,11 +135,19 @@ void mqtt_connection::stop() {
 
 void mqtt_connection::run() {
     auto delay = first_retry;
+    const broker_address& b = login_.broker.broker;
+    const std::string where = b.host + ":" + std::to_string(b.port);
+    bool reported = false;  // the failure to reach the broker was logged once already
     while (!stopping_) {
         connected_ = false;
         connect_and_serve();
         if (stopping_) break;
-        if (connected_) delay = first_retry;  // it worked for a while: start the back-off anew
+        if (connected_) {
+            delay = first_retry;  // it worked for a while: start the back-off anew
+            reported = false;
+        }
+        if (!reported) log_line(options_.client_id + ": no connection to " + where + "; retrying");
+        reported = true;
         wait_before_retry(delay);
         delay = std::min(delay * 2, std::chrono::milliseconds(longest_retry));
     }

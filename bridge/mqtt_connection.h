@@ -21,10 +21,14 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "bridge/settings.h"
 
 namespace quillon::bridge {
+
+// One line on standard output (the journal, under systemd), whole even when threads log at once.
+void log_line(const std::string& text);
 
 // mosquitto_lib_init for the program's lifetime; one, made in main before any connection.
 class mqtt_library {
@@ -59,6 +63,7 @@ class mqtt_connection {
     struct callbacks {
         std::function<void()> on_connect;
         std::function<void(const mosquitto_message&)> on_message;
+        std::function<void()> on_subscribed;  // the broker granted a subscribe
     };
 
     // Throws std::runtime_error when the client cannot be set up (a TLS file that cannot be
@@ -73,7 +78,8 @@ class mqtt_connection {
     void start();
     // From the connection's callbacks or any thread: queued, sent while connected. QoS 1.
     void publish(const std::string& topic, std::string_view payload, bool retain);
-    void subscribe(const std::string& topic);
+    // The topics in one SUBSCRIBE, at QoS 1.
+    void subscribe(const std::vector<std::string>& topics);
     // Asks the thread to end: a clean DISCONNECT after what was queued (so no will), then the
     // thread ends. request_stop returns at once; stop also waits for the thread.
     void request_stop();

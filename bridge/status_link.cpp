@@ -11,11 +11,13 @@ status_link::status_link(const settings& s, const broker_login& login,
     options.client_id = s.client_id;
     options.will = {status_topic(s), "offline"};
     connection_ = std::make_unique<mqtt_connection>(
-        login, options, mqtt_connection::callbacks{[this] { announce(); }, nullptr});
+        login, options, mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr});
     connection_->start();
 }
 
 void status_link::announce() {
+    log_line(settings_.client_id + ": connected to " + settings_.broker.host + ":" +
+             std::to_string(settings_.broker.port));
     connection_->publish(status_topic(settings_), "online", true);
     // An empty retained message removes a retained one: Home Assistant then forgets the entity.
     for (const display_setting& d : settings_.displays) {
