@@ -23,7 +23,8 @@ class bridge_run : public ::testing::Test {
 
     // The bridge with displays counter (COM1) and pole (COM2), once it serves them all.
     std::unique_ptr<bridge_process> start(std::vector<std::string> more = {},
-                                          std::map<int, std::string> ports = {}) {
+                                          std::map<int, std::string> ports = {},
+                                          bool wait_until_serving = true) {
         std::vector<std::string> arguments{"--broker", broker->url(), "--client-id", "till",
                                            "--display", "counter=COM1", "--display", "pole=COM2"};
         arguments.insert(arguments.end(), more.begin(), more.end());
@@ -31,7 +32,9 @@ class bridge_run : public ::testing::Test {
         ports.emplace(2, pole.path());
         auto bridge = std::make_unique<bridge_process>(arguments, ports);
         const auto displays = std::count(arguments.begin(), arguments.end(), "--display");
-        EXPECT_TRUE(bridge->wait_for_log("serving", static_cast<int>(displays)));
+        if (wait_until_serving) {
+            EXPECT_TRUE(bridge->wait_for_log("serving", static_cast<int>(displays)));
+        }
         return bridge;
     }
     std::string last(const std::string& topic, std::size_t count) {
@@ -130,14 +133,18 @@ TEST_F(bridge_run, loses_at_most_one_message_per_display_when_killed_in_a_burst)
             probe->publish("quillon/pole/raw", text);
         }
     };
-    auto bridge = start();
-    burst(0, 100);
-    counter_bytes.wait_for(4 * 40);
+    auto bridge = start();  // the sessions exist from now on
+    kill(bridge->process().pid(), SIGTERM);
+    ASSERT_EQ(bridge->process().wait(), 0);
+    burst(0, 300);  // waiting at the broker
+    bridge = start({}, {}, false);
+    counter_bytes.wait_for(4);  // the first message is out: the rest are on their way
     kill(bridge->process().pid(), SIGKILL);
-    burst(100, 300);
+    bridge->process().wait();
     bridge = start();
     for (master_drain* display : {&counter_bytes, &pole_bytes}) {
-        const std::string got = display->wait_for(4 * 299);
+        std::string got = display->wait_for(4 * 299);  // one lost, or none and one more to come
+        if (got.size() >= 4 && got.substr(got.size() - 4) != "299;") got = display->wait_for(4 * 300);
         ASSERT_EQ(got.substr(got.size() - 4), "299;");
         int missing = 0;
         int next = 0;
