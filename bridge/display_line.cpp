@@ -8,17 +8,36 @@ namespace {
 std::string reason(const serial::error& e) {
     std::string text;
     switch (e.kind) {
-        case serial::error_kind::not_found: text = "no such device"; break;
-        case serial::error_kind::in_use: text = "another program holds it"; break;
-        case serial::error_kind::permission_denied: text = "permission denied"; break;
-        case serial::error_kind::not_a_serial_device: text = "not a serial device"; break;
-        case serial::error_kind::timed_out: text = "the line took nothing in time"; break;
-        case serial::error_kind::connection_refused: text = "connection refused"; break;
-        case serial::error_kind::host_not_found: text = "unknown host"; break;
-        case serial::error_kind::connection_dropped: text = "the connection dropped"; break;
-        default: text = "error " + std::to_string(static_cast<int>(e.number)); break;
+        case serial::error_kind::not_found:
+            text = "no such device";
+            break;
+        case serial::error_kind::in_use:
+            text = "another program holds it";
+            break;
+        case serial::error_kind::permission_denied:
+            text = "permission denied";
+            break;
+        case serial::error_kind::not_a_serial_device:
+            text = "not a serial device";
+            break;
+        case serial::error_kind::timed_out:
+            text = "the line took nothing in time";
+            break;
+        case serial::error_kind::connection_refused:
+            text = "connection refused";
+            break;
+        case serial::error_kind::host_not_found:
+            text = "unknown host";
+            break;
+        case serial::error_kind::connection_dropped:
+            text = "the connection dropped";
+            break;
+        default:
+            text = "error " + std::to_string(static_cast<int>(e.number));
+            break;
     }
-    if (const std::string detail = serial::describe(e); !detail.empty()) text += " (" + detail + ")";
+    if (const std::string detail = serial::describe(e); !detail.empty())
+        text += " (" + detail + ")";
     return text;
 }
 

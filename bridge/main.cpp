@@ -16,7 +16,8 @@ namespace {
 using namespace quillon;
 
 bool print(const std::string& text) {
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+           std::fflush(stdout) == 0;
 }
 
 void complain(const std::string& text) {

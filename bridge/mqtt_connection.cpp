@@ -59,6 +59,9 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
     // bridge (the library acknowledges before the callback runs: mosquitto issue 2884).
     check(mosquitto_int_option(c, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5), "MQTT 5");
     check(mosquitto_int_option(c, MOSQ_OPT_RECEIVE_MAXIMUM, 1), "receive maximum");
+    // Every packet is small and waited for (a PUBACK lets the broker send the next message):
+    // Nagle's algorithm would hold one back for the peer's delayed ACK.
+    check(mosquitto_int_option(c, MOSQ_OPT_TCP_NODELAY, 1), "TCP_NODELAY");
     // Other threads publish and stop through this client while its thread runs the loop.
     check(mosquitto_threaded_set(c, true), "threads");
     const settings& s = login_.broker;
@@ -78,10 +81,10 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
     }
     if (options_.will) {
         const std::string& payload = options_.will->second;
-        check(mosquitto_will_set_v5(c, options_.will->first.c_str(),
-                                    static_cast<int>(payload.size()), payload.data(), 1, true,
-                                    nullptr),
-              "last will");
+        check(
+            mosquitto_will_set_v5(c, options_.will->first.c_str(), static_cast<int>(payload.size()),
+                                  payload.data(), 1, true, nullptr),
+            "last will");
     }
     mosquitto_connect_v5_callback_set(
         c, [](mosquitto*, void* self, int rc, int, const mosquitto_property*) {
@@ -99,7 +102,9 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
         });
 }
 
-void mqtt_connection::start() { thread_ = std::thread([this] { run(); }); }
+void mqtt_connection::start() {
+    thread_ = std::thread([this] { run(); });
+}
 
 mqtt_connection::~mqtt_connection() { stop(); }
 
@@ -113,9 +118,8 @@ void mqtt_connection::publish(const std::string& topic, std::string_view payload
 void mqtt_connection::subscribe(const std::vector<std::string>& topics) {
     std::vector<char*> names;
     for (const std::string& t : topics) names.push_back(const_cast<char*>(t.c_str()));
-    static_cast<void>(mosquitto_subscribe_multiple(client_.get(), nullptr,
-                                                   static_cast<int>(names.size()), names.data(), 1,
-                                                   0, nullptr));
+    static_cast<void>(mosquitto_subscribe_multiple(
+        client_.get(), nullptr, static_cast<int>(names.size()), names.data(), 1, 0, nullptr));
 }
 
 void mqtt_connection::request_stop() {
@@ -125,7 +129,8 @@ void mqtt_connection::request_stop() {
     }
     wake_.notify_all();
     // Queues the DISCONNECT behind what is queued and wakes the loop's wait on the socket.
-    static_cast<void>(mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
+    static_cast<void>(
+        mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
 }
 
 void mqtt_connection::stop() {
@@ -171,8 +176,8 @@ void mqtt_connection::connect_and_serve() {
     while (mosquitto_loop(client_.get(), 1000, 1) == MOSQ_ERR_SUCCESS) {
         if (!stopping_) continue;
         if (!disconnect_sent) {
-            static_cast<void>(mosquitto_disconnect_v5(client_.get(),
-                                                      MQTT_RC_NORMAL_DISCONNECTION, nullptr));
+            static_cast<void>(
+                mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
             disconnect_sent = true;
         }
         // What is queued goes out within a few passes; a broker that takes nothing more is left.

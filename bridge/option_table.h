@@ -48,8 +48,8 @@ std::string apply_arguments(std::span<const option<Settings>> table,
         const std::string& argument = arguments[i];
         if (argument.rfind("--", 0) != 0) return "unexpected argument '" + argument + "'";
         const std::size_t equals = argument.find('=');
-        const std::string name = argument.substr(2, equals == std::string::npos ? equals
-                                                                                : equals - 2);
+        const std::string name =
+            argument.substr(2, equals == std::string::npos ? equals : equals - 2);
         const option<Settings>* o = find_option(table, name);
         if (o == nullptr) return "unknown option --" + name;
         std::string value;
@@ -94,7 +94,8 @@ std::string help_text(std::string_view usage, std::span<const option<Settings>> 
                       std::string_view closing) {
     std::string text(usage);
     text += "\nOptions:\n";
-    for (const option<Settings>& o : table) text += detail::help_entry(o.name, o.value_name, o.help);
+    for (const option<Settings>& o : table)
+        text += detail::help_entry(o.name, o.value_name, o.help);
     text += closing;
     return text;
 }

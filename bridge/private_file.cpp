@@ -21,11 +21,10 @@ private_file read_private_file(const std::string& path) {
     if (::fstat(fd, &look) != 0 || !S_ISREG(look.st_mode)) {
         result.problem = path + " is not a regular file";
     } else if ((look.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        result.problem = path + " may be read or changed by others (mode " +
-                         std::to_string((look.st_mode >> 6) & 7) +
-                         std::to_string((look.st_mode >> 3) & 7) +
-                         std::to_string(look.st_mode & 7) + "); allow only its owner: chmod 600 " +
-                         path;
+        result.problem =
+            path + " may be read or changed by others (mode " +
+            std::to_string((look.st_mode >> 6) & 7) + std::to_string((look.st_mode >> 3) & 7) +
+            std::to_string(look.st_mode & 7) + "); allow only its owner: chmod 600 " + path;
     } else if (look.st_uid != ::geteuid()) {
         result.problem = path + " belongs to another user";
     } else {

@@ -27,11 +27,10 @@ bool parse_number(std::string_view text, long long& value) {
 // Display names and client ids stand in topics, client ids and Home Assistant's object ids,
 // which take only these.
 bool is_plain_name(std::string_view name) {
-    return !name.empty() && name.size() <= 64 &&
-           std::all_of(name.begin(), name.end(), [](char c) {
-               return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '_' || c == '-';
-           });
+    return !name.empty() && name.size() <= 64 && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '-';
+    });
 }
 
 // A topic prefix must not hold the wildcards, which a publish may not contain.
@@ -87,7 +86,8 @@ std::string set_display(settings& s, const std::string& value) {
         long long baud = 0;
         const std::string rate = d.port.substr(at + 1);
         const auto& rates = ports::baud_rates;
-        if (!parse_number(rate, baud) || std::find(rates.begin(), rates.end(), baud) == rates.end()) {
+        if (!parse_number(rate, baud) ||
+            std::find(rates.begin(), rates.end(), baud) == rates.end()) {
             return "the baud rate must be 1200, 2400, 4800 or 9600, not '" + rate + "'";
         }
         d.baud = static_cast<int>(baud);
@@ -146,7 +146,8 @@ const auto table = std::to_array<bridge_option>({
      }},
     {"prefix", "P", "the first part of every topic (default quillon)", true,
      [](settings& s, const std::string& v) -> std::string {
-         if (!is_topic_prefix(v)) return "a topic prefix without + or #, not starting or ending in /";
+         if (!is_topic_prefix(v))
+             return "a topic prefix without + or #, not starting or ending in /";
          s.prefix = v;
          return {};
      }},
@@ -157,11 +158,14 @@ const auto table = std::to_array<bridge_option>({
      true, [](settings& s, const std::string& v) { return set_display(s, v); }},
     {"discovery-prefix", "P", "where Home Assistant looks for discovery (default homeassistant)",
      true,
-     [](settings& s, const std::string& v) -> std::string {
-         if (!is_topic_prefix(v)) return "a topic prefix without + or #, not starting or ending in /";
-         s.discovery_prefix = v;
-         return {};
-     }},
+     [](settings& s, const std::string& v)
+         -> std::
+             string {
+                 if (!is_topic_prefix(v))
+                     return "a topic prefix without + or #, not starting or ending in /";
+                 s.discovery_prefix = v;
+                 return {};
+             }},
     {"no-discovery", "", "publish no Home Assistant discovery", true,
      [](settings& s, const std::string&) -> std::string {
          s.discovery = false;
@@ -266,7 +270,8 @@ loaded_settings load_settings(const std::vector<std::string>& arguments) {
     // The command line once first, for --config, --help and --version; it is applied again over
     // the file, so that what it says wins.
     settings first;
-    if (std::string problem = apply_arguments<settings>(table, arguments, first); !problem.empty()) {
+    if (std::string problem = apply_arguments<settings>(table, arguments, first);
+        !problem.empty()) {
         result.error = problem;
         return result;
     }

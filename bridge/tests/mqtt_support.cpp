@@ -45,7 +45,8 @@ test_broker::test_broker(int port) : port_(port != 0 ? port : try_socket(0, true
                                                " 127.0.0.1\nallow_anonymous true\n"
                                                "persistence false\nlog_dest none\n");
     process_ = std::make_unique<running_process>(
-        std::vector<std::string>{"/usr/sbin/mosquitto", "-c", (folder_ / "mosquitto.conf").string()},
+        std::vector<std::string>{"/usr/sbin/mosquitto", "-c",
+                                 (folder_ / "mosquitto.conf").string()},
         std::map<std::string, std::string>{});
     for (int tries = 0; tries < 500 && try_socket(port_, false) == 0; ++tries) usleep(10000);
     if (try_socket(port_, false) == 0) throw std::runtime_error("mosquitto did not start");
@@ -56,10 +57,10 @@ mqtt_probe::mqtt_probe(int port, const std::vector<std::string>& topics)
     mosquitto_message_callback_set(client_, [](mosquitto*, void* self, const mosquitto_message* m) {
         auto& probe = *static_cast<mqtt_probe*>(self);
         std::lock_guard lock(probe.mutex_);
-        probe.messages_.push_back(
-            {m->topic, std::string(static_cast<const char*>(m->payload),
-                                   static_cast<std::size_t>(m->payloadlen)),
-             m->retain});
+        probe.messages_.push_back({m->topic,
+                                   std::string(static_cast<const char*>(m->payload),
+                                               static_cast<std::size_t>(m->payloadlen)),
+                                   m->retain});
         probe.changed_.notify_all();
     });
     mosquitto_publish_callback_set(client_, [](mosquitto*, void* self, int) {
@@ -121,7 +122,8 @@ bool bridge_process::wait_for_log(const std::string& text, int count,
     const auto deadline = std::chrono::steady_clock::now() + bound;
     const auto seen = [&] {
         int found = 0;
-        for (auto at = output_.find(text); at != std::string::npos; at = output_.find(text, at + 1)) {
+        for (auto at = output_.find(text); at != std::string::npos;
+             at = output_.find(text, at + 1)) {
             ++found;
         }
         return found >= count;

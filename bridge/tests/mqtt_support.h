@@ -69,7 +69,8 @@ class bridge_process {
     bridge_process(const std::vector<std::string>& arguments,
                    const std::map<int, std::string>& ports);
     // Waits until the bridge's output has shown the text `count` times in all.
-    bool wait_for_log(const std::string& text, int count = 1, std::chrono::milliseconds bound = 15s);
+    bool wait_for_log(const std::string& text, int count = 1,
+                      std::chrono::milliseconds bound = 15s);
     running_process& process() { return process_; }
 
   private:

@@ -1,8 +1,9 @@
 // The bridge's settings: the command line over a settings file, each refusal in one line.
+#include "bridge/settings.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "bridge/settings.h"
 #include "serial/tests/support/scratch.h"
 
 namespace quillon::bridge {
@@ -30,14 +31,16 @@ TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
         {{"--broker", "http://x", "--display", "a=COM1"},
          "--broker: give mqtt://HOST[:PORT] or mqtts://HOST[:PORT], not 'http://x'"},
         {{"--broker=mqtt://h:0"}, "--broker: the port must be a number from 1 to 65535, not '0'"},
-        {{"--prefix", "a/#"}, "--prefix: a topic prefix without + or #, not starting or ending in /"},
+        {{"--prefix", "a/#"},
+         "--prefix: a topic prefix without + or #, not starting or ending in /"},
         {{"--no-discovery=1"}, "--no-discovery takes no value"},
         {{"--display"}, "--display needs a value"},
         {{"--cafile", "ca.pem", "--display", "a=COM1"},
          "--cafile, --cert and --key go with an mqtts:// broker"},
         {{"--config", bad}, bad + ":3: unknown setting 'brokr'"},
         {{"--display", "a=COM1", "--username", "u", "--password-file", pw},
-         pw + " may be read or changed by others (mode 644); allow only its owner: chmod 600 " + pw},
+         pw + " may be read or changed by others (mode 644); allow only its owner: chmod 600 " +
+             pw},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(load_settings(c.arguments).error, c.error) << c.arguments.size();
@@ -48,17 +51,18 @@ TEST(bridge_settings, take_the_command_line_over_the_file) {
     scratch_folder folder;
     test::write_file(folder / "bridge.conf",
                      "broker = mqtts://[::1]:9883\ndisplay counter=COM1@1200\nno-discovery\n"
-                     "username till\npassword-file " + (folder / "pw").string() + "\n");
+                     "username till\npassword-file " +
+                         (folder / "pw").string() + "\n");
     test::write_file(folder / "pw", "s3cret\nignored\n");
     chmod((folder / "pw").c_str(), 0600);
-    const loaded_settings loaded = load_settings({"--config", (folder / "bridge.conf").string(),
-                                                  "--display", "counter=/dev/pts/9@4800",
-                                                  "--display", "pole=tcp://h:7000"});
+    const loaded_settings loaded =
+        load_settings({"--config", (folder / "bridge.conf").string(), "--display",
+                       "counter=/dev/pts/9@4800", "--display", "pole=tcp://h:7000"});
     ASSERT_EQ(loaded.error, "");
     const settings& s = loaded.chosen;
     EXPECT_EQ(s.broker, (broker_address{true, "::1", 9883}));
     EXPECT_EQ(s.displays, (std::vector<display_setting>{{"counter", "/dev/pts/9", 4800},
-                                                         {"pole", "tcp://h:7000", 9600}}));
+                                                        {"pole", "tcp://h:7000", 9600}}));
     EXPECT_FALSE(s.discovery);
     EXPECT_EQ(loaded.password, "s3cret");
     EXPECT_EQ(s.prefix, "quillon");
