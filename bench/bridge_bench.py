@@ -171,7 +171,7 @@ def throughput(start, port, prefix, burst):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program")
-    parser.add_argument("--messages", type=int, default=400)
+    parser.add_argument("--messages", type=int, default=1000)
     parser.add_argument("--burst", type=int, default=250)
     args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="quillon-bridge-bench-") as folder:
