@@ -153,7 +153,8 @@ TEST_F(bridge_run, loses_at_most_one_message_per_display_when_killed_in_a_burst)
         int next = 0;
         for (std::size_t at = 0; at + 4 <= got.size(); at += 4) {
             const int n = std::stoi(got.substr(at, 3));
-            ASSERT_GE(n, next - 1) << "out of order at " << at << ": " << got;  // again the one in progress
+            ASSERT_GE(n, next - 1)
+                << "out of order at " << at << ": " << got;  // again the one in progress
             missing += std::max(0, n - next);
             next = std::max(next, n + 1);
         }
