@@ -14,8 +14,8 @@ import serial
 def main():
     port, prefix = int(sys.argv[1]), sys.argv[2]
     lines = {}
-    for spec in sys.argv[3:]:
-        name, device = spec.split("=", 1)
+    for display in sys.argv[3:]:
+        name, device = display.split("=", 1)
         lines[f"{prefix}/{name}/send"] = serial.Serial(device, 9600)
 
     def on_connect(client, userdata, flags, rc):
