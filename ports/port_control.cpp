@@ -91,7 +91,7 @@ probe_result resolved_for_probe(std::string_view device_name) {
     return result;
 }
 
-open_result open_and_configure(std::string_view device_name, int baud) {
+open_result open_and_configure(std::string_view device_name, int baud, record_number number) {
     open_result result;
     resolved_name name = resolve(device_name);
     result.device_path = name.target;
@@ -100,7 +100,6 @@ open_result open_and_configure(std::string_view device_name, int baud) {
         result.failure = unusable_mapping();
         return result;
     }
-    const record_number number = current_record();
     error_state errors;
     serial::open_port(errors, result.device_path, number);
     if (error e = errors.take()) {
@@ -164,14 +163,30 @@ open_result open_port(int port, int baud) {
     start_open();
     if (port > 8 || port < 1) return remember_open(refused({}), port, baud);
     if (!known_rate(baud)) return remember_open(refused(resolve_port(port).target), port, baud);
-    return remember_open(open_and_configure(port_name(port), baud), port, baud);
+    return remember_open(open_and_configure(port_name(port), baud, current_record()), port, baud);
 }
 
 open_result open_device(std::string_view device_name, int baud) {
     start_open();
     const int port = com_port_number(device_name);
     if (!known_rate(baud)) return remember_open(refused({}), port, baud);
-    return remember_open(open_and_configure(device_name, baud), port, baud);
+    return remember_open(open_and_configure(device_name, baud, current_record()), port, baud);
+}
+
+open_result open_device_as(record_number number, std::string_view device_name, int baud) {
+    if (!known_rate(baud)) return refused({});
+    return open_and_configure(device_name, baud, number);
+}
+
+error send_bytes_to(record_number number, std::string_view bytes) {
+    error_state errors;
+    serial::write_port(errors, number, bytes);
+    return errors.take();
+}
+
+void close_record(record_number number) {
+    error_state errors;
+    serial::close_port(errors, number);
 }
 
 error close_current() {

@@ -68,6 +68,13 @@ struct failure_record {
 };
 failure_record last_failure();
 
+// The same three for a port of the caller's own, apart from the current port, for a program
+// that keeps several ports open at once (ports/held_port.h). The caller allocates the record
+// number (serial::allocate_record_number) and closes what it opened.
+open_result open_device_as(record_number number, std::string_view device_name, int baud);
+error send_bytes_to(record_number number, std::string_view bytes);
+void close_record(record_number number);
+
 // "v1.0, 26 May 2000, " and the project's home address.
 std::string version_text();
 

@@ -20,6 +20,9 @@ struct port_record {
     std::variant<std::monostate, backend::port_ptr, network::connection_ptr> device;
     backend::file_kind kind = backend::file_kind::device;
     std::string device_name;
+    // Held for every platform call on this record, a blocking write included. One per record,
+    // not one for the process: a write that waits on a stalled line holds up no other port.
+    std::mutex platform;
 };
 
 namespace {
@@ -123,7 +126,6 @@ bool open_named_device(error_state& errors, port_record& record) {
 struct device_table {
     std::mutex allocation_and_open;
     std::mutex table;
-    std::mutex platform;
     int counter = 0;                                   // guarded by allocation_and_open
     std::map<record_number, port_handle_ptr> records;  // guarded by table
 };
@@ -201,17 +203,15 @@ void open_port(error_state& errors, std::string_view device_name, record_number 
         return;
     }
 
-    {
-        std::lock_guard platform_lock(t.platform);
-        if (!open_named_device(errors, *record)) return;
-    }
+    // The record is not in the table yet: no other thread can reach it.
+    if (!open_named_device(errors, *record)) return;
 
     try {
         std::lock_guard table_lock(t.table);
         t.records.emplace(number, record);
     } catch (const std::bad_alloc&) {
         // No room in the table: the device must not stay open with nobody able to close it.
-        std::lock_guard platform_lock(t.platform);
+        std::lock_guard platform_lock(record->platform);
         static_cast<void>(close_device(*record));
         errors.store({error_number::out_of_memory, 0, error_kind::out_of_memory});
     }
@@ -225,7 +225,7 @@ port_handle_ptr port_handle(error_state& errors, record_number number) {
 
 void clear_break(const port_handle_ptr& handle) {
     if (!handle) return;
-    std::lock_guard platform_lock(the_table().platform);
+    std::lock_guard platform_lock(handle->platform);
     clear_break_of(*handle);
 }
 
@@ -233,7 +233,7 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
                         std::int32_t value) {
     port_handle_ptr record = port_handle(errors, number);
     if (!record) return;
-    std::lock_guard platform_lock(the_table().platform);
+    std::lock_guard platform_lock(record->platform);
     // A close on another thread may have come first; the record then names no port.
     if (!holds_device(*record)) {
         errors.store({error_number::no_such_record, 0, error_kind::other});
@@ -252,7 +252,7 @@ void write_port(error_state& errors, record_number number, std::string_view byte
     if (!record) return;
     error failure;
     {
-        std::lock_guard platform_lock(the_table().platform);
+        std::lock_guard platform_lock(record->platform);
         if (!holds_device(*record)) {
             errors.store({error_number::no_such_record, 0, error_kind::other});
             return;
@@ -281,7 +281,7 @@ void close_port(error_state& errors, record_number number) {
         record = std::move(it->second);
         t.records.erase(it);
     }
-    std::lock_guard platform_lock(t.platform);
+    std::lock_guard platform_lock(record->platform);
     if (!holds_device(*record)) return;
     if (const error failure = close_device(*record)) errors.store(failure);
 }

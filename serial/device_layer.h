@@ -10,7 +10,8 @@
 //
 // Locks: allocation and opening share one lock (no number is handed out while an open is in
 // progress); the table has its own, taken for every look-up, insertion and removal; every
-// platform call runs under a third, held for the whole call, a blocking write included.
+// platform call on a record runs under that record's own lock, held for the whole call, a
+// blocking write included, so a write waiting on one port holds up no other.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,8 @@
 //
 // Functions that can fail return the native error code (errno on POSIX), 0 on success.
 // error_for() is the only place that turns a native code into an error number and kind.
-// The device layer serialises every call on one lock, so a backend needs no locking of its own.
+// The device layer serialises the calls on each port under that port's own lock, so a backend needs
+// no locking of its own; it keeps no state shared between ports.
 #pragma once
 
 #include <cstddef>

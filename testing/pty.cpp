@@ -80,7 +80,8 @@ std::string pseudo_terminal::read_master(std::size_t count, std::chrono::millise
 }
 
 master_drain::master_drain(int master) : master_(master) {
-    if (pipe(stop_) != 0) throw std::runtime_error("pipe failed");
+    // Close-on-exec: a program a test starts later must not hold the stop pipe open.
+    if (pipe2(stop_, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     reader_ = std::thread([this] { run(); });
 }
 

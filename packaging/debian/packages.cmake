@@ -14,7 +14,7 @@ set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL quillon libquillon1 libquillon-dev)
+set(CPACK_COMPONENTS_ALL quillon quillon-bridge libquillon1 libquillon-dev)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # quillon_1.1-1_amd64.deb
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -48,6 +48,24 @@ This package holds the window (quillon), the command-line sender for scripts
 without the hardware (quillon-display) and their manual pages. Each COM port
 maps to a device such as a USB serial adapter, or to a serial port across the
 network.")
+
+set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_NAME quillon-bridge)
+set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_SECTION net)
+# dpkg-shlibdeps finds libmosquitto1 from the program; named here as well, so the dependency
+# does not hang on a tool's guess.
+set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_DEPENDS "libmosquitto1")
+set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_SUGGESTS "mosquitto")
+set(CPACK_DEBIAN_QUILLON-BRIDGE_DESCRIPTION
+    "serve serial display modules to an MQTT broker
+Quillon sends text with tags to character LCD and VFD modules and to graphic
+displays with a serial input.
+
+This package holds quillon-bridge, an MQTT client that serves the displays of
+one machine: text published to a display's topic goes to its port with its
+tags turned into bytes, in order, with the queue kept at the broker, so that
+a restart of the bridge or of the broker loses at most the message being
+written. It announces each display to Home Assistant and reports its
+availability. A systemd unit runs it as an unprivileged user in group dialout.")
 
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_NAME libquillon1)
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_SECTION libs)

@@ -1,6 +1,7 @@
 # What a Linux install holds, in three components that are the three Debian packages:
 #   quillon         the programs, their manual pages, the desktop entry, icon and AppStream data
 #   libquillon1     the shared library, libquillon.so.1
+#   quillon-bridge  the MQTT bridge, its manual page and its systemd units (Linux)
 #   libquillon-dev  the header <quillon/quillon.h>, the development link, quillon.pc and the
 #                   CMake package Quillon (imported target Quillon::quillon)
 # Nothing installed refers to the source or build tree: the window's one outside file is the
@@ -29,6 +30,21 @@ if(TARGET quillon-display)
     install(TARGETS quillon-display RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT quillon)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/man/quillon-display.1
             DESTINATION ${man1} COMPONENT quillon)
+endif()
+
+# The MQTT bridge (Linux), a package of its own: a machine that serves displays to a broker
+# needs neither the window nor Qt.
+if(TARGET quillon-bridge)
+    install(TARGETS quillon-bridge RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+            COMPONENT quillon-bridge)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/man/quillon-bridge.1 DESTINATION ${man1}
+            COMPONENT quillon-bridge)
+    install(FILES ${linux_files}/systemd/quillon-bridge.service
+            DESTINATION lib/systemd/system COMPONENT quillon-bridge)
+    install(FILES ${linux_files}/systemd/quillon-bridge.user.service
+            DESTINATION lib/systemd/user RENAME quillon-bridge.service COMPONENT quillon-bridge)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/bridge.conf.example
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillon-bridge COMPONENT quillon-bridge)
 endif()
 
 # The docs beside the example ports file, in /usr/share/doc/quillon.

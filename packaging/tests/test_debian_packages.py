@@ -55,7 +55,7 @@ class DebianPackages(unittest.TestCase):
             raise AssertionError(f"cpack failed:\n{result.stdout}{result.stderr}")
         cls.arch = run(["dpkg", "--print-architecture"]).stdout.strip()
         cls.debs = {name: os.path.join(cls.scratch, f"{name}_{VERSION}_{cls.arch}.deb")
-                    for name in ("quillon", "libquillon1", "libquillon-dev")}
+                    for name in ("quillon", "quillon-bridge", "libquillon1", "libquillon-dev")}
 
     @classmethod
     def tearDownClass(cls):
@@ -64,12 +64,13 @@ class DebianPackages(unittest.TestCase):
     def field(self, package, name):
         return run(["dpkg-deb", "--field", self.debs[package], name]).stdout.strip()
 
-    def test_cpack_makes_exactly_the_three_packages_with_debian_names(self):
+    def test_cpack_makes_exactly_the_four_packages_with_debian_names(self):
         made = sorted(f for f in os.listdir(self.scratch) if f.endswith(".deb"))
         self.assertEqual(made, sorted(os.path.basename(d) for d in self.debs.values()))
 
     def test_fields(self):
-        for package, section in (("quillon", "electronics"), ("libquillon1", "libs"),
+        for package, section in (("quillon", "electronics"), ("quillon-bridge", "net"),
+                                 ("libquillon1", "libs"),
                                  ("libquillon-dev", "libdevel")):
             self.assertEqual(self.field(package, "Package"), package)
             self.assertEqual(self.field(package, "Version"), VERSION)
@@ -90,6 +91,11 @@ class DebianPackages(unittest.TestCase):
         library = [d.split()[0] for d in self.field("libquillon1", "Depends").split(", ")]
         self.assertIn("libc6", library)
         self.assertEqual(self.field("libquillon-dev", "Depends"), f"libquillon1 (= {VERSION})")
+        # The bridge needs the MQTT client library, and no Qt.
+        bridge = [d.split()[0] for d in self.field("quillon-bridge", "Depends").split(", ")]
+        for needed in ("libmosquitto1", "libc6", "libstdc++6"):
+            self.assertIn(needed, bridge)
+        self.assertNotIn("libqt6core6", bridge)
 
     def test_files_modes_and_owners(self):
         lib = f"/usr/lib/{run(['dpkg-architecture', '-qDEB_HOST_MULTIARCH']).stdout.strip()}"
@@ -106,6 +112,15 @@ class DebianPackages(unittest.TestCase):
                 "/usr/lib/udev/rules.d/70-quillon.rules": "-rw-r--r--",
                 "/usr/share/doc/quillon/copyright": "-rw-r--r--",
                 "/usr/share/doc/quillon/changelog.Debian.gz": "-rw-r--r--",
+            },
+            "quillon-bridge": {
+                "/usr/bin/quillon-bridge": "-rwxr-xr-x",
+                "/usr/share/man/man1/quillon-bridge.1.gz": "-rw-r--r--",
+                "/usr/lib/systemd/system/quillon-bridge.service": "-rw-r--r--",
+                "/usr/lib/systemd/user/quillon-bridge.service": "-rw-r--r--",
+                "/usr/share/doc/quillon-bridge/bridge.conf.example": "-rw-r--r--",
+                "/usr/share/doc/quillon-bridge/copyright": "-rw-r--r--",
+                "/usr/share/doc/quillon-bridge/changelog.Debian.gz": "-rw-r--r--",
             },
             "libquillon1": {
                 f"{lib}/libquillon.so.1.1": "-rw-r--r--",
@@ -152,15 +167,20 @@ class DebianPackages(unittest.TestCase):
                      if f.endswith(".so.1.1")]
         self.assertEqual(len(libraries), 1)
         for binary in [os.path.join(self.unpack("quillon"), "usr/bin/quillon"),
-                       os.path.join(self.unpack("quillon"), "usr/bin/quillon-send"), *libraries]:
+                       os.path.join(self.unpack("quillon"), "usr/bin/quillon-send"),
+                       os.path.join(self.unpack("quillon-bridge"), "usr/bin/quillon-bridge"),
+                       *libraries]:
             sections = run(["readelf", "--section-headers", "--wide", binary]).stdout
             self.assertNotIn(".debug_info", sections, binary)
             self.assertNotIn(".symtab", sections, binary)
 
     def test_manual_pages_are_compressed_and_complete(self):
-        man1 = os.path.join(self.unpack("quillon"), "usr/share/man/man1")
-        for page in sorted(os.listdir(man1)):
-            with gzip.open(os.path.join(man1, page), "rt") as f:
+        pages = [os.path.join(self.unpack(package), "usr/share/man/man1", page)
+                 for package in ("quillon", "quillon-bridge")
+                 for page in os.listdir(os.path.join(self.unpack(package), "usr/share/man/man1"))]
+        for path in sorted(pages):
+            page = os.path.basename(path)
+            with gzip.open(path, "rt") as f:
                 source = f.read()
             self.assertTrue(source.startswith(".TH "), page)
             self.assertIn(".SH NAME\n" + page.removesuffix(".1.gz").replace("-", "\\-") + " \\-",
@@ -198,6 +218,19 @@ class DebianPackages(unittest.TestCase):
         self.assertEqual((result.returncode, result.stdout), (0, b"AB\r"), result.stderr)
         version = run([program, "--version"])
         self.assertEqual(version.stdout, "quillon-send 1.1\n")
+
+    def test_the_bridge_from_the_package_runs_and_its_system_unit_is_hardened(self):
+        folder = self.unpack("quillon-bridge")
+        version = run([os.path.join(folder, "usr/bin/quillon-bridge"), "--version"])
+        self.assertEqual(version.stdout, "quillon-bridge 1.1\n")
+        with open(os.path.join(folder, "usr/lib/systemd/system/quillon-bridge.service"),
+                  encoding="utf-8") as f:
+            unit = f.read()
+        for line in ("ExecStart=/usr/bin/quillon-bridge --config /etc/quillon/bridge.conf",
+                     "DynamicUser=yes", "SupplementaryGroups=dialout", "NoNewPrivileges=yes",
+                     "ProtectSystem=strict", "ProtectHome=yes", "PrivateTmp=yes",
+                     "RestrictAddressFamilies=AF_INET AF_INET6 AF_UNIX"):
+            self.assertIn("\n" + line + "\n", unit)
 
     def test_lintian_finds_no_error_and_only_the_accepted_warnings(self):
         result = run(["lintian", "--display-info", "--pedantic", *self.debs.values()])

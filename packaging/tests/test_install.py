@@ -50,7 +50,7 @@ class Install(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.scratch)
 
-    def test_installs_exactly_the_files_of_the_three_components(self):
+    def test_installs_exactly_the_files_of_the_four_components(self):
         expected = {
             "bin/quillon-send",
             "share/man/man1/quillon-send.1",
@@ -67,6 +67,14 @@ class Install(unittest.TestCase):
             f"{LIBDIR}/cmake/Quillon/QuillonConfigVersion.cmake",
             f"{LIBDIR}/cmake/Quillon/QuillonTargets.cmake",
             f"{LIBDIR}/cmake/Quillon/QuillonTargets-relwithdebinfo.cmake",
+        }
+        # The MQTT bridge with its units (Linux).
+        expected |= {
+            "bin/quillon-bridge",
+            "share/man/man1/quillon-bridge.1",
+            "lib/systemd/system/quillon-bridge.service",
+            "lib/systemd/user/quillon-bridge.service",
+            "share/doc/quillon-bridge/bridge.conf.example",
         }
         # The window with its desktop files, unless the build leaves it out (QUILLON_BUILD_UI).
         if os.path.exists(os.path.join(BUILD, "bin", "quillon")):

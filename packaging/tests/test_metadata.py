@@ -20,7 +20,7 @@ DESKTOP = os.path.join(LINUX, "org.example.quillon.desktop")
 METAINFO = os.path.join(LINUX, "org.example.quillon.metainfo.xml")
 ICON = os.path.join(LINUX, "org.example.quillon.svg")
 MAN = os.path.join(SOURCE, "docs", "man")
-PAGES = ["quillon.1", "quillon-send.1", "quillon-display.1"]
+PAGES = ["quillon.1", "quillon-send.1", "quillon-display.1", "quillon-bridge.1"]
 
 
 def run(args):
@@ -122,10 +122,20 @@ class ManualPages(unittest.TestCase):
                 code = f.read()
             options = set(re.findall(r'^\s+\{"(--[a-z-]+)",', code, re.MULTILINE))
             self.assertGreaterEqual(len(options), least, options)  # the help text was read
-            rendered = run(["groff", "-man", "-Tascii", "-P-cbou",
-                            os.path.join(MAN, page)]).stdout
-            for option in sorted(options):
-                self.assertIn(option, rendered, page)
+            self.assert_page_names(page, options)
+
+    def test_the_bridge_page_has_every_option_of_its_option_table(self):
+        # quillon-bridge prints its help from its option table: one entry per option.
+        with open(os.path.join(SOURCE, "bridge", "settings.cpp"), encoding="utf-8") as f:
+            code = f.read()
+        options = {"--" + name for name in re.findall(r'^\s*\{"([a-z-]+)", "', code, re.MULTILINE)}
+        self.assertGreaterEqual(len(options), 15, options)
+        self.assert_page_names("quillon-bridge.1", options)
+
+    def assert_page_names(self, page, options):
+        rendered = run(["groff", "-man", "-Tascii", "-P-cbou", os.path.join(MAN, page)]).stdout
+        for option in sorted(options):
+            self.assertIn(option, rendered, page)
 
 if __name__ == "__main__":
     unittest.main()

@@ -1,0 +1,205 @@
+#!/usr/bin/python3
+"""quillon-bridge beside a paho-mqtt + pyserial bridge (bench/bridge_peer.py) on one mosquitto,
+in the same run.
+
+Latency: publish (QoS 1) -> first byte on the display's pseudo-terminal, one message at a time,
+the two bridges interleaved (ABBA, so neither always goes first); p50 and p99 over --messages
+messages each, after a warm-up. Goal: quillon-bridge's p50 at most 0.8x the peer's, its p99 at
+most 1.0x.
+Throughput: 8 displays, --burst messages of 32 bytes to each, published at once; messages per
+second until the last byte is on every display, for each bridge on its own.
+
+Usage: bench/bridge_bench.py PATH/TO/quillon-bridge [--messages N] [--burst N]
+"""
+import argparse
+import os
+import select
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+import paho.mqtt.client as mqtt
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def start_broker(folder):
+    port = free_port()
+    config = os.path.join(folder, "mosquitto.conf")
+    with open(config, "w") as f:
+        f.write(f"listener {port} 127.0.0.1\nallow_anonymous true\npersistence false\n"
+                "log_dest none\nmax_queued_messages 100000\n")
+    broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", config])
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return broker, port
+        except OSError:
+            time.sleep(0.02)
+    raise SystemExit("mosquitto did not start")
+
+
+class Display:
+    def __init__(self):
+        self.master, self.slave = os.openpty()  # the slave stays open: no hang-up between opens
+        self.path = os.ttyname(self.slave)
+
+
+def wait_ready(process, count):
+    for _ in range(count):
+        line = process.stdout.readline()
+        if not line:
+            raise SystemExit("a bridge ended before it was ready")
+
+
+def start_quillon(program, port, prefix, displays):
+    arguments = [program, "--broker", f"mqtt://127.0.0.1:{port}", "--client-id", "bench",
+                 "--prefix", prefix, "--no-discovery"]
+    for name, d in displays.items():
+        arguments += ["--display", f"{name}={d.path}"]
+    process = subprocess.Popen(arguments, stdout=subprocess.PIPE, text=True)
+    wait_ready(process, len(displays))  # one "serving" line per display
+    return process
+
+
+def start_peer(port, prefix, displays):
+    arguments = ["/usr/bin/python3", os.path.join(HERE, "bridge_peer.py"), str(port), prefix]
+    arguments += [f"{name}={d.path}" for name, d in displays.items()]
+    process = subprocess.Popen(arguments, stdout=subprocess.PIPE, text=True)
+    wait_ready(process, 1)
+    return process
+
+
+def stop(process):
+    process.terminate()
+    process.wait(timeout=10)
+
+
+def one_latency(client, topic, display):
+    start = time.perf_counter()
+    client.publish(topic, b"Hello<13>", qos=1)
+    ready, _, _ = select.select([display.master], [], [], 5)
+    if not ready:
+        raise SystemExit(f"nothing arrived for {topic}")
+    elapsed = time.perf_counter() - start
+    # The rest of the message, so the next measurement starts from an empty line.
+    deadline = time.monotonic() + 1
+    got = os.read(display.master, 64)
+    while len(got) < 6 and time.monotonic() < deadline:
+        got += os.read(display.master, 64)
+    return elapsed
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))]
+
+
+def latency(program, port, messages):
+    ours = {"lat": Display()}
+    theirs = {"lat": Display()}
+    quillon = start_quillon(program, port, "q", ours)
+    peer = start_peer(port, "p", theirs)
+    client = mqtt.Client()
+    client.connect("127.0.0.1", port)
+    client.loop_start()
+    results = {"quillon-bridge": [], "paho+pyserial": []}
+    pairs = [("quillon-bridge", "q/lat/send", ours["lat"]),
+             ("paho+pyserial", "p/lat/send", theirs["lat"])]
+    for i in range(messages + 40):
+        order = pairs if i % 4 in (0, 3) else pairs[::-1]
+        for name, topic, display in order:
+            elapsed = one_latency(client, topic, display)
+            if i >= 40:  # warm-up left out
+                results[name].append(elapsed)
+    client.loop_stop()
+    client.disconnect()
+    stop(quillon)
+    stop(peer)
+    return results
+
+
+def drain_until(displays, each, bound):
+    """Reads every display until `each` bytes have arrived on all; the time it took."""
+    remaining = {d.master: each for d in displays}
+    deadline = time.monotonic() + bound
+    while remaining and time.monotonic() < deadline:
+        ready, _, _ = select.select(list(remaining), [], [], 1)
+        for fd in ready:
+            remaining[fd] -= len(os.read(fd, 65536))
+            if remaining[fd] <= 0:
+                del remaining[fd]
+    return not remaining
+
+
+def throughput(start, port, prefix, burst):
+    displays = {f"d{n}": Display() for n in range(8)}
+    process = start(port, prefix, displays)
+    client = mqtt.Client()
+    client.connect("127.0.0.1", port)
+    client.loop_start()
+    payload = b"0123456789abcdefghijklmnopqrstuv"
+    begin = time.perf_counter()
+    results = []
+
+    def publish_all():
+        for _ in range(burst):
+            for name in displays:
+                results.append(client.publish(f"{prefix}/{name}/send", payload, qos=1))
+
+    publisher = threading.Thread(target=publish_all)
+    publisher.start()
+    complete = drain_until(displays.values(), burst * len(payload), 120)
+    seconds = time.perf_counter() - begin
+    publisher.join()
+    client.loop_stop()
+    client.disconnect()
+    stop(process)
+    return (burst * len(displays) / seconds) if complete else None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("--messages", type=int, default=1000)
+    parser.add_argument("--burst", type=int, default=250)
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory(prefix="quillon-bridge-bench-") as folder:
+        broker, port = start_broker(folder)
+        try:
+            results = latency(args.program, port, args.messages)
+            print(f"Publish -> first byte on the display, {args.messages} messages each, "
+                  "interleaved, same broker:")
+            for name, values in results.items():
+                print(f"  {name:16} p50 {percentile(values, 0.5) * 1e3:7.3f} ms   "
+                      f"p99 {percentile(values, 0.99) * 1e3:7.3f} ms")
+            ours, theirs = results["quillon-bridge"], results["paho+pyserial"]
+            p50 = percentile(ours, 0.5) / percentile(theirs, 0.5)
+            p99 = percentile(ours, 0.99) / percentile(theirs, 0.99)
+            print(f"  ratio            p50 {p50:.2f}x (goal <= 0.80)   p99 {p99:.2f}x "
+                  "(goal <= 1.00)")
+            print(f"Throughput, 8 displays, {args.burst} messages of 32 bytes to each:")
+            for name, start in (
+                    ("quillon-bridge",
+                     lambda p, x, d: start_quillon(args.program, p, x, d)),
+                    ("paho+pyserial", start_peer)):
+                rate = throughput(start, port, "t" + name[0], args.burst)
+                shown = f"{rate:8.0f} messages/s" if rate else "did not finish in 120 s"
+                print(f"  {name:16} {shown}")
+        finally:
+            broker.terminate()
+            broker.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,52 @@
+// quillon-bridge: serial display modules served to an MQTT broker.
+//
+// How it works. Every display has its own MQTT connection and thread (display_worker.h) and its
+// own serial line (display_line.h); one more connection carries the bridge's status and the
+// Home Assistant discovery (status_link.h). Both C client libraries acknowledge a QoS 1
+// message before the application sees it (mosquitto issue 2884), so a message the bridge
+// held in memory would be lost if it were killed. None is held: a display's connection reads
+// its next message only once the previous one is written, the broker sends one at a time
+// (receive maximum 1), and the rest wait at the broker or unacknowledged in the socket, from
+// where the broker sends them again after a restart. At most the message being written when
+// the bridge dies is lost, on each display.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bridge/display_line.h"
+#include "bridge/display_worker.h"
+#include "bridge/mqtt_connection.h"
+#include "bridge/settings.h"
+#include "bridge/status_link.h"
+
+namespace quillon::bridge {
+
+class bridge {
+  public:
+    // Starts serving at once. Throws std::runtime_error when a connection cannot be set up.
+    explicit bridge(const loaded_settings& loaded);
+    ~bridge() { halt(false); }
+    bridge(const bridge&) = delete;
+    bridge& operator=(const bridge&) = delete;
+
+    // New settings (SIGHUP): connections are made again; a display whose port and rate are
+    // unchanged keeps its open port, checked against the ports mapping at its next message.
+    void reload(const loaded_settings& loaded);
+    // Waits for the messages being written, publishes "offline" and disconnects.
+    void stop() { halt(true); }
+
+  private:
+    void start(std::vector<std::string> retired);
+    void halt(bool say_offline);
+
+    settings settings_;
+    broker_login login_;
+    std::map<std::string, std::shared_ptr<display_line>> lines_;
+    std::vector<std::unique_ptr<display_worker>> workers_;
+    std::unique_ptr<status_link> status_;
+};
+
+}  // namespace quillon::bridge

@@ -1,0 +1,36 @@
+// The serial line of one display: opened at its first message and kept open while the bridge
+// runs, so DTR does not drop on every message; after a failed write (an unplugged adapter, a
+// line that stalled past its bound) it is closed and opened again at the next message.
+// Used by one thread at a time: its display's connection.
+#pragma once
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "bridge/settings.h"
+#include "ports/held_port.h"
+
+namespace quillon::bridge {
+
+class display_line {
+  public:
+    explicit display_line(display_setting setting) : setting_(std::move(setting)) {}
+
+    const display_setting& setting() const { return setting_; }
+    // Writes exactly the bytes; returns why they were not written, or nothing.
+    std::optional<std::string> write(std::string_view bytes);
+    // After the ports mapping may have changed (SIGHUP): at the next message the port's target
+    // is resolved again and the port reopened only when it now points elsewhere.
+    void recheck_mapping() { recheck_ = true; }
+
+  private:
+    std::optional<std::string> open();
+
+    display_setting setting_;
+    ports::held_port port_;
+    std::atomic<bool> recheck_{false};
+};
+
+}  // namespace quillon::bridge

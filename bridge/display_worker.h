@@ -1,0 +1,42 @@
+// One display served by a connection of its own (client id ID/NAME, a persistent session,
+// QoS 1 subscriptions to P/NAME/send and P/NAME/raw, receive maximum 1) on a thread of its own.
+// A message is written to the line inside the connection's message callback, so the next one
+// is not read until this one is written: the queue stays at the broker, and a display that
+// stalls holds up only its own connection.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bridge/display_line.h"
+#include "bridge/mqtt_connection.h"
+#include "bridge/settings.h"
+
+namespace quillon::bridge {
+
+class display_worker {
+  public:
+    display_worker(const settings& s, const broker_login& login,
+                   std::shared_ptr<display_line> line);
+    void request_stop() { connection_->request_stop(); }
+    // Waits for the message being written, if any.
+    void stop() { connection_->stop(); }
+
+  private:
+    void deliver(const mosquitto_message& message);
+
+    std::shared_ptr<display_line> line_;
+    std::size_t max_payload_;
+    std::string send_topic_;
+    std::string raw_topic_;
+    std::string error_topic_;
+    std::unique_ptr<mqtt_connection> connection_;  // last: its thread uses everything above
+};
+
+// The keep-alive for a display's connection: the connection sends nothing while a message is
+// being written, and the broker drops a client silent for 1.5 times its keep-alive, so it
+// must outlast the longest write (a message of the largest size at the line's rate, plus the
+// write's two-second bound).
+int keepalive_for(std::size_t max_payload, int baud);
+
+}  // namespace quillon::bridge

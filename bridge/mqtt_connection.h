@@ -1,0 +1,104 @@
+// One connection to the broker through libmosquitto, kept up by its own thread: it connects,
+// runs the client's loop, and after any failure (a refused connect, a dropped connection, a
+// broker that sends what the client cannot parse) connects again after a back-off that doubles
+// from 100 ms to at most 5 s. Each (re)connect calls on_connect, where the owner subscribes
+// again: a broker without persistence has forgotten the session.
+//
+// Callbacks run on the connection's thread; a message callback that takes its time (writing a
+// display) holds back the reading of the next message, which is the point: what is not read
+// stays in the socket or at the broker (see bridge.h).
+#pragma once
+
+#include <mosquitto.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "bridge/settings.h"
+
+namespace quillon::bridge {
+
+// One line on standard output (the journal, under systemd), whole even when threads log at once.
+void log_line(const std::string& text);
+
+// mosquitto_lib_init for the program's lifetime; one, made in main before any connection.
+class mqtt_library {
+  public:
+    mqtt_library() { mosquitto_lib_init(); }
+    ~mqtt_library() { mosquitto_lib_cleanup(); }
+    mqtt_library(const mqtt_library&) = delete;
+    mqtt_library& operator=(const mqtt_library&) = delete;
+};
+
+struct broker_login {
+    settings broker;  // the broker, TLS files and user name of these settings
+    std::optional<std::string> password;
+};
+
+struct connection_options {
+    std::string client_id;
+    // On: the broker keeps the session and queues QoS 1 messages while the client is away.
+    bool persistent_session = false;
+    int keepalive_seconds = 60;
+    // A message the broker publishes (retained) when the connection ends without a DISCONNECT.
+    std::optional<std::pair<std::string, std::string>> will;
+};
+
+struct mosquitto_deleter {
+    void operator()(mosquitto* m) const noexcept { mosquitto_destroy(m); }
+};
+using mosquitto_ptr = std::unique_ptr<mosquitto, mosquitto_deleter>;
+
+class mqtt_connection {
+  public:
+    struct callbacks {
+        std::function<void()> on_connect;
+        std::function<void(const mosquitto_message&)> on_message;
+        std::function<void()> on_subscribed;  // the broker granted a subscribe
+    };
+
+    // Throws std::runtime_error when the client cannot be set up (a TLS file that cannot be
+    // read, say). A broker that cannot be reached is no error: start() keeps trying until stop().
+    mqtt_connection(const broker_login& login, connection_options options, callbacks handlers);
+    // stop(), if not done yet.
+    ~mqtt_connection();
+    mqtt_connection(const mqtt_connection&) = delete;
+    mqtt_connection& operator=(const mqtt_connection&) = delete;
+
+    // Starts the thread; the callbacks may run from then on.
+    void start();
+    // From the connection's callbacks or any thread: queued, sent while connected. QoS 1.
+    void publish(const std::string& topic, std::string_view payload, bool retain);
+    // The topics in one SUBSCRIBE, at QoS 1.
+    void subscribe(const std::vector<std::string>& topics);
+    // Asks the thread to end: a clean DISCONNECT after what was queued (so no will), then the
+    // thread ends. request_stop returns at once; stop also waits for the thread.
+    void request_stop();
+    void stop();
+
+  private:
+    void run();
+    void connect_and_serve();
+    void wait_before_retry(std::chrono::milliseconds delay);
+
+    broker_login login_;
+    connection_options options_;
+    callbacks handlers_;
+    mosquitto_ptr client_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> connected_{false};
+    std::mutex wake_mutex_;
+    std::condition_variable wake_;
+    std::thread thread_;
+};
+
+}  // namespace quillon::bridge

@@ -1,0 +1,37 @@
+#include "bridge/status_link.h"
+
+#include "bridge/topics.h"
+
+namespace quillon::bridge {
+
+status_link::status_link(const settings& s, const broker_login& login,
+                         std::vector<std::string> retired)
+    : settings_(s), retired_(std::move(retired)) {
+    connection_options options;
+    options.client_id = s.client_id;
+    options.will = {status_topic(s), "offline"};
+    connection_ = std::make_unique<mqtt_connection>(
+        login, options, mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr});
+    connection_->start();
+}
+
+void status_link::announce() {
+    log_line(settings_.client_id + ": connected to " + settings_.broker.host + ":" +
+             std::to_string(settings_.broker.port));
+    connection_->publish(status_topic(settings_), "online", true);
+    // An empty retained message removes a retained one: Home Assistant then forgets the entity.
+    for (const display_setting& d : settings_.displays) {
+        connection_->publish(discovery_topic(settings_, d.name),
+                             settings_.discovery ? discovery_config(settings_, d.name) : "", true);
+    }
+    for (const std::string& name : retired_) {
+        connection_->publish(discovery_topic(settings_, name), "", true);
+    }
+}
+
+void status_link::stop(bool say_offline) {
+    if (say_offline) connection_->publish(status_topic(settings_), "offline", true);
+    connection_->stop();
+}
+
+}  // namespace quillon::bridge

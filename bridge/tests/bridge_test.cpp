@@ -1,0 +1,178 @@
+// quillon-bridge as a process against a real mosquitto, with pseudo-terminals as displays.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "bridge/tests/mqtt_support.h"
+#include "testing/pty.h"
+
+namespace quillon::test {
+namespace {
+
+const std::string status = "quillon/bridge/till/status";
+
+class bridge_run : public ::testing::Test {
+  protected:
+    std::unique_ptr<test_broker> broker = std::make_unique<test_broker>();
+    pseudo_terminal counter, pole;
+    master_drain counter_bytes{counter.master()}, pole_bytes{pole.master()};
+    std::unique_ptr<mqtt_probe> probe = std::make_unique<mqtt_probe>(broker->port());
+
+    // The bridge with displays counter (COM1) and pole (COM2), once it serves them all.
+    std::unique_ptr<bridge_process> start(std::vector<std::string> more = {},
+                                          std::map<int, std::string> ports = {},
+                                          bool wait_until_serving = true) {
+        std::vector<std::string> arguments{"--broker",  broker->url(),  "--client-id", "till",
+                                           "--display", "counter=COM1", "--display",   "pole=COM2"};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        ports.emplace(1, counter.path());
+        ports.emplace(2, pole.path());
+        auto bridge = std::make_unique<bridge_process>(arguments, ports);
+        const auto displays = std::count(arguments.begin(), arguments.end(), "--display");
+        if (wait_until_serving) {
+            EXPECT_TRUE(bridge->wait_for_log("serving", static_cast<int>(displays)));
+        }
+        return bridge;
+    }
+    std::string last(const std::string& topic, std::size_t count) {
+        const auto found = probe->wait_for(topic, count);
+        return found.size() < count ? "(nothing)" : found[count - 1].payload;
+    }
+};
+
+TEST_F(bridge_run, writes_exact_bytes_from_send_and_raw_in_order) {
+    const struct {
+        std::string topic, payload, bytes;
+    } cases[] = {
+        {"quillon/counter/send", "Hi<13><254,1>", "Hi\r\xfe\x01"},
+        {"quillon/counter/send", "<LMA_LINE2>x", "\xfe\xc0x"},
+        {"quillon/counter/send", "\xff\xfe<0>", std::string("\xff\xfe\0", 3)},  // not UTF-8
+        {"quillon/counter/raw", "<13>", "<13>"},
+        {"quillon/counter/raw", all_byte_values(), all_byte_values()},
+        {"quillon/nobody/raw", "ignored", ""},
+    };
+    auto bridge = start();
+    std::string expected;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(probe->publish(c.topic, c.payload));
+        expected += c.bytes;
+    }
+    EXPECT_EQ(counter_bytes.wait_for(expected.size()), expected);
+}
+
+TEST_F(bridge_run, status_is_retained_online_and_offline_by_will_and_by_clean_stop) {
+    auto bridge = start();
+    EXPECT_EQ(last(status, 1), "online");
+    const auto retained = mqtt_probe(broker->port(), {status}).wait_for(status, 1);
+    ASSERT_EQ(retained.size(), 1u);
+    EXPECT_TRUE(retained[0].retain);
+    kill(bridge->process().pid(), SIGKILL);
+    EXPECT_EQ(last(status, 2), "offline");
+    bridge = start();
+    EXPECT_EQ(last(status, 3), "online");
+    kill(bridge->process().pid(), SIGTERM);
+    EXPECT_EQ(bridge->process().wait(), 0);
+    EXPECT_EQ(last(status, 4), "offline");
+}
+
+TEST_F(bridge_run, announces_each_display_to_home_assistant) {
+    auto bridge = start();
+    EXPECT_EQ(last("homeassistant/notify/till/counter/config", 1),
+              R"({"name":"counter","unique_id":"till_counter","command_topic":)"
+              R"("quillon/counter/send","qos":1,"retain":false,"availability_topic":)"
+              R"("quillon/bridge/till/status","payload_available":"online",)"
+              R"("payload_not_available":"offline","device":{"identifiers":["till"],)"
+              R"("name":"Quillon bridge till","manufacturer":"Quillon","model":)"
+              R"("quillon-bridge","sw_version":"1.1"}})");
+}
+
+TEST_F(bridge_run, a_failing_or_stalled_display_holds_up_no_other) {
+    pseudo_terminal stalled;  // nobody reads it
+    stalled.fill_until_full();
+    auto bridge =
+        start({"--display", "gone=COM3", "--display", "stuck=COM4"}, {{4, stalled.path()}});
+    ASSERT_TRUE(probe->publish("quillon/stuck/raw", "waits"));
+    ASSERT_TRUE(probe->publish("quillon/gone/send", "lost"));
+    ASSERT_TRUE(probe->publish("quillon/counter/send", "ok"));
+    EXPECT_EQ(counter_bytes.wait_for(2), "ok");
+    EXPECT_TRUE(probe->wait_for("quillon/stuck/error", 1, 0ms).empty());  // still writing
+    EXPECT_EQ(last("quillon/gone/error", 1),
+              "a message on quillon/gone/send was not written: cannot open COM3 "
+              "(/nonexistent/quillon-test/COM3): no such device (No such file or directory)");
+    EXPECT_NE(last("quillon/stuck/error", 1).find("took nothing in time"), std::string::npos);
+}
+
+TEST_F(bridge_run, refuses_a_message_over_the_size_limit) {
+    auto bridge = start({"--max-payload", "8"});
+    ASSERT_TRUE(probe->publish("quillon/pole/raw", "123456789"));
+    ASSERT_TRUE(probe->publish("quillon/pole/raw", "12345678"));
+    EXPECT_EQ(pole_bytes.wait_for(8), "12345678");
+    EXPECT_EQ(last("quillon/pole/error", 1),
+              "a message of 9 bytes on quillon/pole/raw was refused: the limit is 8 bytes "
+              "(--max-payload)");
+}
+
+TEST_F(bridge_run, delivers_what_was_published_while_it_was_away) {
+    auto bridge = start();
+    kill(bridge->process().pid(), SIGTERM);
+    ASSERT_EQ(bridge->process().wait(), 0);
+    for (const char* text : {"one", "two", "three"}) probe->publish("quillon/pole/send", text);
+    bridge = start();
+    EXPECT_EQ(pole_bytes.wait_for(11), "onetwothree");
+}
+
+TEST_F(bridge_run, loses_at_most_one_message_per_display_when_killed_in_a_burst) {
+    const auto burst = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            char text[8];
+            std::snprintf(text, sizeof text, "%03d;", i);
+            probe->publish("quillon/counter/raw", text);
+            probe->publish("quillon/pole/raw", text);
+        }
+    };
+    auto bridge = start();  // the sessions exist from now on
+    kill(bridge->process().pid(), SIGTERM);
+    ASSERT_EQ(bridge->process().wait(), 0);
+    burst(0, 300);  // waiting at the broker
+    bridge = start({}, {}, false);
+    counter_bytes.wait_for(4);  // the first message is out: the rest are on their way
+    kill(bridge->process().pid(), SIGKILL);
+    bridge->process().wait();
+    bridge = start();
+    for (master_drain* display : {&counter_bytes, &pole_bytes}) {
+        // 299 messages when one was lost; more when the one in progress came again.
+        std::string got;
+        for (std::size_t want = 4 * 299; want <= 4 * 305 && !got.ends_with("299;"); want += 4) {
+            got = display->wait_for(want);
+        }
+        ASSERT_TRUE(got.ends_with("299;")) << got;
+        int missing = 0;
+        int next = 0;
+        for (std::size_t at = 0; at + 4 <= got.size(); at += 4) {
+            const int n = std::stoi(got.substr(at, 3));
+            ASSERT_GE(n, next - 1)
+                << "out of order at " << at << ": " << got;  // again the one in progress
+            missing += std::max(0, n - next);
+            next = std::max(next, n + 1);
+        }
+        EXPECT_LE(missing, 1);
+    }
+}
+
+TEST_F(bridge_run, subscribes_again_after_a_broker_restart) {
+    auto bridge = start();
+    const int port = broker->port();
+    probe.reset();
+    broker.reset();
+    broker = std::make_unique<test_broker>(port);
+    probe = std::make_unique<mqtt_probe>(port);
+    ASSERT_TRUE(bridge->wait_for_log("serving", 4));
+    ASSERT_TRUE(probe->publish("quillon/counter/send", "back"));
+    EXPECT_EQ(counter_bytes.wait_for(4), "back");
+}
+
+}  // namespace
+}  // namespace quillon::test

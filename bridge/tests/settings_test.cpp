@@ -1,0 +1,73 @@
+// The bridge's settings: the command line over a settings file, each refusal in one line.
+#include "bridge/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "testing/scratch.h"
+
+namespace quillon::bridge {
+namespace {
+
+using test::scratch_folder;
+
+TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
+    scratch_folder folder;
+    test::write_file(folder / "bad.conf", "# displays\ndisplay counter=COM1\nbrokr mqtt://x\n");
+    test::write_file(folder / "open.pw", "secret\n");
+    chmod((folder / "open.pw").c_str(), 0644);
+    const std::string bad = (folder / "bad.conf").string();
+    const std::string pw = (folder / "open.pw").string();
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;
+    } cases[] = {
+        {{}, "no display given (--display NAME=PORT)"},
+        {{"--display", "counter"}, "--display: give NAME=PORT[@BAUD], not 'counter'"},
+        {{"--display", "a/b=COM1"},
+         "--display: a display's name takes letters, digits, _ and - (at most 64), not 'a/b'"},
+        {{"--display", "a=COM1@300"},
+         "--display: the baud rate must be 1200, 2400, 4800 or 9600, not '300'"},
+        {{"--broker", "http://x", "--display", "a=COM1"},
+         "--broker: give mqtt://HOST[:PORT] or mqtts://HOST[:PORT], not 'http://x'"},
+        {{"--broker=mqtt://h:0"}, "--broker: the port must be a number from 1 to 65535, not '0'"},
+        {{"--prefix", "a/#"},
+         "--prefix: a topic prefix without + or #, not starting or ending in /"},
+        {{"--no-discovery=1"}, "--no-discovery takes no value"},
+        {{"--display"}, "--display needs a value"},
+        {{"--cafile", "ca.pem", "--display", "a=COM1"},
+         "--cafile, --cert and --key go with an mqtts:// broker"},
+        {{"--config", bad}, bad + ":3: unknown setting 'brokr'"},
+        {{"--display", "a=COM1", "--username", "u", "--password-file", pw},
+         pw + " may be read or changed by others (mode 644); allow only its owner: chmod 600 " +
+             pw},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(load_settings(c.arguments).error, c.error) << c.arguments.size();
+    }
+}
+
+TEST(bridge_settings, take_the_command_line_over_the_file) {
+    scratch_folder folder;
+    test::write_file(folder / "bridge.conf",
+                     "broker = mqtts://[::1]:9883\ndisplay counter=COM1@1200\nno-discovery\n"
+                     "username till\npassword-file " +
+                         (folder / "pw").string() + "\n");
+    test::write_file(folder / "pw", "s3cret\nignored\n");
+    chmod((folder / "pw").c_str(), 0600);
+    const loaded_settings loaded =
+        load_settings({"--config", (folder / "bridge.conf").string(), "--display",
+                       "counter=/dev/pts/9@4800", "--display", "pole=tcp://h:7000"});
+    ASSERT_EQ(loaded.error, "");
+    const settings& s = loaded.chosen;
+    EXPECT_EQ(s.broker, (broker_address{true, "::1", 9883}));
+    EXPECT_EQ(s.displays, (std::vector<display_setting>{{"counter", "/dev/pts/9", 4800},
+                                                        {"pole", "tcp://h:7000", 9600}}));
+    EXPECT_FALSE(s.discovery);
+    EXPECT_EQ(loaded.password, "s3cret");
+    EXPECT_EQ(s.prefix, "quillon");
+    EXPECT_EQ(s.client_id, default_client_id());
+}
+
+}  // namespace
+}  // namespace quillon::bridge
