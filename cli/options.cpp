@@ -12,12 +12,6 @@
 namespace quillon::cli {
 namespace {
 
-bool parse_int(const std::string& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, value);
-    return failure == std::errc() && stop == end && !text.empty();
-}
-
 // What the checks across options need to know besides the options themselves.
 struct given {
     bool port = false;

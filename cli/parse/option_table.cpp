@@ -1,6 +1,7 @@
 #include "cli/parse/option_table.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace quillon::cli {
 namespace {
@@ -22,6 +23,12 @@ std::string usage_of(const option& o) {
 }
 
 }  // namespace
+
+bool parse_int(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, value);
+    return failure == std::errc() && stop == end && !text.empty();
+}
 
 parsed_command_line parse_command_line(const std::vector<std::string>& arguments,
                                        std::span<const option> table,

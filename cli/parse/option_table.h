@@ -45,6 +45,9 @@ parsed_command_line parse_command_line(const std::vector<std::string>& arguments
 // "  -p, --port N   what it does", one entry per option, the texts in one column.
 std::string option_help(std::span<const option> table);
 
+// A whole decimal number, nothing before or after it.
+bool parse_int(const std::string& text, int& value);
+
 // A list in words: "1200, 2400, 4800 or 9600".
 template <typename Values>
 std::string choice_words(const Values& values) {

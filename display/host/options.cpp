@@ -11,12 +11,7 @@ namespace quillon::display {
 namespace {
 
 using cli::option;
-
-bool parse_int(const std::string& text, int& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, value);
-    return failure == std::errc() && stop == end && !text.empty();
-}
+using cli::parse_int;
 
 std::string none() { return {}; }
 
