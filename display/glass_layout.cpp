@@ -36,6 +36,10 @@ pixel_rect glass_layout::dot_rect(int row, int column, int dot_row, int dot_colu
     return {c.x + dot_column * pitch(), c.y + dot_row * pitch(), dot_, dot_};
 }
 
-int default_dot(display_size size) { return size.columns > 20 ? 3 : 4; }
+int default_dot(display_size size, int room) {
+    int dot = 4;
+    while (dot > 1 && glass_layout(size, dot).width() > room) --dot;
+    return dot;
+}
 
 }  // namespace quillon::display

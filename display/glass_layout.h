@@ -40,7 +40,9 @@ class glass_layout {
     int margin_;
 };
 
-// The dot size a new window starts with: 4 pixels, 3 for the wide 40-column glass.
-int default_dot(display_size size);
+// The dot size a new window starts with: 4 pixels whatever the columns, as a real module's
+// characters are the same size on a 40x2 as on a 16x2; smaller only when the glass would not
+// fit in `room` pixels across (at least 1).
+int default_dot(display_size size, int room);
 
 }  // namespace quillon::display

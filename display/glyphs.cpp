@@ -1,13 +1,12 @@
 #include "display/glyphs.h"
 
-#include <array>
-#include <string_view>
+#include "display/rom_pictures.h"
 
 namespace quillon::display {
+namespace pictures {
 namespace {
 
-// Seven rows of five dots per code, "#" lit, "." dark, rows separated by blanks.
-constexpr std::array<std::string_view, 96> pictures{
+constexpr std::array<std::string_view, 96> ascii_pictures{
     "..... ..... ..... ..... ..... ..... .....",  // 0x20 blank
     "..#.. ..#.. ..#.. ..#.. ..... ..... ..#..",  // !
     ".#.#. .#.#. .#.#. ..... ..... ..... .....",  // "
@@ -106,36 +105,28 @@ constexpr std::array<std::string_view, 96> pictures{
     "..... ..#.. .#... ##### .#... ..#.. .....",  // 0x7F left arrow
 };
 
-constexpr glyph parse(std::string_view picture) {
-    glyph dots{};
-    for (std::size_t row = 0; row < 7; ++row) {
-        for (std::size_t column = 0; column < 5; ++column) {
-            if (picture[row * 6 + column] == '#') {
-                dots[row] = static_cast<std::uint8_t>(dots[row] | (0x10 >> column));
-            }
-        }
-    }
-    return dots;
-}
-
-constexpr std::array<glyph, 96> a00_dots = [] {
-    std::array<glyph, 96> all{};
-    for (std::size_t i = 0; i < pictures.size(); ++i) all[i] = parse(pictures[i]);
-    return all;
-}();
-
 }  // namespace
 
-std::optional<glyph> rom_glyph(std::uint8_t code) {
-    if (code < 0x20 || code > 0x7F) return std::nullopt;
-    return a00_dots[code - 0x20];
+const std::array<glyph, 96> ascii = parse_all(ascii_pictures);
+
+}  // namespace pictures
+
+std::optional<glyph> rom_glyph(std::uint8_t code, rom table) {
+    if (code < 0x10) return std::nullopt;
+    if (table == rom::a02) {
+        if (code < 0x20) return pictures::a02_symbols[code - 0x10];
+        if (code == 0x5C) return pictures::a02_ascii_changes[0];
+        if (code == 0x7E || code == 0x7F) return pictures::a02_ascii_changes[code - 0x7D];
+        if (code >= 0x80) return pictures::a02_upper[code - 0x80];
+    }
+    if (code < 0x20 || (code >= 0x80 && code < 0xA0)) return glyph{};  // empty in A00
+    if (code < 0x80) return pictures::ascii[code - 0x20];
+    return pictures::a00_upper[code - 0xA0];
 }
 
-std::optional<glyph> cell_glyph(const screen& s, std::uint8_t code) {
+glyph cell_glyph(const screen& s, std::uint8_t code) {
     if (code < 16) return s.custom[code % 8];
-    // A02 draws 0x5C, 0x7E and 0x7F as \ ~ and a house, not as A00's ¥ and arrows.
-    if (s.character_rom == rom::a02 && (code == 0x5C || code >= 0x7E)) return std::nullopt;
-    return rom_glyph(code);
+    return *rom_glyph(code, s.character_rom);
 }
 
 }  // namespace quillon::display

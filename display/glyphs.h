@@ -1,6 +1,5 @@
-// The project's own 5x8 dot pictures of the character-generator ROM's codes 0x20-0x7F (ASCII
-// with a yen sign at 0x5C and arrows at 0x7E and 0x7F), drawn for the window's glass. The other
-// codes of the ROM are drawn with a font inside the cell.
+// The dots the window's glass draws for each character code: the project's own 5x8 pictures of
+// every code of the A00 and A02 character-generator ROMs, and the user characters.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +9,11 @@
 
 namespace quillon::display {
 
-// The dots of a ROM code from 0x20 to 0x7F; nothing for other codes. The eighth row (the
-// cursor's) is always empty.
-std::optional<glyph> rom_glyph(std::uint8_t code);
+// The dots of a ROM code from 0x10 to 0xFF, dark where the ROM leaves a code empty; nothing for
+// codes 0-15, which show the user characters.
+std::optional<glyph> rom_glyph(std::uint8_t code, rom table = rom::a00);
 
-// The dots a cell shows for its code: a user character for codes 0-15, the ROM picture for
-// 0x20-0x7F, nothing for other codes.
-std::optional<glyph> cell_glyph(const screen& s, std::uint8_t code);
+// The dots a cell shows for its code: a user character for codes 0-15, else the ROM's picture.
+glyph cell_glyph(const screen& s, std::uint8_t code);
 
 }  // namespace quillon::display

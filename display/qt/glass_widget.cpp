@@ -1,9 +1,8 @@
 #include "display/qt/glass_widget.h"
 
-#include <QFont>
 #include <QPainter>
+#include <QScreen>
 
-#include "display/charset.h"
 #include "display/glass_layout.h"
 #include "display/glyphs.h"
 
@@ -51,7 +50,11 @@ void glass_widget::update_blinking() {
 }
 
 QSize glass_widget::sizeHint() const {
-    const glass_layout layout(screen_.size, default_dot(screen_.size));
+    // Room on the screen for the glass: its width less the frame round the glass and a
+    // window manager's border.
+    constexpr int border = 16;
+    const int room = screen()->availableGeometry().width() - 2 * bezel - 2 * border;
+    const glass_layout layout(screen_.size, default_dot(screen_.size, room));
     return {layout.width() + 2 * bezel, layout.height() + 2 * bezel};
 }
 
@@ -76,9 +79,7 @@ void glass_widget::paintEvent(QPaintEvent* /*event*/) {
     for (int row = 0; row < screen_.size.rows; ++row) {
         for (int column = 0; column < screen_.size.columns; ++column) {
             const std::uint8_t code = screen_.code(row, column);
-            glyph dots{};
-            const auto drawn = on ? cell_glyph(screen_, code) : std::nullopt;
-            if (drawn) dots = *drawn;
+            glyph dots = on ? cell_glyph(screen_, code) : glyph{};
             const bool cursor_here = screen_.cursor_shown() && row == screen_.cursor_row &&
                                      column == screen_.cursor_column;
             if (cursor_here && screen_.underline_cursor) dots[7] = 0x1F;
@@ -89,20 +90,6 @@ void glass_widget::paintEvent(QPaintEvent* /*event*/) {
                     painter.fillRect(to_qrect(layout.dot_rect(row, column, dot_row, dot_column)),
                                      is_lit ? lit : unlit);
                 }
-            }
-            // Codes without a dot picture of ours (katakana, Greek, symbols) are written with a
-            // font inside the cell.
-            if (on && !drawn && !(cursor_here && screen_.blinking_cursor && block_phase_)) {
-                const std::string_view text = rom_character(code, screen_.character_rom);
-                if (text.empty() || text == " ") continue;
-                const pixel_rect cell = layout.cell(row, column);
-                QFont font = painter.font();
-                font.setPixelSize(cell.height * 3 / 4);
-                painter.setFont(font);
-                painter.setPen(lit);
-                painter.drawText(
-                    to_qrect(cell), Qt::AlignCenter,
-                    QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
             }
         }
     }

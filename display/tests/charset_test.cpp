@@ -102,33 +102,51 @@ TEST(charset, user_characters_show_as_the_nearest_braille_pattern) {
 
 TEST(glyphs, pictures_of_a_few_codes) {
     const struct {
+        rom table;
         unsigned code;
         glyph dots;
     } table[] = {
-        {0x20, {0, 0, 0, 0, 0, 0, 0, 0}},
-        {0x41, {0x0E, 0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0}},  // A
-        {0x5C, {0x11, 0x0A, 0x1F, 0x04, 0x1F, 0x04, 0x04, 0}},  // yen sign
-        {0x67, {0x00, 0x0F, 0x11, 0x11, 0x0F, 0x01, 0x0E, 0}},  // g, drawn above the cursor row
-        {0x7E, {0x00, 0x04, 0x02, 0x1F, 0x02, 0x04, 0x00, 0}},  // right arrow
-        {0x7F, {0x00, 0x04, 0x08, 0x1F, 0x08, 0x04, 0x00, 0}},  // left arrow
+        {rom::a00, 0x20, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {rom::a00, 0x41, {0x0E, 0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0}},  // A
+        {rom::a00, 0x5C, {0x11, 0x0A, 0x1F, 0x04, 0x1F, 0x04, 0x04, 0}},  // yen sign
+        {rom::a00, 0x67, {0x00, 0x0F, 0x11, 0x11, 0x0F, 0x01, 0x0E, 0}},  // g above the cursor
+        {rom::a00, 0x7E, {0x00, 0x04, 0x02, 0x1F, 0x02, 0x04, 0x00, 0}},  // right arrow
+        {rom::a00, 0x7F, {0x00, 0x04, 0x08, 0x1F, 0x08, 0x04, 0x00, 0}},  // left arrow
+        {rom::a00, 0x10, {0, 0, 0, 0, 0, 0, 0, 0}},                       // empty in A00
+        {rom::a00, 0x9F, {0, 0, 0, 0, 0, 0, 0, 0}},
+        {rom::a00, 0xB1, {0x1F, 0x01, 0x0A, 0x0C, 0x08, 0x08, 0x10, 0}},     // katakana a
+        {rom::a00, 0xDF, {0x1C, 0x14, 0x1C, 0x00, 0x00, 0x00, 0x00, 0}},     // the "degree" mark
+        {rom::a00, 0xF5, {0x0A, 0x00, 0x11, 0x11, 0x11, 0x13, 0x0D, 0}},     // ü
+        {rom::a00, 0xFF, {0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F, 0x1F}},  // the whole cell
+        {rom::a02, 0x41, {0x0E, 0x11, 0x11, 0x11, 0x1F, 0x11, 0x11, 0}},     // A, as in A00
+        {rom::a02, 0x5C, {0x00, 0x10, 0x08, 0x04, 0x02, 0x01, 0x00, 0}},     // backslash
+        {rom::a02, 0xB0, {0x0C, 0x12, 0x12, 0x0C, 0x00, 0x00, 0x00, 0}},     // degree sign
+        {rom::a02, 0xC4, {0x0A, 0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0}},     // Ä
     };
     for (const auto& row : table) {
-        EXPECT_EQ(rom_glyph(static_cast<std::uint8_t>(row.code)), row.dots) << std::hex << row.code;
+        EXPECT_EQ(rom_glyph(static_cast<std::uint8_t>(row.code), row.table), row.dots)
+            << std::hex << row.code;
     }
-    EXPECT_FALSE(rom_glyph(0x1F).has_value());
-    EXPECT_FALSE(rom_glyph(0x80).has_value());
-    EXPECT_FALSE(rom_glyph(0xB1).has_value());
+    EXPECT_FALSE(rom_glyph(0x0F).has_value()) << "user characters are the module's own";
 }
 
-// A picture copied twice by mistake, or a row left empty, would show two codes alike.
-TEST(glyphs, every_printable_code_has_dots_of_its_own_and_a_free_cursor_row) {
-    std::set<glyph> seen;
-    for (unsigned code = 0x21; code <= 0x7F; ++code) {
-        const auto dots = rom_glyph(static_cast<std::uint8_t>(code));
-        ASSERT_TRUE(dots.has_value()) << std::hex << code;
-        EXPECT_TRUE(seen.insert(*dots).second) << "a second code looks like " << std::hex << code;
-        EXPECT_EQ((*dots)[7], 0) << std::hex << code;
-        for (const auto row : *dots) EXPECT_EQ(row & ~0x1F, 0) << std::hex << code;
+// Every code the ROM table names is drawn, in dots of its own: a picture copied twice by
+// mistake, or one left empty, would show two codes alike or a character as a blank.
+TEST(glyphs, every_code_of_both_roms_is_drawn_and_no_two_alike) {
+    for (const rom table : {rom::a00, rom::a02}) {
+        std::set<glyph> seen;
+        for (unsigned code = 0x10; code <= 0xFF; ++code) {
+            const auto at = static_cast<std::uint8_t>(code);
+            const glyph dots = rom_glyph(at, table).value();
+            const bool blank = rom_character(at, table) == " ";
+            EXPECT_EQ(dots == glyph{}, blank) << std::hex << code;
+            if (!blank) {
+                EXPECT_TRUE(seen.insert(dots).second) << "a second " << std::hex << code;
+            }
+            const bool whole_cell = table == rom::a00 && code == 0xFF;
+            EXPECT_EQ(dots[7], whole_cell ? 0x1F : 0) << std::hex << code;
+            for (const auto row : dots) EXPECT_EQ(row & ~0x1F, 0) << std::hex << code;
+        }
     }
 }
 
@@ -137,8 +155,9 @@ TEST(glyphs, cells_with_user_codes_use_character_memory) {
     s.custom[2] = {1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(cell_glyph(s, 2), (glyph{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_EQ(cell_glyph(s, 10), (glyph{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(cell_glyph(s, 0x41), rom_glyph(0x41));
-    EXPECT_FALSE(cell_glyph(s, 0xE0).has_value());
+    EXPECT_EQ(cell_glyph(s, 0xE0), rom_glyph(0xE0));
+    s.character_rom = rom::a02;
+    EXPECT_EQ(cell_glyph(s, 0xE0), rom_glyph(0xE0, rom::a02));
 }
 
 }  // namespace

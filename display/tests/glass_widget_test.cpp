@@ -4,27 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QImage>
 
 #include "display/controller.h"
 #include "display/tests/commands.h"
+#include "display/tests/qt_application.h"
 
 namespace quillon::display {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "glass_widget_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // The glass of a 20x4 (631x236 with its frame) after the bytes, as pixels.
-QImage drawn(const std::string& bytes, backlight light = backlight::yellow_green) {
+QImage drawn(const std::string& bytes, backlight light = backlight::yellow_green,
+             rom table = rom::a00) {
     application();
-    serial_module module({20, 4});
+    serial_module module({20, 4}, table);
     module.feed(bytes);
     glass_widget glass({20, 4}, light);
     glass.resize(glass.sizeHint());
@@ -91,21 +84,34 @@ TEST(glass_widget, a_user_character_and_the_backlights) {
     EXPECT_EQ(at(vfd, 28, 28), 0x0D201Cu);
 }
 
-// Katakana have no dot picture of ours: a font writes them inside their cell, and nowhere else.
-TEST(glass_widget, other_codes_are_written_inside_their_cell) {
-    const QImage image = drawn(std::string(1, '\xB1'));
-    int inside = 0;
-    int outside = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (at(image, x, y) == glass || at(image, x, y) == unlit || at(image, x, y) == bezel) {
-                continue;
-            }
-            (x >= 28 && x < 52 && y >= 28 && y < 67 ? inside : outside)++;
-        }
+// Katakana, Greek letters and symbols are dots like any letter: cell (0,0) starts at (28,28),
+// its dots 4 pixels with a pitch of 5.
+TEST(glass_widget, every_code_is_drawn_in_dots) {
+    const QImage katakana_a = drawn("\xB1");
+    const struct {
+        int x, y;
+        QRgb colour;
+    } table[] = {{28, 28, lit}, {48, 28, lit}, {28, 33, unlit}, {48, 33, lit}, {28, 58, lit}};
+    for (const auto& row : table) {
+        EXPECT_EQ(at(katakana_a, row.x, row.y), row.colour) << row.x << "," << row.y;
     }
-    EXPECT_GT(inside, 20);
-    EXPECT_EQ(outside, 0);
+    // No font stroke: with 80 codes of the upper half on the glass, every pixel is bezel,
+    // glass or a dot.
+    std::string upper;
+    for (int code = 0xA0; code < 0xF0; ++code) upper += static_cast<char>(code);
+    for (const rom table : {rom::a00, rom::a02}) {
+        const QImage image = drawn(I(0x80) + upper.substr(0, 20) + I(0xC0) + upper.substr(20, 20) +
+                                       I(0x94) + upper.substr(40, 20) + I(0xD4) + upper.substr(60),
+                                   backlight::yellow_green, table);
+        int others = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = at(image, x, y);
+                others += c != glass && c != unlit && c != bezel && c != lit;
+            }
+        }
+        EXPECT_EQ(others, 0);
+    }
 }
 
 }  // namespace

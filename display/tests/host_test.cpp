@@ -45,6 +45,16 @@ TEST(glass_layout, cells_and_dots_in_pixels) {
     EXPECT_EQ(glass_layout::fitting({20, 4}, 607, 212).dot(), 4);
     EXPECT_EQ(glass_layout::fitting({20, 4}, 606, 212).dot(), 3);
     EXPECT_EQ(glass_layout::fitting({16, 2}, 10, 10).dot(), 1);
+
+    // A new window's dots are 4 pixels on every size that fits the screen across.
+    const struct {
+        display_size size;
+        int room, dot;
+    } starts[] = {{{40, 2}, 1187, 4}, {{40, 2}, 1186, 3}, {{40, 2}, 939, 2},
+                  {{40, 2}, 10, 1},   {{20, 4}, 1920, 4}, {{20, 4}, 500, 3}};
+    for (const auto& row : starts) {
+        EXPECT_EQ(default_dot(row.size, row.room), row.dot) << row.size.columns << " " << row.room;
+    }
 }
 
 TEST(options, values_and_refusals) {

@@ -35,7 +35,7 @@ set(CPACK_DEBIAN_QUILLON_PACKAGE_NAME quillon)
 set(CPACK_DEBIAN_QUILLON_PACKAGE_SECTION electronics)
 # The window's dialog font (without it the window uses Liberation Sans), and the virtual
 # display's font for the katakana and kanji of the module's character set.
-set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS "fonts-wine, fonts-vlgothic")
+set(CPACK_DEBIAN_QUILLON_PACKAGE_RECOMMENDS "fonts-wine")
 set(CPACK_DEBIAN_QUILLON_DESCRIPTION
     "send text and control codes to serial display modules
 Quillon sends text with tags to character LCD and VFD modules and to graphic

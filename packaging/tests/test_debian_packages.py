@@ -87,7 +87,7 @@ class DebianPackages(unittest.TestCase):
         for needed in ("libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6"):
             self.assertIn(needed, quillon)
         self.assertNotIn("libquillon1", quillon)
-        self.assertEqual(self.field("quillon", "Recommends"), "fonts-wine, fonts-vlgothic")
+        self.assertEqual(self.field("quillon", "Recommends"), "fonts-wine")
         library = [d.split()[0] for d in self.field("libquillon1", "Depends").split(", ")]
         self.assertIn("libc6", library)
         self.assertEqual(self.field("libquillon-dev", "Depends"), f"libquillon1 (= {VERSION})")
