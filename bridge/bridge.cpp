@@ -11,12 +11,13 @@ void bridge::start(std::vector<std::string> retired) {
     status_ = std::make_unique<status_link>(settings_, login_, std::move(retired));
     for (const display_setting& d : settings_.displays) {
         std::shared_ptr<display_line>& line = lines_[d.name];
-        if (!line || !(line->setting() == d)) {
+        // A new character set needs no new line: the port stays open, DTR stays up.
+        if (!line || line->setting().port != d.port || line->setting().baud != d.baud) {
             line = std::make_shared<display_line>(d);
         } else {
             line->recheck_mapping();
         }
-        workers_.push_back(std::make_unique<display_worker>(settings_, login_, line));
+        workers_.push_back(std::make_unique<display_worker>(settings_, login_, line, d.charset));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "bridge/topics.h"
+#include "display/rom_text.h"
 #include "translate/translate.h"
 
 namespace quillon::bridge {
@@ -14,8 +15,10 @@ int keepalive_for(std::size_t max_payload, int baud) {
 }
 
 display_worker::display_worker(const settings& s, const broker_login& login,
-                               std::shared_ptr<display_line> line)
+                               std::shared_ptr<display_line> line,
+                               std::optional<display::rom> charset)
     : line_(std::move(line)),
+      charset_(charset),
       max_payload_(s.max_payload),
       send_topic_(send_topic(s, line_->setting().name)),
       raw_topic_(raw_topic(s, line_->setting().name)),
@@ -35,6 +38,16 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     connection_->start();
 }
 
+std::string display_worker::in_charset(std::string_view text) const {
+    if (!charset_) return std::string(text);
+    display::rom_text converted = display::to_rom_codes(text, *charset_);
+    for (const char32_t c : converted.missing) {
+        log_line(line_->setting().name + ": " + display::code_point_name(c) + " is not in the " +
+                 std::string(display::rom_label(*charset_)) + " ROM: sent as ?");
+    }
+    return std::move(converted.bytes);
+}
+
 void display_worker::deliver(const mosquitto_message& message) {
     const std::string_view topic = message.topic ? message.topic : "";
     const bool raw = topic == raw_topic_;
@@ -50,7 +63,7 @@ void display_worker::deliver(const mosquitto_message& message) {
     }
     // Payloads are bytes: invalid UTF-8 and zero bytes go through as they came.
     const std::string_view payload(static_cast<const char*>(message.payload), size);
-    const std::string bytes = raw ? std::string(payload) : TRANSLATE_TEXT(payload);
+    const std::string bytes = raw ? std::string(payload) : TRANSLATE_TEXT(in_charset(payload));
     if (bytes.empty()) return;
     if (const auto failure = line_->write(bytes)) {
         connection_->publish(error_topic_,

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "bridge/display_line.h"
 #include "bridge/mqtt_connection.h"
@@ -16,16 +18,20 @@ namespace quillon::bridge {
 
 class display_worker {
   public:
-    display_worker(const settings& s, const broker_login& login,
-                   std::shared_ptr<display_line> line);
+    display_worker(const settings& s, const broker_login& login, std::shared_ptr<display_line> line,
+                   std::optional<display::rom> charset);
     void request_stop() { connection_->request_stop(); }
     // Waits for the message being written, if any.
     void stop() { connection_->stop(); }
 
   private:
     void deliver(const mosquitto_message& message);
+    // A send message's text beyond ASCII in the module's own codes, each missing character
+    // logged.
+    std::string in_charset(std::string_view text) const;
 
     std::shared_ptr<display_line> line_;
+    std::optional<display::rom> charset_;
     std::size_t max_payload_;
     std::string send_topic_;
     std::string raw_topic_;

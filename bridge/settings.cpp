@@ -76,10 +76,19 @@ std::string set_broker(settings& s, const std::string& url) {
 
 std::string set_display(settings& s, const std::string& value) {
     const std::size_t equals = value.find('=');
-    if (equals == std::string::npos) return "give NAME=PORT[@BAUD], not '" + value + "'";
-    display_setting d{value.substr(0, equals), value.substr(equals + 1), 9600};
+    if (equals == std::string::npos) return "give NAME=PORT[@BAUD][,CHARSET], not '" + value + "'";
+    display_setting d{value.substr(0, equals), value.substr(equals + 1), 9600, std::nullopt};
     if (!is_plain_name(d.name)) {
         return "a display's name takes letters, digits, _ and - (at most 64), not '" + d.name + "'";
+    }
+    // A comma starts the character set, which comes last; no device or host name has one.
+    if (const std::size_t comma = d.port.rfind(','); comma != std::string::npos) {
+        const std::string name = d.port.substr(comma + 1);
+        d.charset = display::parse_rom(name);
+        if (!d.charset && name != "raw") {
+            return "the character set must be raw, a00 or a02, not '" + name + "'";
+        }
+        d.port.resize(comma);
     }
     // The last @ starts the rate: a network target's host may not hold one, a path seldom does.
     if (const std::size_t at = d.port.rfind('@'); at != std::string::npos) {
@@ -151,10 +160,11 @@ const auto table = std::to_array<bridge_option>({
          s.prefix = v;
          return {};
      }},
-    {"display", "NAME=PORT[@BAUD]",
+    {"display", "NAME=PORT[@BAUD][,CHARSET]",
      "serve a display: PORT is COM1 to COM8, a device path,\ntcp://HOST:PORT or "
-     "rfc2217://HOST:PORT; BAUD is 1200, 2400,\n4800 or 9600 (default 9600). Give it once for "
-     "each display",
+     "rfc2217://HOST:PORT; BAUD is 1200, 2400,\n4800 or 9600 (default 9600); CHARSET is raw "
+     "(bytes as\npublished, the default), a00 or a02 (text in that ROM's\ncharacters). Give it "
+     "once for each display",
      true, [](settings& s, const std::string& v) { return set_display(s, v); }},
     {"discovery-prefix", "P", "where Home Assistant looks for discovery (default homeassistant)",
      true,
@@ -197,7 +207,7 @@ const auto table = std::to_array<bridge_option>({
 });
 
 constexpr std::string_view usage =
-    "Usage: quillon-bridge [--broker URL] --display NAME=PORT[@BAUD]... [OPTION]...\n"
+    "Usage: quillon-bridge [--broker URL] --display NAME=PORT[@BAUD][,CHARSET]... [OPTION]...\n"
     "Serves serial display modules to an MQTT broker: text published to P/NAME/send goes\n"
     "to the display with its tags turned into bytes, as quillon-send sends it; bytes\n"
     "published to P/NAME/raw go as they are.\n";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "display/rom.h"
+
 namespace quillon::bridge {
 
 struct broker_address {
@@ -20,6 +22,8 @@ struct display_setting {
     std::string name;  // letters, digits, "_" and "-": it is part of topics and client ids
     std::string port;  // COM1-COM8, a device path, tcp://HOST:PORT or rfc2217://HOST:PORT
     int baud = 9600;
+    // The module's ROM, which text beyond ASCII is converted to; none: bytes as published.
+    std::optional<display::rom> charset;
     friend bool operator==(const display_setting&, const display_setting&) = default;
 };
 

@@ -158,9 +158,9 @@ std::string in_charset(const cli::options& o, std::string_view text) {
     if (!o.charset) return std::string(text);
     display::rom_text converted = display::to_rom_codes(text, *o.charset);
     if (!o.quiet) {
-        const char* name = *o.charset == display::rom::a00 ? "A00" : "A02";
         for (const char32_t c : converted.missing) {
-            warn(display::code_point_name(c) + " is not in the " + name + " ROM: sent as ?");
+            warn(display::code_point_name(c) + " is not in the " +
+                 std::string(display::rom_label(*o.charset)) + " ROM: sent as ?");
         }
     }
     return std::move(converted.bytes);

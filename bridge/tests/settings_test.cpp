@@ -23,7 +23,9 @@ TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
         std::string error;
     } cases[] = {
         {{}, "no display given (--display NAME=PORT)"},
-        {{"--display", "counter"}, "--display: give NAME=PORT[@BAUD], not 'counter'"},
+        {{"--display", "counter"}, "--display: give NAME=PORT[@BAUD][,CHARSET], not 'counter'"},
+        {{"--display", "a=COM1@2400,a01"},
+         "--display: the character set must be raw, a00 or a02, not 'a01'"},
         {{"--display", "a/b=COM1"},
          "--display: a display's name takes letters, digits, _ and - (at most 64), not 'a/b'"},
         {{"--display", "a=COM1@300"},
@@ -57,12 +59,13 @@ TEST(bridge_settings, take_the_command_line_over_the_file) {
     chmod((folder / "pw").c_str(), 0600);
     const loaded_settings loaded =
         load_settings({"--config", (folder / "bridge.conf").string(), "--display",
-                       "counter=/dev/pts/9@4800", "--display", "pole=tcp://h:7000"});
+                       "counter=/dev/pts/9@4800,a02", "--display", "pole=tcp://h:7000,raw"});
     ASSERT_EQ(loaded.error, "");
     const settings& s = loaded.chosen;
     EXPECT_EQ(s.broker, (broker_address{true, "::1", 9883}));
-    EXPECT_EQ(s.displays, (std::vector<display_setting>{{"counter", "/dev/pts/9", 4800},
-                                                        {"pole", "tcp://h:7000", 9600}}));
+    EXPECT_EQ(s.displays,
+              (std::vector<display_setting>{{"counter", "/dev/pts/9", 4800, display::rom::a02},
+                                            {"pole", "tcp://h:7000", 9600, std::nullopt}}));
     EXPECT_FALSE(s.discovery);
     EXPECT_EQ(loaded.password, "s3cret");
     EXPECT_EQ(s.prefix, "quillon");
