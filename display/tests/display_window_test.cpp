@@ -4,10 +4,9 @@
 #include "display/qt/display_window.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <chrono>
