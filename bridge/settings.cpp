@@ -94,9 +94,7 @@ std::string set_display(settings& s, const std::string& value) {
     if (const std::size_t at = d.port.rfind('@'); at != std::string::npos) {
         long long baud = 0;
         const std::string rate = d.port.substr(at + 1);
-        const auto& rates = ports::baud_rates;
-        if (!parse_number(rate, baud) ||
-            std::find(rates.begin(), rates.end(), baud) == rates.end()) {
+        if (!parse_number(rate, baud) || !ports::is_baud_rate(baud)) {
             return "the baud rate must be 1200, 2400, 4800 or 9600, not '" + rate + "'";
         }
         d.baud = static_cast<int>(baud);

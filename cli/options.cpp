@@ -1,6 +1,5 @@
 #include "cli/options.h"
 
-#include <algorithm>
 #include <charconv>
 
 #include "cli/parse/option_table.h"
@@ -40,11 +39,7 @@ std::vector<option> option_table(options& o, given& g) {
         {"--baud", "-b", "RATE", false, rates + " (default 9600);\nalways 8N1, no flow control",
          [&, rates](const std::string* v) {
              g.baud = true;
-             const auto& known = ports::baud_rates;
-             if (parse_int(*v, o.baud) &&
-                 std::find(known.begin(), known.end(), o.baud) != known.end()) {
-                 return none();
-             }
+             if (parse_int(*v, o.baud) && ports::is_baud_rate(o.baud)) return none();
              return "baud rate must be " + rates + ", not '" + *v + "'";
          }},
         {"--device", "", "PATH", false,

@@ -1,6 +1,5 @@
 #include "ports/port_control.h"
 
-#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <utility>
@@ -58,10 +57,6 @@ open_result refused(std::string device_path) {
     result.arguments_refused = true;
     result.device_path = std::move(device_path);
     return result;
-}
-
-bool known_rate(int baud) {
-    return std::find(baud_rates.begin(), baud_rates.end(), baud) != baud_rates.end();
 }
 
 // What a device name opens: a COM port name goes through the ports mapping, anything else is
@@ -162,19 +157,19 @@ record_number current_record() {
 open_result open_port(int port, int baud) {
     start_open();
     if (port > 8 || port < 1) return remember_open(refused({}), port, baud);
-    if (!known_rate(baud)) return remember_open(refused(resolve_port(port).target), port, baud);
+    if (!is_baud_rate(baud)) return remember_open(refused(resolve_port(port).target), port, baud);
     return remember_open(open_and_configure(port_name(port), baud, current_record()), port, baud);
 }
 
 open_result open_device(std::string_view device_name, int baud) {
     start_open();
     const int port = com_port_number(device_name);
-    if (!known_rate(baud)) return remember_open(refused({}), port, baud);
+    if (!is_baud_rate(baud)) return remember_open(refused({}), port, baud);
     return remember_open(open_and_configure(device_name, baud, current_record()), port, baud);
 }
 
 open_result open_device_as(record_number number, std::string_view device_name, int baud) {
-    if (!known_rate(baud)) return refused({});
+    if (!is_baud_rate(baud)) return refused({});
     return open_and_configure(device_name, baud, number);
 }
 

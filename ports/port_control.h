@@ -34,6 +34,13 @@ struct open_result {
 
 inline constexpr std::array<int, 4> baud_rates{1200, 2400, 4800, 9600};
 
+constexpr bool is_baud_rate(long long baud) {
+    for (const int rate : baud_rates) {
+        if (rate == baud) return true;
+    }
+    return false;
+}
+
 // SER_OPEN: COM<port> at baud, 8N1, no flow control, DTR and RTS off, queues of 1024 bytes.
 // A port still open from an earlier call is closed first.
 open_result open_port(int port, int baud);

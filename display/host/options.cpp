@@ -1,6 +1,5 @@
 #include "display/host/options.h"
 
-#include <algorithm>
 #include <charconv>
 
 #include "cli/parse/option_table.h"
@@ -54,11 +53,7 @@ std::vector<option> option_table(options& o) {
          "the rate the display listens at: " + rates +
              "\n(default 9600); a sender at another rate is warned of",
          [&, rates](const std::string* v) {
-             const auto& known = ports::baud_rates;
-             if (parse_int(*v, o.baud) &&
-                 std::find(known.begin(), known.end(), o.baud) != known.end()) {
-                 return none();
-             }
+             if (parse_int(*v, o.baud) && ports::is_baud_rate(o.baud)) return none();
              return "baud rate must be " + rates + ", not '" + *v + "'";
          }},
         {"--rom", "", "NAME", false,
