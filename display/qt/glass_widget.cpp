@@ -53,7 +53,9 @@ QSize glass_widget::sizeHint() const {
     // Room on the screen for the glass: its width less the frame round the glass and a
     // window manager's border.
     constexpr int border = 16;
-    const int room = screen()->availableGeometry().width() - 2 * bezel - 2 * border;
+    const QScreen* shown_on = screen();  // none while the platform has no screen at all
+    const int room =
+        shown_on ? shown_on->availableGeometry().width() - 2 * bezel - 2 * border : 1 << 20;
     const glass_layout layout(screen_.size, default_dot(screen_.size, room));
     return {layout.width() + 2 * bezel, layout.height() + 2 * bezel};
 }
