@@ -42,8 +42,7 @@ std::string display_worker::in_charset(std::string_view text) const {
     if (!charset_) return std::string(text);
     display::rom_text converted = display::to_rom_codes(text, *charset_);
     for (const char32_t c : converted.missing) {
-        log_line(line_->setting().name + ": " + display::code_point_name(c) + " is not in the " +
-                 std::string(display::rom_label(*charset_)) + " ROM: sent as ?");
+        log_line(line_->setting().name + ": " + display::missing_character_warning(c, *charset_));
     }
     return std::move(converted.bytes);
 }

@@ -159,8 +159,7 @@ std::string in_charset(const cli::options& o, std::string_view text) {
     display::rom_text converted = display::to_rom_codes(text, *o.charset);
     if (!o.quiet) {
         for (const char32_t c : converted.missing) {
-            warn(display::code_point_name(c) + " is not in the " +
-                 std::string(display::rom_label(*o.charset)) + " ROM: sent as ?");
+            warn(display::missing_character_warning(c, *o.charset));
         }
     }
     return std::move(converted.bytes);

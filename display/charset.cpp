@@ -79,8 +79,6 @@ std::optional<rom> parse_rom(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view rom_label(rom table) { return table == rom::a00 ? "A00" : "A02"; }
-
 std::string braille_picture(const glyph& dots) {
     // Braille dots 1-2-3-7 run down the left column and 4-5-6-8 down the right; each takes two
     // rows of the picture, the left column its three left dots, the right its three right ones

@@ -15,7 +15,4 @@ enum class rom : std::uint8_t {
 // "a00" or "a02"; nothing for another name.
 std::optional<rom> parse_rom(std::string_view name);
 
-// "A00" or "A02", as messages name the ROM.
-std::string_view rom_label(rom table);
-
 }  // namespace quillon::display

@@ -128,4 +128,9 @@ std::string code_point_name(char32_t c) {
     return "U+" + hex;
 }
 
+std::string missing_character_warning(char32_t c, rom table) {
+    return code_point_name(c) + " is not in the " + (table == rom::a00 ? "A00" : "A02") +
+           " ROM: sent as ?";
+}
+
 }  // namespace quillon::display

@@ -27,4 +27,7 @@ rom_text to_rom_codes(std::string_view utf8, rom table);
 // "U+20AC": how a missing character is named in a warning.
 std::string code_point_name(char32_t c);
 
+// The warning for a character the ROM lacks: "U+20AC is not in the A00 ROM: sent as ?".
+std::string missing_character_warning(char32_t c, rom table);
+
 }  // namespace quillon::display
