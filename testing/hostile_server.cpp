@@ -71,7 +71,11 @@ void run(const script& s, int fd, int stop, seen& out) {
         if (suspended) out.while_suspended += data;
         if (out.data >= s.reset_at) return reset(fd);
         if (data > 0 && !s.flood.empty()) {
-            for (int i = 0; i < 20000 && send_all(fd, stop, s.flood); ++i) {
+            // Until the sender gives up: a flood that ended first would close on the sender's
+            // unread data, and that reset could reach the sender before its cap did. Bounded:
+            // a sender that stalls without closing ends it within one 2 s wait, and 12 MB is
+            // far more than the socket buffers on both sides hold.
+            for (int i = 0; i < 2000000 && send_all(fd, stop, s.flood); ++i) {
             }
             return;
         }

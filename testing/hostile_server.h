@@ -24,7 +24,7 @@ std::string all_wrong(const serial::network::telnet::event& e);  // 115200, brea
 struct script {
     std::string greeting;            // sent at once
     answer_fn answer = nullptr;      // to each COM-PORT command; null: a raw server
-    std::string flood{};             // sent up to 20000 times once data has come, then it stops
+    std::string flood{};             // sent once data has come, until the sender goes away
     std::size_t reset_at = never;    // resets once this many data bytes have come
     bool reset_at_end = false;       // resets instead of closing when our end comes
     bool resume_when_quiet = false;  // FLOWCONTROL-RESUME once nothing came for 100 ms
