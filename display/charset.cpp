@@ -98,7 +98,7 @@ std::string braille_picture(const glyph& dots) {
 }
 
 std::string cell_text(const screen& s, std::uint8_t code) {
-    if (code < 0x10) return braille_picture(s.custom[code % 8]);
+    if (s.is_custom(code)) return braille_picture(s.custom[(code - s.first_custom_code) % 8]);
     return std::string(rom_character(code, s.character_rom));
 }
 

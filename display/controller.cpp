@@ -121,6 +121,14 @@ screen controller::view() const {
 void controller::view(screen& s) const {
     s.size = size_;
     s.display_on = display_on_;
+    s.first_custom_code = 0;
+    s.custom_codes = 16;
+    s.backlight = true;
+    s.brightness = 4;
+    s.bells = 0;
+    s.pixel_width = 0;
+    s.pixel_height = 0;
+    s.pixels.clear();
     s.underline_cursor = cursor_;
     s.blinking_cursor = blink_;
     s.codes.resize(static_cast<std::size_t>(size_.rows * size_.columns));

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "display/geometry.h"
+#include "display/module.h"
 #include "display/screen.h"
 
 namespace quillon::display {
@@ -60,22 +61,19 @@ class controller {
     int shift_ = 0;
 };
 
-class serial_module {
+// The hd44780 profile.
+class serial_module final : public module {
   public:
     explicit serial_module(display_size size = default_size, rom character_rom = rom::a00)
         : chip_(size), rom_(character_rom) {}
 
     // Bytes as they arrive on the line; a 254 at the end of one piece makes the first byte of
     // the next an instruction.
-    void feed(std::string_view bytes);
+    void feed(std::string_view bytes) override;
 
     const controller& chip() const { return chip_; }
-    screen view() const {
-        screen s = chip_.view();
-        s.character_rom = rom_;
-        return s;
-    }
-    void view(screen& into) const {
+    using module::view;
+    void view(screen& into) const override {
         chip_.view(into);
         into.character_rom = rom_;
     }

@@ -125,8 +125,8 @@ std::optional<glyph> rom_glyph(std::uint8_t code, rom table) {
 }
 
 glyph cell_glyph(const screen& s, std::uint8_t code) {
-    if (code < 16) return s.custom[code % 8];
-    return *rom_glyph(code, s.character_rom);
+    if (s.is_custom(code)) return s.custom[(code - s.first_custom_code) % 8];
+    return rom_glyph(code, s.character_rom).value_or(glyph{});
 }
 
 }  // namespace quillon::display
