@@ -45,10 +45,31 @@ text_module::text_module(display_size size, bool vfd, rom character_rom)
       custom_(segment_glyphs()) {
     cells_.fill(blank);
     start_screen_.fill(blank);
+    for (int cell = 0; cell < cells_count_; ++cell) {
+        row_of_[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(cell / size.columns);
+        column_of_[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(cell % size.columns);
+    }
 }
 
 void text_module::feed(std::string_view bytes) {
-    for (const char c : bytes) step(static_cast<std::uint8_t>(c));
+    const auto* next = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const end = next + bytes.size();
+    while (next != end) {
+        if (state_ == parser::idle && !big_ && *next >= 32) {
+            // A run of text with nothing under way, most of what a module gets: printed with
+            // the cursor in a local, which the stores into the cells cannot alias.
+            int cursor = cursor_;
+            const int cells_count = cells_count_;
+            do {
+                cells_[static_cast<std::size_t>(cursor)] = *next++;
+                if (++cursor == cells_count) cursor = 0;
+            } while (next != end && *next >= 32);
+            cursor_ = cursor;
+            after_return_ = false;
+            continue;
+        }
+        step(*next++);
+    }
 }
 
 void text_module::step(std::uint8_t byte) {
@@ -151,7 +172,7 @@ void text_module::control(std::uint8_t byte, bool after_return) {
             ++bells_;
             return;
         case backspace:
-            cursor_ = (cursor_ + cells_count_ - 1) % cells_count_;
+            cursor_ = (cursor_ == 0 ? cells_count_ : cursor_) - 1;
             cells_[static_cast<std::size_t>(cursor_)] = blank;
             return;
         case tab: {
@@ -159,22 +180,22 @@ void text_module::control(std::uint8_t byte, bool after_return) {
             if (next < size_.columns) {
                 move_to(row(), next);
             } else {
-                move_to((row() + 1) % rows, 0);
+                move_to(row_below(), 0);
             }
             return;
         }
         case linefeed:
-            if (!after_return) move_to((row() + 1) % rows, column());
+            if (!after_return) move_to(row_below(), column());
             return;
         case vertical_tab:
-            move_to((row() + rows - 1) % rows, column());
+            move_to((row() == 0 ? rows : row()) - 1, column());
             return;
         case clear_screen:
             std::fill_n(cells_.begin(), cells_count_, blank);
             cursor_ = 0;
             return;
         case carriage_return:
-            move_to((row() + 1) % rows, 0);
+            move_to(row_below(), 0);
             after_return_ = true;
             return;
         case light_on:
@@ -188,7 +209,7 @@ void text_module::control(std::uint8_t byte, bool after_return) {
             for (int r = 0; r < rows; ++r) {
                 cells_[static_cast<std::size_t>(r * size_.columns + column())] = blank;
             }
-            cursor_ = (cursor_ + 1) % cells_count_;
+            if (++cursor_ == cells_count_) cursor_ = 0;
             return;
         case right_align:
             state_ = parser::align_width;
@@ -210,10 +231,12 @@ void text_module::draw_big(std::uint8_t code) {
     const big_symbol& symbol = *find_big_symbol(code);
     int left = column();
     if (left + symbol.width > size_.columns) left = 0;
+    // Every row, whichever the cursor is on; the column after the symbol is blanked too, so a
+    // symbol drawn over text stands clear of it.
     for (int r = 0; r < big_rows; ++r) {
-        std::uint8_t* row = cells_.data() + r * size_.columns;
-        std::copy_n(symbol.cells[static_cast<std::size_t>(r)].begin(), symbol.width, row + left);
-        if (left + symbol.width < size_.columns) row[left + symbol.width] = blank;
+        std::uint8_t* line = cells_.data() + r * size_.columns;
+        std::copy_n(symbol.cells[static_cast<std::size_t>(r)].begin(), symbol.width, line + left);
+        if (left + symbol.width < size_.columns) line[left + symbol.width] = blank;
     }
     const int next = left + symbol.width + 1;
     move_to(0, next < size_.columns ? next : 0);

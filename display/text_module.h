@@ -86,8 +86,10 @@ class text_module final : public module {
     void run_escape();
     void close_field();
 
-    int row() const { return cursor_ / size_.columns; }
-    int column() const { return cursor_ % size_.columns; }
+    // The cursor's row and column, from tables rather than a division per control byte.
+    int row() const { return row_of_[static_cast<std::size_t>(cursor_)]; }
+    int column() const { return column_of_[static_cast<std::size_t>(cursor_)]; }
+    int row_below() const { return row() + 1 == size_.rows ? 0 : row() + 1; }
     void move_to(int row, int column) { cursor_ = row * size_.columns + column; }
 
     display_size size_;
@@ -97,6 +99,8 @@ class text_module final : public module {
 
     std::array<std::uint8_t, max_cells> cells_{};
     std::array<std::uint8_t, max_cells> start_screen_{};  // ESC X / ESC E on the VFD
+    std::array<std::uint8_t, max_cells> row_of_{};
+    std::array<std::uint8_t, max_cells> column_of_{};
     std::array<glyph, 8> custom_{};
     int cursor_ = 0;
     cursor_style style_ = cursor_style::hidden;

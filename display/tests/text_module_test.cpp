@@ -121,6 +121,7 @@ const std::vector<shown> line_movement{
     {"A-T14", B({65, 11, 66}), {"A", "", "", " B"}, 62},
     {"13 from the bottom row", B({16, 124, 13, 65}), {"A"}, 1},
     {"0 keeps a 13's effect on 10", B({65, 13, 0, 10, 66}), {"A", "B"}, 21},
+    {"text after 13 lets 10 act", B({65, 13, 66, 10, 67}), {"A", "B", " C"}, 42},
     {"A-T38", B({65, 66, 67, 13, 68, 69, 70, 16, 65, 17}), {"A C", "D F"}, 2},
 };
 const std::vector<shown> backspace_and_tab{
