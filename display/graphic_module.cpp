@@ -46,6 +46,30 @@ int arguments_of(std::uint8_t letter) {
     }
 }
 
+// A glyph's picture drawn `wide` x `tall` times its size into the memory at `out`, its code
+// into the text grid at `codes` and blanks into the other cells it covers. One function per size,
+// so that the loops are straight stores: the emulation must keep up with bursts of random bytes.
+template <int wide, int tall>
+void stamp(std::uint8_t* out, std::uint8_t* codes, std::uint8_t code, const std::uint8_t* picture,
+           std::uint8_t flip, int width, int columns) {
+    for (int r = 0; r < tall; ++r) {
+        for (int c = 0; c < wide; ++c) codes[r * columns + c] = blank;
+    }
+    codes[0] = code;
+    for (int x = 0; x < font_cell_width; ++x) {
+        const auto dots = static_cast<std::uint8_t>(picture[x] ^ flip);
+        for (int copy = 0; copy < wide; ++copy) {
+            if constexpr (tall == 1) {
+                out[x * wide + copy] = dots;
+            } else {
+                const std::uint16_t doubled = doubled_bits[dots];
+                out[x * wide + copy] = static_cast<std::uint8_t>(doubled);
+                out[width + x * wide + copy] = static_cast<std::uint8_t>(doubled >> 8);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 graphic_module::graphic_module(profile p)
@@ -59,11 +83,12 @@ graphic_module::graphic_module(profile p)
     const auto& font = default_font();
     for (int g = 0; g < font_glyphs; ++g) {
         const int on_page = g % glyphs_per_page;
-        auto& page = store_[static_cast<std::size_t>(g / glyphs_per_page)];
         const int at =
             (on_page / font_columns) * memory_.width() + (on_page % font_columns) * font_cell_width;
-        std::copy(font[static_cast<std::size_t>(g)].begin(),
-                  font[static_cast<std::size_t>(g)].end(), page.begin() + at);
+        glyph_offsets_[static_cast<std::size_t>(g)] = static_cast<std::uint16_t>(at);
+        const font_glyph& picture = font[static_cast<std::size_t>(g)];
+        std::copy(picture.begin(), picture.end(),
+                  store_[static_cast<std::size_t>(g / glyphs_per_page)].begin() + at);
     }
 }
 
@@ -83,6 +108,11 @@ void graphic_module::feed(std::string_view bytes) {
             continue;
         }
         const std::uint8_t byte = data[i];
+        if (state_ == state::idle && byte >= 32) {  // text, the common case
+            if (printable(byte)) print(byte);
+            after_return_ = false;
+            continue;
+        }
         if (byte == 0 && state_ != state::arguments) continue;
         const bool after_return = after_return_;
         after_return_ = false;
@@ -356,47 +386,58 @@ void graphic_module::next_line(int direction, bool to_column_0) {
     if (to_column_0) column_ = 0;
 }
 
+// The next character's cell in small cells: a tall size takes the even row, a wide size the
+// even column, and a glyph that would reach past the line starts the next one.
 void graphic_module::print(std::uint8_t code) {
-    const int cell = cursor_cell();
-    put(cell, code);
-    move_to((cell + 1) % cells());
+    int row = tall_ == 2 ? row_ & ~1 : row_;
+    int column = wide_ == 2 ? (column_ + 1) & ~1 : column_;
+    if (column >= grid_columns_) wrap(row, column);
+    draw(row, column, code);
+    column += wide_;
+    if (column >= grid_columns_) wrap(row, column);
+    row_ = row;
+    column_ = column;
+}
+
+void graphic_module::wrap(int& row, int& column) const {
+    column = 0;
+    row += tall_;
+    if (row >= grid_rows) row = 0;
 }
 
 void graphic_module::put(int cell, std::uint8_t code) {
-    const int row = (cell / columns()) * tall_;
-    const int column = (cell % columns()) * wide_;
+    draw((cell / columns()) * tall_, (cell % columns()) * wide_, code);
+}
+
+void graphic_module::draw(int row, int column, std::uint8_t code) {
+    const int columns = grid_columns_;
     if (layered_) {
-        codes_[static_cast<std::size_t>(cell)] = code;
-        cell_inverse_[static_cast<std::size_t>(cell)] = inverse_;
+        const auto cell = static_cast<std::size_t>(row * columns + column);
+        codes_[cell] = code;
+        cell_inverse_[cell] = inverse_;
         return;
     }
-    for (int r = row; r < row + tall_; ++r) {
-        for (int c = column; c < column + wide_; ++c) {
-            codes_[static_cast<std::size_t>(r * grid_columns_ + c)] = blank;
-        }
-    }
-    codes_[static_cast<std::size_t>(row * grid_columns_ + column)] = code;
-
     // The 120x32 reads its glyphs from the font pages of the picture store.
     const int glyph = code - font_first_code;
-    const int on_page = glyph % glyphs_per_page;
-    const int width = memory_.width();
-    const std::uint8_t* picture = store_[static_cast<std::size_t>(glyph / glyphs_per_page)].data() +
-                                  (on_page / font_columns) * width +
-                                  (on_page % font_columns) * font_cell_width;
+    const std::uint8_t* picture = store_[glyph < glyphs_per_page ? 0 : 1].data() +
+                                  glyph_offsets_[static_cast<std::size_t>(glyph)];
     const std::uint8_t flip = inverse_ ? 0xFF : 0x00;
-    int at = row * width + column * font_cell_width;
-    for (int x = 0; x < font_cell_width; ++x) {
-        const auto dots = static_cast<std::uint8_t>(picture[x] ^ flip);
-        for (int copy = 0; copy < wide_; ++copy, ++at) {
-            if (tall_ == 1) {
-                memory_.byte(at) = dots;
-            } else {
-                const std::uint16_t doubled = doubled_bits[dots];
-                memory_.byte(at) = static_cast<std::uint8_t>(doubled);
-                memory_.byte(at + width) = static_cast<std::uint8_t>(doubled >> 8);
-            }
-        }
+    const int width = memory_.width();
+    std::uint8_t* out = memory_.all().data() + row * width + column * font_cell_width;
+    std::uint8_t* codes = codes_.data() + row * columns + column;
+    switch (wide_ + 2 * tall_) {
+        case 3:
+            stamp<1, 1>(out, codes, code, picture, flip, width, columns);
+            return;
+        case 4:
+            stamp<2, 1>(out, codes, code, picture, flip, width, columns);
+            return;
+        case 5:
+            stamp<1, 2>(out, codes, code, picture, flip, width, columns);
+            return;
+        default:
+            stamp<2, 2>(out, codes, code, picture, flip, width, columns);
+            return;
     }
 }
 
@@ -460,8 +501,9 @@ void graphic_module::view(screen& into) const {
     const bool reverse = layered_ && reverse_graphics_;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* out = into.pixels.data() + y * width;
+        const std::uint8_t* stripe = memory_.all().data() + (y / 8) * width;
         for (int x = 0; x < width; ++x) {
-            const bool graphic = memory_.pixel(x, y) != reverse;
+            const bool graphic = (((stripe[x] >> (y % 8)) & 1U) != 0) != reverse;
             if (!graphics_shown) {
                 if (!text_shown) out[x] = 0;
                 continue;  // the text layer alone, as drawn

@@ -57,6 +57,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "display/graphic_font.h"
 #include "display/module.h"
 #include "display/pixel_memory.h"
 #include "display/profile.h"
@@ -105,7 +106,9 @@ class graphic_module final : public module {
     void next_line(int direction, bool to_column_0);
 
     void print(std::uint8_t code);
-    void put(int cell, std::uint8_t code);  // draws a code into a cell of the current size
+    void wrap(int& row, int& column) const;  // to the start of the next line
+    void put(int cell, std::uint8_t code);   // draws a code into a cell of the current size
+    void draw(int row, int column, std::uint8_t code);  // the same at a small cell
     void clear_text();
     void draw_text_layer(screen& into) const;
 
@@ -118,6 +121,8 @@ class graphic_module final : public module {
     pixel_memory memory_;
     std::array<pixel_memory::bytes, most_pages> store_{};
     bool font_protected_ = true;
+    // Where each glyph starts on its font page.
+    std::array<std::uint16_t, font_glyphs> glyph_offsets_{};
 
     // Text.
     std::array<std::uint8_t, 20 * grid_rows> codes_{};
