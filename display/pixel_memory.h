@@ -34,7 +34,6 @@ class pixel_memory {
     bytes& all() { return bytes_; }
     void fill(std::uint8_t value);
 
-    bool pixel(int x, int y) const { return (byte((y / 8) * width_ + x) >> (y % 8)) & 1U; }
     // Coordinates are inside the memory.
     void plot(int x, int y, pen p);
     // Both ends included, one pixel per step along the longer axis.
