@@ -1,6 +1,7 @@
 #include "display/module.h"
 
 #include "display/controller.h"
+#include "display/graphic_module.h"
 #include "display/text_module.h"
 
 namespace quillon::display {
@@ -15,7 +16,7 @@ std::unique_ptr<module> make_module(profile p, display_size size, rom character_
             return std::make_unique<text_module>(size, true, character_rom);
         case profile::graphic:
         case profile::graphic_layers:
-            break;
+            return std::make_unique<graphic_module>(p);
     }
     return nullptr;
 }
