@@ -23,6 +23,7 @@
 #include "ports/port_control.h"
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
+#include "translate/outside_tags.h"
 #include "translate/translate.h"
 #include "translate/unknown_names.h"
 
@@ -153,11 +154,17 @@ class typed_checks {
     unknown_name_finder finder_;
 };
 
-// --charset: the text beyond ASCII in the module's own codes, each missing character told once.
+// --charset: the text beyond ASCII in the module's own codes, each missing character told once,
+// and ASCII that the ROM shows otherwise (A00's \ and ~) told once.
 std::string in_charset(const cli::options& o, std::string_view text) {
     if (!o.charset) return std::string(text);
     display::rom_text converted = display::to_rom_codes(text, *o.charset);
     if (!o.quiet) {
+        const std::string otherwise = display::ascii_shown_otherwise(*o.charset);
+        if (o.raw ? text.find_first_of(otherwise) != std::string_view::npos
+                  : outside_tags_holds_any(text, otherwise)) {
+            warn(display::ascii_shown_otherwise_warning(*o.charset));
+        }
         for (const char32_t c : converted.missing) {
             warn(display::missing_character_warning(c, *o.charset));
         }

@@ -774,6 +774,8 @@ TEST(warnings, name_each_unknown_tag_once_and_leave_the_bytes_alone) {
 
 // Text beyond ASCII in the module's own codes; a missing character is "?" and named.
 TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
+    const std::string backslash =
+        "quillon-send: \\ and ~ are not in the A00 ROM: sent as typed, they show as ¥ and →\n";
     const struct {
         std::vector<std::string> args;
         std::string input, out, err;
@@ -801,6 +803,12 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
          "",
          "┌────────────────┐\n│Grün            │\n│                │\n└────────────────┘\n",
          ""},
+        // A00 shows \ and ~ as ¥ and →: told once, not for a tag's backslash, not on A02.
+        {{"--dry-run", "--charset=a00", "C:\\~<\\abc>\\"}, "", "C:\\~ABC\\", backslash},
+        {{"--dry-run", "--charset=a00", "--raw", "<\\x>"}, "", "<\\x>", backslash},
+        {{"--dry-run", "--charset=a00", "<\\abc>"}, "", "ABC", ""},
+        {{"--dry-run", "--charset=a00", "--quiet", "~"}, "", "~", ""},
+        {{"--dry-run", "--charset=a02", "\\~"}, "", "\\~", ""},
         {{"--dry-run", "--charset=a01", "x"},
          "",
          "",
