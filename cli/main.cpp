@@ -17,6 +17,7 @@
 #include "cli/stream_output.h"
 #include "cli/tag_reference.h"
 #include "display/controller.h"
+#include "display/rom_sheet.h"
 #include "display/rom_text.h"
 #include "display/text_view.h"
 #include "ports/names.h"
@@ -215,6 +216,7 @@ int run(const cli::options& o) {
                                                                               : cli::write_failed;
     }
     if (o.tags) return said(cli::tag_reference());
+    if (o.rom_sheet) return said(display::rom_sheet(*o.rom_sheet));
     if (o.list) return list_ports(o.probe);
     if (o.map_port != 0) return edit_mapping(o);
     if (o.preview) return preview(o);

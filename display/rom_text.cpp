@@ -126,6 +126,17 @@ rom_text to_rom_codes(std::string_view utf8, rom table) {
     return out;
 }
 
+std::vector<char32_t> characters_of_code(std::uint8_t code, rom table) {
+    std::vector<char32_t> characters;
+    if (code >= 0x20 && code < 0x7F) characters.push_back(code);  // printable ASCII, as typed
+    const reverse_table& codes = reverse(table);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const bool first = i == 0 || codes[i - 1].first != codes[i].first;  // the one taken
+        if (first && codes[i].second == code) characters.push_back(codes[i].first);
+    }
+    return characters;
+}
+
 std::string code_point_name(char32_t c) {
     constexpr char digits[] = "0123456789ABCDEF";
     std::string hex;

@@ -9,6 +9,7 @@
 // · as the katakana middle dot; on A02: ↲ as ↵). Bytes that are not UTF-8 pass unchanged.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,11 @@ struct rom_text {
 };
 
 rom_text to_rom_codes(std::string_view utf8, rom table);
+
+// The characters that conversion turns into a code, in code-point order: the printable ASCII
+// character that passes as typed (0x20-0x7E), then those converted to it. Empty for a code that
+// no typed character reaches, such as one the ROM leaves empty.
+std::vector<char32_t> characters_of_code(std::uint8_t code, rom table);
 
 // "U+20AC": how a missing character is named in a warning.
 std::string code_point_name(char32_t c);

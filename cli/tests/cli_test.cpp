@@ -821,6 +821,29 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
     }
 }
 
+// One line per code 0x10-0xFF: the characters --charset converts to it, then its dots.
+TEST(rom_sheet, lists_each_code_with_its_characters_and_dots) {
+    const struct {
+        const char* rom;
+        std::string line;
+    } table[] = {
+        {"a00", "0x10 - ..... ..... ..... ..... ..... ..... ..... .....\n"},
+        {"a00", "\n0x5C U+005C+U+00A5 #...# .#.#. ##### ..#.. ##### ..#.. ..#.. .....\n"},
+        {"a00", "\n0xDF U+00B0+U+FF9F ###.. #.#.. ###.. ..... ..... ..... ..... .....\n"},
+        {"a00", "\n0xE7 - ..... ..... .#### #...# #...# #...# .#### ....#\n"},
+        {"a02", "0x10 U+25B6 ..... .#... .##.. .###. .#### .###. .##.. .#...\n"},
+        {"a02", "\n0x17 U+21B2+U+21B5 ..... ....# ....# ..#.# .#..# ##### .#... ..#..\n"},
+        {"a02", "\n0xA0 U+2016 ..... ##.## ##.## ##.## ##.## ##.## ##.## ##.##\n"},
+        {"a02", "\n0xFF U+00FF ..... .#.#. ..... #...# #...# .#### ....# .###.\n"},
+    };
+    for (const auto& row : table) {
+        const process_result r = send({"--rom-sheet", row.rom});
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 240);
+        EXPECT_NE(r.out.find(row.line), std::string::npos) << row.line;
+    }
+    EXPECT_EQ(send({"--rom-sheet=a01"}).exit_code, 2);
+}
+
 // The reference is every name of the table; docs/tags.md and the manual page hold it word for
 // word between their markers.
 TEST(tags, lists_every_name_and_the_docs_hold_the_same_list) {
