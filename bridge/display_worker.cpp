@@ -4,6 +4,7 @@
 
 #include "bridge/topics.h"
 #include "display/rom_text.h"
+#include "translate/outside_tags.h"
 #include "translate/translate.h"
 
 namespace quillon::bridge {
@@ -41,6 +42,9 @@ display_worker::display_worker(const settings& s, const broker_login& login,
 std::string display_worker::in_charset(std::string_view text) const {
     if (!charset_) return std::string(text);
     display::rom_text converted = display::to_rom_codes(text, *charset_);
+    if (outside_tags_holds_any(text, display::ascii_shown_otherwise(*charset_))) {
+        log_line(line_->setting().name + ": " + display::ascii_shown_otherwise_warning(*charset_));
+    }
     for (const char32_t c : converted.missing) {
         log_line(line_->setting().name + ": " + display::missing_character_warning(c, *charset_));
     }

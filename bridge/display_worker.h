@@ -27,7 +27,7 @@ class display_worker {
   private:
     void deliver(const mosquitto_message& message);
     // A send message's text beyond ASCII in the module's own codes, each missing character
-    // logged.
+    // logged, and once the ASCII outside tags that the ROM shows otherwise (A00's \ and ~).
     std::string in_charset(std::string_view text) const;
 
     std::shared_ptr<display_line> line_;

@@ -17,12 +17,14 @@
 #include "cli/stream_output.h"
 #include "cli/tag_reference.h"
 #include "display/controller.h"
+#include "display/rom_sheet.h"
 #include "display/rom_text.h"
 #include "display/text_view.h"
 #include "ports/names.h"
 #include "ports/port_control.h"
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
+#include "translate/outside_tags.h"
 #include "translate/translate.h"
 #include "translate/unknown_names.h"
 
@@ -153,11 +155,17 @@ class typed_checks {
     unknown_name_finder finder_;
 };
 
-// --charset: the text beyond ASCII in the module's own codes, each missing character told once.
+// --charset: the text beyond ASCII in the module's own codes, each missing character told once,
+// and ASCII that the ROM shows otherwise (A00's \ and ~) told once.
 std::string in_charset(const cli::options& o, std::string_view text) {
     if (!o.charset) return std::string(text);
     display::rom_text converted = display::to_rom_codes(text, *o.charset);
     if (!o.quiet) {
+        const std::string otherwise = display::ascii_shown_otherwise(*o.charset);
+        if (o.raw ? text.find_first_of(otherwise) != std::string_view::npos
+                  : outside_tags_holds_any(text, otherwise)) {
+            warn(display::ascii_shown_otherwise_warning(*o.charset));
+        }
         for (const char32_t c : converted.missing) {
             warn(display::missing_character_warning(c, *o.charset));
         }
@@ -208,6 +216,7 @@ int run(const cli::options& o) {
                                                                               : cli::write_failed;
     }
     if (o.tags) return said(cli::tag_reference());
+    if (o.rom_sheet) return said(display::rom_sheet(*o.rom_sheet));
     if (o.list) return list_ports(o.probe);
     if (o.map_port != 0) return edit_mapping(o);
     if (o.preview) return preview(o);

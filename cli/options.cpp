@@ -61,6 +61,14 @@ std::vector<option> option_table(options& o, given& g) {
              if (o.charset || *v == "raw") return none();
              return "--charset takes raw, a00 or a02, not '" + *v + "'";
          }},
+        {"--rom-sheet", "", "NAME", false,
+         "print each code 0x10-0xFF of the ROM a00 or a02: the\n"
+         "characters --charset converts to it and its 8 rows of dots",
+         [&](const std::string* v) {
+             o.rom_sheet = display::parse_rom(*v);
+             if (o.rom_sheet) return none();
+             return "--rom-sheet takes a00 or a02, not '" + *v + "'";
+         }},
         {"--quiet", "-q", "", false, "no warnings about unknown tag names or missing\ncharacters",
          flag(o.quiet)},
         {"--tags", "", "", false,

@@ -30,6 +30,8 @@ struct options {
     int map_port = 0;
     std::optional<std::string> map_target;
     std::optional<std::string> text;  // none: the text comes from standard input
+    // --rom-sheet NAME: print every code of the ROM with its characters and dots.
+    std::optional<display::rom> rom_sheet;
     // --preview[=COLSxROWS]: show the screen the bytes make on a display of that size.
     std::optional<display::display_size> preview;
 };

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "display/charset.h"
@@ -22,6 +23,9 @@ constexpr std::array<look_alike, 4> a00_look_alikes{{
     {U'ß', 0xE2},  // β
     {U'µ', 0xE4},  // the micro sign as μ
     {U'·', 0xA5},  // the katakana middle dot
+}};
+constexpr std::array<look_alike, 1> a02_look_alikes{{
+    {U'↲', 0x17},  // the arrow down and then left, shown as ↵, whose corner it draws
 }};
 
 // One code point from UTF-8, or nothing when the bytes are not UTF-8 (then one byte is taken).
@@ -74,13 +78,16 @@ reverse_table build_reverse(rom table) {
             found.emplace_back(decoded->first, static_cast<std::uint8_t>(code));
         }
     }
-    if (table == rom::a00) {
-        for (const look_alike& l : a00_look_alikes) found.emplace_back(l.character, l.code);
+    for (const look_alike& l : table == rom::a00 ? std::span<const look_alike>(a00_look_alikes)
+                                                 : std::span<const look_alike>(a02_look_alikes)) {
+        found.emplace_back(l.character, l.code);
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     return found;
 }
+
+const char* rom_name(rom table) { return table == rom::a00 ? "A00" : "A02"; }
 
 const reverse_table& reverse(rom table) {
     static const reverse_table a00 = build_reverse(rom::a00);
@@ -119,6 +126,17 @@ rom_text to_rom_codes(std::string_view utf8, rom table) {
     return out;
 }
 
+std::vector<char32_t> characters_of_code(std::uint8_t code, rom table) {
+    std::vector<char32_t> characters;
+    if (code >= 0x20 && code < 0x7F) characters.push_back(code);  // printable ASCII, as typed
+    const reverse_table& codes = reverse(table);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const bool first = i == 0 || codes[i - 1].first != codes[i].first;  // the one taken
+        if (first && codes[i].second == code) characters.push_back(codes[i].first);
+    }
+    return characters;
+}
+
 std::string code_point_name(char32_t c) {
     constexpr char digits[] = "0123456789ABCDEF";
     std::string hex;
@@ -129,8 +147,29 @@ std::string code_point_name(char32_t c) {
 }
 
 std::string missing_character_warning(char32_t c, rom table) {
-    return code_point_name(c) + " is not in the " + (table == rom::a00 ? "A00" : "A02") +
-           " ROM: sent as ?";
+    return code_point_name(c) + " is not in the " + rom_name(table) + " ROM: sent as ?";
+}
+
+std::string ascii_shown_otherwise(rom table) {
+    std::string found;
+    for (char c = 0x20; c < 0x7F; ++c) {
+        if (rom_character(static_cast<std::uint8_t>(c), table) != std::string_view(&c, 1)) {
+            found += c;
+        }
+    }
+    return found;
+}
+
+std::string ascii_shown_otherwise_warning(rom table) {
+    std::string typed;
+    std::string shown;
+    for (const char c : ascii_shown_otherwise(table)) {
+        const char* separator = typed.empty() ? "" : " and ";
+        typed += separator + std::string(1, c);
+        shown += separator + std::string(rom_character(static_cast<std::uint8_t>(c), table));
+    }
+    return typed + " are not in the " + rom_name(table) + " ROM: sent as typed, they show as " +
+           shown;
 }
 
 }  // namespace quillon::display

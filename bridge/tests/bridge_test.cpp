@@ -63,17 +63,19 @@ TEST_F(bridge_run, writes_exact_bytes_from_send_and_raw_in_order) {
     EXPECT_EQ(counter_bytes.wait_for(expected.size()), expected);
 }
 
-// "Grün 25°C" reaches an A00 module as its own ü (0xF5) and ° (0xDF); € is not in the ROM.
+// "Grün 25°C" reaches an A00 module as its own ü (0xF5) and ° (0xDF); € is not in the ROM, and
+// ~ shows as an arrow.
 TEST_F(bridge_run, a_display_with_a_character_set_gets_the_rom_codes) {
     auto bridge = start({"--display", "counter=COM1,a00"}, {}, false);  // counter given again
     ASSERT_TRUE(bridge->wait_for_log("serving", 2));
-    ASSERT_TRUE(probe->publish("quillon/counter/send", "Grün 25°C<LMA_LINE2>5€"));
+    ASSERT_TRUE(probe->publish("quillon/counter/send", "Grün 25°C<LMA_LINE2>5€~"));
     ASSERT_TRUE(probe->publish("quillon/counter/raw", "ü"));
-    EXPECT_EQ(counter_bytes.wait_for(15),
+    EXPECT_EQ(counter_bytes.wait_for(16),
               "Gr\xf5n 25\xdf"
               "C\xfe\xc0"
-              "5?\xc3\xbc");
+              "5?~\xc3\xbc");
     EXPECT_TRUE(bridge->wait_for_log("counter: U+20AC is not in the A00 ROM: sent as ?", 1));
+    EXPECT_TRUE(bridge->wait_for_log("counter: \\ and ~ are not in the A00 ROM: sent as typed", 1));
 }
 
 TEST_F(bridge_run, status_is_retained_online_and_offline_by_will_and_by_clean_stop) {

@@ -774,6 +774,8 @@ TEST(warnings, name_each_unknown_tag_once_and_leave_the_bytes_alone) {
 
 // Text beyond ASCII in the module's own codes; a missing character is "?" and named.
 TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
+    const std::string backslash =
+        "quillon-send: \\ and ~ are not in the A00 ROM: sent as typed, they show as ¥ and →\n";
     const struct {
         std::vector<std::string> args;
         std::string input, out, err;
@@ -801,6 +803,12 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
          "",
          "┌────────────────┐\n│Grün            │\n│                │\n└────────────────┘\n",
          ""},
+        // A00 shows \ and ~ as ¥ and →: told once, not for a tag's backslash, not on A02.
+        {{"--dry-run", "--charset=a00", "C:\\~<\\abc>\\"}, "", "C:\\~ABC\\", backslash},
+        {{"--dry-run", "--charset=a00", "--raw", "<\\x>"}, "", "<\\x>", backslash},
+        {{"--dry-run", "--charset=a00", "<\\abc>"}, "", "ABC", ""},
+        {{"--dry-run", "--charset=a00", "--quiet", "~"}, "", "~", ""},
+        {{"--dry-run", "--charset=a02", "\\~"}, "", "\\~", ""},
         {{"--dry-run", "--charset=a01", "x"},
          "",
          "",
@@ -811,6 +819,29 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
         EXPECT_EQ(r.out, row.out) << row.args.back();
         EXPECT_EQ(r.err, row.err) << row.args.back();
     }
+}
+
+// One line per code 0x10-0xFF: the characters --charset converts to it, then its dots.
+TEST(rom_sheet, lists_each_code_with_its_characters_and_dots) {
+    const struct {
+        const char* rom;
+        std::string line;
+    } table[] = {
+        {"a00", "0x10 - ..... ..... ..... ..... ..... ..... ..... .....\n"},
+        {"a00", "\n0x5C U+005C+U+00A5 #...# .#.#. ##### ..#.. ##### ..#.. ..#.. .....\n"},
+        {"a00", "\n0xDF U+00B0+U+FF9F ###.. #.#.. ###.. ..... ..... ..... ..... .....\n"},
+        {"a00", "\n0xE7 - ..... ..... .#### #...# #...# #...# .#### ....#\n"},
+        {"a02", "0x10 U+25B6 ..... .#... .##.. .###. .#### .###. .##.. .#...\n"},
+        {"a02", "\n0x17 U+21B2+U+21B5 ..... ....# ....# ..#.# .#..# ##### .#... ..#..\n"},
+        {"a02", "\n0xA0 U+2016 ..... ##.## ##.## ##.## ##.## ##.## ##.## ##.##\n"},
+        {"a02", "\n0xFF U+00FF ..... .#.#. ..... #...# #...# .#### ....# .###.\n"},
+    };
+    for (const auto& row : table) {
+        const process_result r = send({"--rom-sheet", row.rom});
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 240);
+        EXPECT_NE(r.out.find(row.line), std::string::npos) << row.line;
+    }
+    EXPECT_EQ(send({"--rom-sheet=a01"}).exit_code, 2);
 }
 
 // The reference is every name of the table; docs/tags.md and the manual page hold it word for

@@ -91,7 +91,7 @@ TEST(glass_widget, every_code_is_drawn_in_dots) {
     const struct {
         int x, y;
         QRgb colour;
-    } table[] = {{28, 28, lit}, {48, 28, lit}, {28, 33, unlit}, {48, 33, lit}, {28, 58, lit}};
+    } table[] = {{28, 28, lit}, {48, 28, lit}, {28, 33, unlit}, {48, 33, lit}, {33, 58, lit}};
     for (const auto& row : table) {
         EXPECT_EQ(at(katakana_a, row.x, row.y), row.colour) << row.x << "," << row.y;
     }

@@ -1,0 +1,30 @@
+#include "display/rom_sheet.h"
+
+#include <cstdint>
+
+#include "display/glyphs.h"
+#include "display/rom_text.h"
+
+namespace quillon::display {
+
+std::string rom_sheet(rom table) {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::string sheet;
+    for (unsigned code = 0x10; code <= 0xFF; ++code) {
+        const auto at = static_cast<std::uint8_t>(code);
+        sheet += {'0', 'x', digits[code >> 4], digits[code & 0xF], ' '};
+        const std::vector<char32_t> characters = characters_of_code(at, table);
+        for (std::size_t i = 0; i < characters.size(); ++i) {
+            sheet += (i == 0 ? "" : "+") + code_point_name(characters[i]);
+        }
+        if (characters.empty()) sheet += '-';
+        for (const std::uint8_t row : rom_glyph(at, table).value_or(glyph{})) {
+            sheet += ' ';
+            for (unsigned dot = 0x10; dot != 0; dot >>= 1) sheet += (row & dot) ? '#' : '.';
+        }
+        sheet += '\n';
+    }
+    return sheet;
+}
+
+}  // namespace quillon::display
