@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "serial/quillon.h"
+#include "library/quillon.h"
 
 namespace {
 
