@@ -69,6 +69,7 @@ std::string option_help(std::span<const option> table) {
             line.clear();
         }
         for (const std::string& piece : wrapped(o.help, line_width - column)) {
+            if (piece.empty() && line.empty()) continue;  // no help under a long usage
             if (!piece.empty()) line.resize(column, ' ');
             text += line + piece + "\n";
             line.clear();
