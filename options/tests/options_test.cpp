@@ -1,11 +1,10 @@
-// The one option table: the command line's forms and refusals, a settings file's lines, the
-// help's columns, whole numbers, and the shared options' words.
+// The one option table: the command line's forms and refusals (whole numbers and the shared
+// options' words among them), a settings file's lines, and the help's columns.
 #include <gtest/gtest.h>
 
 #include "options/option_table.h"
 #include "options/standard/display_options.h"
 #include "options/standard/port_options.h"
-#include "options/words.h"
 #include "testing/scratch.h"
 
 namespace quillon::options {
@@ -56,6 +55,11 @@ TEST(command_line, takes_every_form_and_refuses_in_one_line) {
         {{"hello", "--", "-q", "-"}, "port=1 baud=9600", {"hello", "-q", "-"}},
         {{"--port", "9"}, "--port: give a number from 1 to 8, not '9'"},
         {{"-p", "-1"}, "-p: give a number from 1 to 8, not '-1'"},
+        {{"-p+1"}, "-p: give a number from 1 to 8, not '+1'"},
+        {{"-p", " 1"}, "-p: give a number from 1 to 8, not ' 1'"},
+        {{"-p", "0x1"}, "-p: give a number from 1 to 8, not '0x1'"},
+        {{"-p", "18446744073709551617"},
+         "-p: give a number from 1 to 8, not '18446744073709551617'"},
         {{"--port"}, "--port needs a value"},
         {{"--baud", "19200"}, "--baud: give 1200, 2400, 4800 or 9600, not '19200'"},
         {{"--charset=a01"}, "--charset: give raw, a00 or a02, not 'a01'"},
@@ -116,22 +120,6 @@ TEST(help, puts_the_texts_in_one_column_wrapped_at_80) {
               "  --display NAME=PORT         a\n"
               "                              b\n"
               "  --serve-every-display-there-is\n");
-}
-
-TEST(words, whole_numbers_and_choices) {
-    for (const auto& [text, number] :
-         {std::pair<std::string_view, std::optional<long long>>{"0", 0},
-          {"-12", -12},
-          {"", std::nullopt},
-          {"+1", std::nullopt},
-          {" 1", std::nullopt},
-          {"1 ", std::nullopt},
-          {"0x10", std::nullopt},
-          {"99999999999999999999", std::nullopt}}) {
-        EXPECT_EQ(whole_number(text), number) << text;
-    }
-    EXPECT_EQ(choice_words(std::vector<std::string>{"a", "b"}), "a or b");
-    EXPECT_EQ(charset_choices(), "raw, a00 or a02");
 }
 
 }  // namespace
