@@ -24,6 +24,8 @@ import time
 import paho.mqtt.client as mqtt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "scripts", "lib"))
+from quillon_testing.pty import PseudoTerminal  # noqa: E402
 
 
 def free_port():
@@ -47,12 +49,6 @@ def start_broker(folder):
         except OSError:
             time.sleep(0.02)
     raise SystemExit("mosquitto did not start")
-
-
-class Display:
-    def __init__(self):
-        self.master, self.slave = os.openpty()  # the slave stays open: no hang-up between opens
-        self.path = os.ttyname(self.slave)
 
 
 def wait_ready(process, count):
@@ -106,8 +102,8 @@ def percentile(values, fraction):
 
 
 def latency(program, port, messages):
-    ours = {"lat": Display()}
-    theirs = {"lat": Display()}
+    ours = {"lat": PseudoTerminal(drain=False)}
+    theirs = {"lat": PseudoTerminal(drain=False)}
     quillon = start_quillon(program, port, "q", ours)
     peer = start_peer(port, "p", theirs)
     client = mqtt.Client()
@@ -143,7 +139,7 @@ def drain_until(displays, each, bound):
 
 
 def throughput(start, port, prefix, burst):
-    displays = {f"d{n}": Display() for n in range(8)}
+    displays = {f"d{n}": PseudoTerminal(drain=False) for n in range(8)}
     process = start(port, prefix, displays)
     client = mqtt.Client()
     client.connect("127.0.0.1", port)

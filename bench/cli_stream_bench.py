@@ -19,6 +19,10 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "scripts", "lib"))
+from quillon_testing.pty import port_guard  # noqa: E402
+
 MIB = 1024 * 1024
 UNITS = {
     "tag-free": b"Hello, display! The quick brown fox jumps over the lazy dog. \r\n",
@@ -78,9 +82,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="quillon-cli-bench-") as folder:
         # No run may reach a real serial port (an unmapped COM1 is /dev/ttyS0) or read the
         # user's configuration; --dry-run opens no port, and this keeps it so.
-        environment = dict(os.environ)
-        for port in range(1, 9):
-            environment["QUILLON_COM%d" % port] = "/nonexistent/quillon-bench-com%d" % port
+        environment = port_guard(dict(os.environ))
         environment["XDG_CONFIG_HOME"] = os.path.join(folder, "config")
         os.mkdir(environment["XDG_CONFIG_HOME"])
 

@@ -11,33 +11,25 @@ import ctypes
 import os
 import statistics
 import sys
-import threading
 import time
 
 import serial
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "scripts", "lib"))
+from quillon_testing.pty import PseudoTerminal, port_guard  # noqa: E402
+
 TEXT = b"<LMA_CLS>Hello<LMA_LINE2>World"
 PAYLOAD = b"\xfe\x01\xfe\x80Hello\xfe\xc0World"  # what TEXT translates to
-
-
-def drain(master):
-    while True:
-        try:
-            if not os.read(master, 65536):
-                return
-        except OSError:
-            return
 
 
 def main():
     library = sys.argv[1]
     cycles = int(sys.argv[2]) if len(sys.argv) > 2 else 5000
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 7
-    master, slave = os.openpty()  # the slave stays open: no hang-up
-    path = os.ttyname(slave)
-    for n in range(1, 9):  # never a real port: COM1 is the pty, the others go nowhere
-        os.environ[f"QUILLON_COM{n}"] = path if n == 1 else f"/nonexistent/quillon-bench/COM{n}"
-    threading.Thread(target=drain, args=(master,), daemon=True).start()
+    line = PseudoTerminal(keep=False)
+    path = line.path
+    port_guard(os.environ, {1: path})  # never a real port: COM1 is the pty, the others go nowhere
 
     quillon = ctypes.CDLL(library)
     quillon.SysAllocStringByteLen.restype = ctypes.c_void_p
@@ -75,7 +67,7 @@ def main():
     print(f"{'quillon via ctypes (Python)':36} {a:8.1f} us per cycle")
     print(f"{'python3-serial (Python)':36} {b:8.1f} us per cycle")
     print(f"{'ratio':36} {a / b:8.2f} (ours / python3-serial; target <= 0.7)")
-    os.close(slave)
+    line.close()
 
 
 if __name__ == "__main__":

@@ -9,16 +9,16 @@ whether every byte arrived in order.
 Usage: bench/network_send_bench.py QUILLON_SEND [SENDS]
 """
 import os
-import pty
-import select
 import socket
 import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
-import tty
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "scripts", "lib"))
+from quillon_testing.pty import PseudoTerminal, port_guard  # noqa: E402
 
 CONFIG = """%YAML 1.1
 ---
@@ -29,31 +29,6 @@ connection: &raw
   accepter: tcp,127.0.0.1,{raw}
   connector: serialdev,{device},9600n81,local
 """
-
-
-class drained_pty:
-    """A pseudo-terminal whose master a thread reads for as long as it lives."""
-
-    def __init__(self):
-        self.master, self.slave = pty.openpty()
-        tty.setraw(self.master)
-        self.path = os.ttyname(self.slave)
-        self.received = bytearray()
-        self.stop = False
-        self.thread = threading.Thread(target=self.read, daemon=True)
-        self.thread.start()
-
-    def read(self):
-        while not self.stop:
-            ready, _, _ = select.select([self.master], [], [], 0.05)
-            if ready:
-                self.received += os.read(self.master, 4096)
-
-    def wait_for(self, count, bound=5.0):
-        end = time.monotonic() + bound
-        while len(self.received) < count and time.monotonic() < end:
-            time.sleep(0.005)
-        return bytes(self.received)
 
 
 def free_port():
@@ -70,7 +45,7 @@ def listening(port):
 
 def run_kind(program, kind, sends):
     """Starts a ser2net of its own, sends, and returns the times and whether all arrived."""
-    line = drained_pty()
+    line = PseudoTerminal()
     folder = tempfile.mkdtemp(prefix="quillon-bench-net-")
     ports = {"rfc": free_port(), "raw": free_port()}
     with open(folder + "/ser2net.yaml", "w") as config:
@@ -85,9 +60,7 @@ def run_kind(program, kind, sends):
                 sys.exit("ser2net did not listen within 10 s")
             time.sleep(0.01)
         target = "%s://127.0.0.1:%d" % (kind, ports["rfc" if kind == "rfc2217" else "raw"])
-        environment = dict(os.environ)
-        for n in range(1, 9):
-            environment["QUILLON_COM%d" % n] = "/nonexistent/quillon-bench-com%d" % n
+        environment = port_guard(dict(os.environ))
         times, expected, failures = [], b"", 0
         for i in range(sends):
             text = "Hello %d" % i
@@ -102,7 +75,7 @@ def run_kind(program, kind, sends):
     finally:
         server.terminate()
         server.wait()
-        line.stop = True
+        line.close()
 
 
 def main(program, sends):

@@ -26,6 +26,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "bench"))
 from window_process import cpu_and_switches, rss_mib, stop, x11_client  # noqa: E402
 from window_process import start as start_command  # noqa: E402
+from quillon_testing.pty import PseudoTerminal, port_guard  # noqa: E402
 
 
 def start(program, display, environment=None):
@@ -115,16 +116,15 @@ def main():
 
         # One window at a time: they all open at the centre of the screen, one above the other.
         for program in args.programs:
-            master, slave = os.openpty()
-            environment = x11_client.program_environment(display.display)
-            environment["QUILLON_COM1"] = os.ttyname(slave)
+            line = PseudoTerminal(drain=False)
+            environment = port_guard(x11_client.program_environment(display.display),
+                                     {1: line.path})
             screen, process, window, _ = start(program, display, environment)
             try:
-                results[program]["click"] = measure_clicks(screen, window, master, args.clicks)
+                results[program]["click"] = measure_clicks(screen, window, line.master, args.clicks)
             finally:
                 stop(screen, process, window)
-                os.close(master)
-                os.close(slave)
+                line.close()
     finally:
         display.close()
 

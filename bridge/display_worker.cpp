@@ -4,13 +4,16 @@
 
 #include "bridge/topics.h"
 #include "display/rom_text.h"
+#include "serial/write_bound.h"
 #include "translate/outside_tags.h"
 #include "translate/translate.h"
 
 namespace quillon::bridge {
 
 int keepalive_for(std::size_t max_payload, int baud) {
-    const double longest_write = static_cast<double>(max_payload) * 10.0 / baud + 2.0;
+    const double longest_write =
+        static_cast<double>(serial::write_bound_ms(max_payload, static_cast<std::uint32_t>(baud))) /
+        1000.0;
     const double needed = (longest_write + 10.0) / 1.5;
     return static_cast<int>(std::clamp(needed, 60.0, 65535.0));
 }

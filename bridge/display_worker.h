@@ -41,8 +41,8 @@ class display_worker {
 
 // The keep-alive for a display's connection: the connection sends nothing while a message is
 // being written, and the broker drops a client silent for 1.5 times its keep-alive, so it
-// must outlast the longest write (a message of the largest size at the line's rate, plus the
-// write's two-second bound).
+// must outlast the longest write: serial::write_bound_ms for a message of the largest size at
+// the line's rate.
 int keepalive_for(std::size_t max_payload, int baud);
 
 }  // namespace quillon::bridge

@@ -3,26 +3,25 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 
-#include "bridge/option_table.h"
 #include "bridge/private_file.h"
+#include "options/option_table.h"
+#include "options/standard/display_options.h"
+#include "options/standard/port_options.h"
+#include "options/words.h"
 #include "ports/names.h"
-#include "ports/port_control.h"
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
 
 namespace quillon::bridge {
 namespace {
 
-bool parse_number(std::string_view text, long long& value) {
-    const char* end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, value);
-    return !text.empty() && failure == std::errc() && stop == end;
-}
+using options::option;
+using options::set_flag;
+using options::set_text;
+using options::whole_number;
 
 // Display names and client ids stand in topics, client ids and Home Assistant's object ids,
 // which take only these.
@@ -64,12 +63,15 @@ std::string set_broker(settings& s, const std::string& url) {
         b.host = std::string(rest.substr(0, colon));
         if (colon != std::string_view::npos) port_text = rest.substr(colon + 1);
     }
-    long long port = b.port;
     if (b.host.empty() || b.host.find('/') != std::string::npos) return "no host in '" + url + "'";
-    if (!port_text.empty() && (!parse_number(port_text, port) || port < 1 || port > 65535)) {
-        return "the port must be a number from 1 to 65535, not '" + std::string(port_text) + "'";
+    if (!port_text.empty()) {
+        const auto port = whole_number(port_text);
+        if (!port || *port < 1 || *port > 65535) {
+            return "the port must be a number from 1 to 65535, not '" + std::string(port_text) +
+                   "'";
+        }
+        b.port = static_cast<int>(*port);
     }
-    b.port = static_cast<int>(port);
     s.broker = b;
     return {};
 }
@@ -84,20 +86,18 @@ std::string set_display(settings& s, const std::string& value) {
     // A comma starts the character set, which comes last; no device or host name has one.
     if (const std::size_t comma = d.port.rfind(','); comma != std::string::npos) {
         const std::string name = d.port.substr(comma + 1);
-        d.charset = display::parse_rom(name);
-        if (!d.charset && name != "raw") {
-            return "the character set must be raw, a00 or a02, not '" + name + "'";
+        if (!options::take_charset(name, d.charset)) {
+            return "the character set must be " + options::charset_choices() + ", not '" + name +
+                   "'";
         }
         d.port.resize(comma);
     }
     // The last @ starts the rate: a network target's host may not hold one, a path seldom does.
     if (const std::size_t at = d.port.rfind('@'); at != std::string::npos) {
-        long long baud = 0;
         const std::string rate = d.port.substr(at + 1);
-        if (!parse_number(rate, baud) || !ports::is_baud_rate(baud)) {
-            return "the baud rate must be 1200, 2400, 4800 or 9600, not '" + rate + "'";
+        if (!options::take_baud(rate, d.baud)) {
+            return "the baud rate must be " + options::baud_choices() + ", not '" + rate + "'";
         }
-        d.baud = static_cast<int>(baud);
         d.port.resize(at);
     }
     if (d.port.empty()) return "no port for display " + d.name;
@@ -116,93 +116,117 @@ std::string set_display(settings& s, const std::string& value) {
     return {};
 }
 
-std::string set_text(std::string& field, const std::string& value) {
-    if (value.empty()) return "needs a value";
-    field = value;
-    return {};
+// A take for an option whose value a function over the whole settings checks and stores.
+std::function<std::string(const std::string*)> set_with(settings& s,
+                                                        std::string (*set)(settings&,
+                                                                           const std::string&)) {
+    return [&s, set](const std::string* value) { return set(s, *value); };
 }
 
-using bridge_option = option<settings>;
+std::function<std::string(const std::string*)> set_prefix(std::string& field) {
+    return [&field](const std::string* value) -> std::string {
+        if (!is_topic_prefix(*value)) {
+            return "a topic prefix without + or #, not starting or ending in /";
+        }
+        field = *value;
+        return {};
+    };
+}
 
-// The one table of quillon-bridge's options: it parses the command line and the settings files
-// and prints --help.
-const auto table = std::to_array<bridge_option>({
-    {"broker", "URL",
-     "the broker: mqtt://HOST[:PORT] (port 1883) or mqtts://HOST[:PORT]\n(TLS, port 8883); "
-     "default mqtt://localhost",
-     true, [](settings& s, const std::string& v) { return set_broker(s, v); }},
-    {"cafile", "FILE", "certificate authorities for mqtts (default: the system's)", true,
-     [](settings& s, const std::string& v) { return set_text(s.cafile, v); }},
-    {"cert", "FILE", "a client certificate for mqtts, with --key", true,
-     [](settings& s, const std::string& v) { return set_text(s.certfile, v); }},
-    {"key", "FILE", "the client certificate's private key", true,
-     [](settings& s, const std::string& v) { return set_text(s.keyfile, v); }},
-    {"username", "NAME", "the user name at the broker", true,
-     [](settings& s, const std::string& v) { return set_text(s.username, v); }},
-    {"password-file", "FILE",
-     "the password, on the file's first line; the file must be\nreadable by its owner only", true,
-     [](settings& s, const std::string& v) { return set_text(s.password_file, v); }},
-    {"client-id", "ID",
-     "this bridge's name at the broker and in topics (default\nquillon-HOSTNAME); letters, digits, "
-     "_ and -",
-     true,
-     [](settings& s, const std::string& v) -> std::string {
-         if (!is_plain_name(v)) return "takes letters, digits, _ and - (at most 64)";
-         s.client_id = v;
-         return {};
-     }},
-    {"prefix", "P", "the first part of every topic (default quillon)", true,
-     [](settings& s, const std::string& v) -> std::string {
-         if (!is_topic_prefix(v))
-             return "a topic prefix without + or #, not starting or ending in /";
-         s.prefix = v;
-         return {};
-     }},
-    {"display", "NAME=PORT[@BAUD][,CHARSET]",
-     "serve a display: PORT is COM1 to COM8, a device path,\ntcp://HOST:PORT or "
-     "rfc2217://HOST:PORT; BAUD is 1200, 2400,\n4800 or 9600 (default 9600); CHARSET is raw "
-     "(bytes as\npublished, the default), a00 or a02 (text in that ROM's\ncharacters). Give it "
-     "once for each display",
-     true, [](settings& s, const std::string& v) { return set_display(s, v); }},
-    {"discovery-prefix", "P", "where Home Assistant looks for discovery (default homeassistant)",
-     true,
-     [](settings& s, const std::string& v)
-         -> std::
-             string {
-                 if (!is_topic_prefix(v))
-                     return "a topic prefix without + or #, not starting or ending in /";
-                 s.discovery_prefix = v;
-                 return {};
-             }},
-    {"no-discovery", "", "publish no Home Assistant discovery", true,
-     [](settings& s, const std::string&) -> std::string {
-         s.discovery = false;
-         return {};
-     }},
-    {"max-payload", "BYTES", "refuse longer messages (default 65536)", true,
-     [](settings& s, const std::string& v) -> std::string {
-         long long bytes = 0;
-         if (!parse_number(v, bytes) || bytes < 1 || bytes > (1LL << 28)) {
-             return "give a number of bytes from 1 to 268435456, not '" + v + "'";
-         }
-         s.max_payload = static_cast<std::size_t>(bytes);
-         return {};
-     }},
-    {"config", "FILE",
-     "read settings from FILE, one per line (default\n~/.config/quillon/bridge.conf "
-     "(XDG_CONFIG_HOME), then\n/etc/quillon/bridge.conf)",
-     false, [](settings& s, const std::string& v) { return set_text(s.config_file, v); }},
-    {"help", "", "show this help and exit", false,
-     [](settings& s, const std::string&) -> std::string {
-         s.help = true;
-         return {};
-     }},
-    {"version", "", "show the version and exit", false,
-     [](settings& s, const std::string&) -> std::string {
-         s.version = true;
-         return {};
-     }},
-});
+// The one table of quillon-bridge's options, over one settings object: it parses the command
+// line and the settings files and prints --help.
+std::vector<option> option_table(settings& s) {
+    return {
+        {.name = "broker",
+         .value = "URL",
+         .help = "the broker: mqtt://HOST[:PORT] (port 1883) or mqtts://HOST[:PORT] (TLS, port "
+                 "8883); default mqtt://localhost",
+         .take = set_with(s, set_broker),
+         .in_files = true},
+        {.name = "cafile",
+         .value = "FILE",
+         .help = "certificate authorities for mqtts (default: the system's)",
+         .take = set_text(s.cafile),
+         .in_files = true},
+        {.name = "cert",
+         .value = "FILE",
+         .help = "a client certificate for mqtts, with --key",
+         .take = set_text(s.certfile),
+         .in_files = true},
+        {.name = "key",
+         .value = "FILE",
+         .help = "the client certificate's private key",
+         .take = set_text(s.keyfile),
+         .in_files = true},
+        {.name = "username",
+         .value = "NAME",
+         .help = "the user name at the broker",
+         .take = set_text(s.username),
+         .in_files = true},
+        {.name = "password-file",
+         .value = "FILE",
+         .help = "the password, on the file's first line; the file must be readable by its owner "
+                 "only",
+         .take = set_text(s.password_file),
+         .in_files = true},
+        {.name = "client-id",
+         .value = "ID",
+         .help = "this bridge's name at the broker and in topics (default quillon-HOSTNAME); "
+                 "letters, digits, _ and -",
+         .take = [&s](const std::string* v) -> std::string {
+             if (!is_plain_name(*v)) return "takes letters, digits, _ and - (at most 64)";
+             s.client_id = *v;
+             return {};
+         },
+         .in_files = true},
+        {.name = "prefix",
+         .value = "P",
+         .help = "the first part of every topic (default quillon)",
+         .take = set_prefix(s.prefix),
+         .in_files = true},
+        {.name = "display",
+         .value = "NAME=PORT[@BAUD][,CHARSET]",
+         .help = "serve a display: PORT is COM1 to COM" + std::to_string(ports::port_count) +
+                 ", a device path, tcp://HOST:PORT or rfc2217://HOST:PORT; BAUD is " +
+                 options::baud_choices() + " (default 9600); CHARSET is " +
+                 options::charset_choices() +
+                 " (raw: bytes as published, the default; a ROM: text in that ROM's characters). "
+                 "Give it once for each display",
+         .take = set_with(s, set_display),
+         .in_files = true},
+        {.name = "discovery-prefix",
+         .value = "P",
+         .help = "where Home Assistant looks for discovery (default homeassistant)",
+         .take = set_prefix(s.discovery_prefix),
+         .in_files = true},
+        {.name = "no-discovery",
+         .help = "publish no Home Assistant discovery",
+         .take = [&s](const std::string*) -> std::string {
+             s.discovery = false;
+             return {};
+         },
+         .in_files = true},
+        {.name = "max-payload",
+         .value = "BYTES",
+         .help = "refuse longer messages (default 65536)",
+         .take = [&s](const std::string* v) -> std::string {
+             const auto bytes = whole_number(*v);
+             if (!bytes || *bytes < 1 || *bytes > (1LL << 28)) {
+                 return "give a number of bytes from 1 to 268435456, not '" + *v + "'";
+             }
+             s.max_payload = static_cast<std::size_t>(*bytes);
+             return {};
+         },
+         .in_files = true},
+        {.name = "config",
+         .value = "FILE",
+         .help = "read settings from FILE, one per line (default ~/.config/quillon/bridge.conf "
+                 "(XDG_CONFIG_HOME), then /etc/quillon/bridge.conf)",
+         .take = set_text(s.config_file)},
+        options::help_option(s.help),
+        options::version_option(s.version, "quillon-bridge"),
+    };
+}
 
 constexpr std::string_view usage =
     "Usage: quillon-bridge [--broker URL] --display NAME=PORT[@BAUD][,CHARSET]... [OPTION]...\n"
@@ -235,16 +259,12 @@ std::optional<std::string> default_settings_file() {
     return std::nullopt;
 }
 
-std::string read_settings_file(const std::string& path, settings& s) {
-    std::ifstream in(path);
-    if (!in) return "cannot read " + path;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (std::string problem = apply_line<settings>(table, line, s); !problem.empty()) {
-            return path + ":" + std::to_string(number) + ": " + problem;
-        }
-    }
-    return in.bad() ? "cannot read " + path : std::string{};
+// The command line over the settings; the bridge takes no operands.
+std::string apply_arguments(settings& s, const std::vector<std::string>& arguments) {
+    const auto line = options::parse_command_line(option_table(s), arguments);
+    if (!line.error.empty()) return line.error;
+    if (!line.operands.empty()) return "unexpected argument '" + line.operands.front() + "'";
+    return {};
 }
 
 std::string check_whole(settings& s) {
@@ -278,8 +298,7 @@ loaded_settings load_settings(const std::vector<std::string>& arguments) {
     // The command line once first, for --config, --help and --version; it is applied again over
     // the file, so that what it says wins.
     settings first;
-    if (std::string problem = apply_arguments<settings>(table, arguments, first);
-        !problem.empty()) {
+    if (std::string problem = apply_arguments(first, arguments); !problem.empty()) {
         result.error = problem;
         return result;
     }
@@ -291,12 +310,13 @@ loaded_settings load_settings(const std::vector<std::string>& arguments) {
         first.config_file.empty() ? default_settings_file() : first.config_file;
     if (file) {
         result.file_read = *file;
-        if (std::string problem = read_settings_file(*file, s); !problem.empty()) {
+        if (std::string problem = options::apply_settings_file(option_table(s), *file);
+            !problem.empty()) {
             result.error = problem;
             return result;
         }
     }
-    result.error = apply_arguments<settings>(table, arguments, s);
+    result.error = apply_arguments(s, arguments);
     if (result.error.empty()) result.error = check_whole(s);
     if (result.error.empty() && !s.password_file.empty()) {
         private_file secret = read_private_file(s.password_file);
@@ -306,6 +326,10 @@ loaded_settings load_settings(const std::vector<std::string>& arguments) {
     return result;
 }
 
-std::string help_text() { return bridge::help_text<settings>(usage, table, closing); }
+std::string help_text() {
+    settings s;
+    return std::string(usage) + "\nOptions:\n" + options::option_help(option_table(s)) +
+           std::string(closing);
+}
 
 }  // namespace quillon::bridge

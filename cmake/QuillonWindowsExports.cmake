@@ -1,9 +1,9 @@
 # The seven SER_ functions are exported by name with ordinals 1-7, both by quillon.dll and by
 # the program module quillon.exe, from one module definition file per architecture.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(QUILLON_DEF_FILE ${CMAKE_CURRENT_LIST_DIR}/../serial/win32/quillon-i686.def CACHE INTERNAL "")
+    set(QUILLON_DEF_FILE ${CMAKE_CURRENT_LIST_DIR}/../library/win32/quillon-i686.def CACHE INTERNAL "")
 else()
-    set(QUILLON_DEF_FILE ${CMAKE_CURRENT_LIST_DIR}/../serial/win32/quillon-x64.def CACHE INTERNAL "")
+    set(QUILLON_DEF_FILE ${CMAKE_CURRENT_LIST_DIR}/../library/win32/quillon-x64.def CACHE INTERNAL "")
 endif()
 
 function(quillon_windows_exports target)
@@ -16,7 +16,7 @@ function(quillon_windows_exports target)
 endfunction()
 
 # On i686 the linker's own import library would hold the plain names, which a caller compiled
-# against serial/quillon.h (stdcall, so decorated references) cannot link with. dlltool makes one
+# against library/quillon.h (stdcall, so decorated references) cannot link with. dlltool makes one
 # from the decorated definitions that maps each decorated reference to the plain export.
 function(quillon_windows_import_library target)
     if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -17,7 +17,7 @@ foreach(windows_build IN LISTS QUILLON_WINDOWS_BUILDS)
     # Needs no Wine, so the i686 build is checked on every machine.
     add_test(NAME ${name}.exports
              COMMAND ${Python3_EXECUTABLE}
-                     ${PROJECT_SOURCE_DIR}/serial/tests/check_windows_exports.py
+                     ${PROJECT_SOURCE_DIR}/library/tests/check_windows_exports.py
                      ${architecture} ${windows_build} -v)
 
     # One throwaway prefix per build tree, made by the first test that needs it; the tests of

@@ -79,7 +79,7 @@ std::string pseudo_terminal::read_master(std::size_t count, std::chrono::millise
     return bytes;
 }
 
-master_drain::master_drain(int master) : master_(master) {
+master_drain::master_drain(int master, bool keep) : master_(master), keep_(keep) {
     // Close-on-exec: a program a test starts later must not hold the stop pipe open.
     if (pipe2(stop_, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     reader_ = std::thread([this] { run(); });
@@ -103,6 +103,7 @@ void master_drain::run() {
         char buffer[4096];
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n <= 0) return;
+        if (!keep_) continue;
         std::lock_guard lock(mutex_);
         bytes_.append(buffer, static_cast<std::size_t>(n));
         arrived_.notify_all();

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "serial/quillon.h"
+#include "library/quillon.h"
 
 namespace quillon::ui {
 

@@ -7,6 +7,8 @@
 
 #include <stdexcept>
 
+#include "testing/pty.h"
+
 namespace quillon::test {
 namespace {
 
@@ -29,16 +31,6 @@ int try_socket(int port, bool bind_free) {
 }
 
 }  // namespace
-
-std::map<std::string, std::string> mapped_ports(const std::map<int, std::string>& ports) {
-    std::map<std::string, std::string> environment;
-    for (int n = 1; n <= 8; ++n) {
-        const auto it = ports.find(n);
-        environment["QUILLON_COM" + std::to_string(n)] =
-            it != ports.end() ? it->second : "/nonexistent/quillon-test/COM" + std::to_string(n);
-    }
-    return environment;
-}
 
 test_broker::test_broker(int port) : port_(port != 0 ? port : try_socket(0, true)) {
     write_file(folder_ / "mosquitto.conf", "listener " + std::to_string(port_) +
@@ -115,7 +107,7 @@ bridge_process::bridge_process(const std::vector<std::string>& arguments,
               command.insert(command.end(), arguments.begin(), arguments.end());
               return command;
           }(),
-          mapped_ports(ports)) {}
+          port_guard::environment(ports)) {}
 
 bool bridge_process::wait_for_log(const std::string& text, int count,
                                   std::chrono::milliseconds bound) {

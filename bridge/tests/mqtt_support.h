@@ -78,6 +78,4 @@ class bridge_process {
     std::string output_;
 };
 
-std::map<std::string, std::string> mapped_ports(const std::map<int, std::string>& ports);
-
 }  // namespace quillon::test

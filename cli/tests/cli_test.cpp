@@ -617,10 +617,10 @@ TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_an
          "quillon-send: --map: 'ttyUSB0' is not an absolute device path, tcp://HOST:PORT or "
          "rfc2217://HOST:PORT (see quillon-send --help)\n"},
         {{"--map", "COM9=/dev/ttyUSB0"},
-         "quillon-send: --map needs COMn=TARGET with n from 1 to 8, not 'COM9=/dev/ttyUSB0' (see "
+         "quillon-send: --map: give COMn=TARGET with n from 1 to 8, not 'COM9=/dev/ttyUSB0' (see "
          "quillon-send --help)\n"},
         {{"--unmap", "ttyUSB0"},
-         "quillon-send: --unmap needs one of COM1 to COM8, not 'ttyUSB0' (see quillon-send "
+         "quillon-send: --unmap: give one of COM1 to COM8, not 'ttyUSB0' (see quillon-send "
          "--help)\n"},
         {{"--map", "COM1=/dev/ttyUSB0\nCOM2=/dev/ttyS9"},
          "quillon-send: --map: '/dev/ttyUSB0\\x0ACOM2=/dev/ttyS9' holds a control character or a "
@@ -812,7 +812,7 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
         {{"--dry-run", "--charset=a01", "x"},
          "",
          "",
-         "quillon-send: --charset takes raw, a00 or a02, not 'a01' (see quillon-send --help)\n"},
+         "quillon-send: --charset: give raw, a00 or a02, not 'a01' (see quillon-send --help)\n"},
     };
     for (const auto& row : table) {
         const process_result r = send(row.args, row.input);
@@ -873,7 +873,7 @@ TEST(version, is_one_line_with_the_project_version_and_touches_no_port) {
     EXPECT_EQ(r.out, "quillon-send 1.1\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(send({"--version=2"}).err,
-              "quillon-send: unknown option --version=2 (see quillon-send --help)\n");
+              "quillon-send: --version takes no value (see quillon-send --help)\n");
 }
 
 }  // namespace

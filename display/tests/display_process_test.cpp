@@ -170,11 +170,11 @@ TEST_F(served_port, refusals_say_why_on_one_line) {
         {{"--rom", "a01"},
          env_,
          2,
-         "quillon-display: rom must be a00 or a02, not 'a01' (see quillon-display --help)\n"},
+         "quillon-display: --rom: give a00 or a02, not 'a01' (see quillon-display --help)\n"},
         {{"--size", "8x1"},
          env_,
          2,
-         "quillon-display: size must be 16x2, 20x2, 20x4, 16x4 or 40x2, not '8x1' (see "
+         "quillon-display: --size: give 16x2, 20x2, 20x4, 16x4 or 40x2, not '8x1' (see "
          "quillon-display --help)\n"},
         {{},
          no_display,

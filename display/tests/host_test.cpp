@@ -72,14 +72,14 @@ TEST(options, values_and_refusals) {
         std::vector<std::string> arguments;
         const char* error;
     } refused[] = {
-        {{"--port", "9"}, "port must be a number from 1 to 8, not '9'"},
-        {{"--port"}, "option --port needs a value"},
-        {{"--size", "20x3"}, "size must be 16x2, 20x2, 20x4, 16x4 or 40x2, not '20x3'"},
-        {{"--backlight=red"}, "backlight must be yellow-green, blue-white or vfd-cyan, not 'red'"},
-        {{"--baud", "19200"}, "baud rate must be 1200, 2400, 4800 or 9600, not '19200'"},
-        {{"--text=yes"}, "option --text takes no value"},
+        {{"--port", "9"}, "--port: give a number from 1 to 8, not '9'"},
+        {{"--port"}, "--port needs a value"},
+        {{"--size", "20x3"}, "--size: give 16x2, 20x2, 20x4, 16x4 or 40x2, not '20x3'"},
+        {{"--backlight=red"}, "--backlight: give yellow-green, blue-white or vfd-cyan, not 'red'"},
+        {{"--baud", "19200"}, "--baud: give 1200, 2400, 4800 or 9600, not '19200'"},
+        {{"--text=yes"}, "--text takes no value"},
         {{"--no-window"}, "--no-window needs --text: nothing else would show the screen"},
-        {{"COM1"}, "unknown argument COM1"},
+        {{"COM1"}, "unexpected argument 'COM1'"},
     };
     for (const auto& row : refused) EXPECT_EQ(parse_options(row.arguments).error, row.error);
 }

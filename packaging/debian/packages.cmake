@@ -70,7 +70,7 @@ availability. A systemd unit runs it as an unprivileged user in group dialout.")
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_NAME libquillon1)
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_SECTION libs)
 # The symbols file lets dpkg-shlibdeps give a program the lowest version that has every symbol
-# it uses; each symbol carries the version node of ports/exports.map.
+# it uses; each symbol carries the version node of library/exports.map.
 set(CPACK_DEBIAN_LIBQUILLON1_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/libquillon1/triggers ${CMAKE_CURRENT_LIST_DIR}/libquillon1/symbols)
 set(CPACK_DEBIAN_LIBQUILLON1_DESCRIPTION

@@ -62,7 +62,7 @@ install(FILES ${linux_files}/70-quillon.rules DESTINATION lib/udev/rules.d COMPO
 install(TARGETS quillon EXPORT QuillonTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
                 COMPONENT libquillon1 NAMELINK_COMPONENT libquillon-dev)
-install(FILES ${PROJECT_SOURCE_DIR}/serial/quillon.h
+install(FILES ${PROJECT_SOURCE_DIR}/library/quillon.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quillon COMPONENT libquillon-dev)
 
 set(cmake_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Quillon)

@@ -92,8 +92,8 @@ class Contents(unittest.TestCase):
                 self.assertIn(name.encode(), readme)
 
     def test_header_license_and_definitions_are_the_sources(self):
-        for name, source in (("quillon.h", "serial/quillon.h"), ("LICENSE", "LICENSE"),
-                             ("quillon.def", f"serial/win32/{DEF_FILES[ARCHITECTURE]}")):
+        for name, source in (("quillon.h", "library/quillon.h"), ("LICENSE", "LICENSE"),
+                             ("quillon.def", f"library/win32/{DEF_FILES[ARCHITECTURE]}")):
             with open(os.path.join(unpacked, name), "rb") as a, \
                     open(os.path.join(SOURCE, source), "rb") as b:
                 self.assertEqual(a.read(), b.read(), name)

@@ -15,7 +15,7 @@ install(TARGETS quillon-send RUNTIME DESTINATION .)
 # quillon.exe's own import library stays out: on i686 only quillon.dll's resolves the
 # decorated stdcall names that a caller compiled with quillon.h links against.
 install(TARGETS quillon RUNTIME DESTINATION . ARCHIVE DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/serial/quillon.h ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/library/quillon.h ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 install(FILES ${QUILLON_DEF_FILE} DESTINATION . RENAME quillon.def)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -38,6 +38,9 @@ class Checks(unittest.TestCase):
             "display/controller.cpp": ('#include "serial/device.h"\n',
                                        "display/controller.cpp: includes serial/device.h: display/ "
                                        "may not use serial/"),
+            "options/words.cpp": ('#include "ports/names.h"\n',
+                                  "options/words.cpp: includes ports/names.h: options/ may not "
+                                  "use ports/"),
         }
         for path, (text, message) in planted.items():
             with self.subTest(path=path):

@@ -11,6 +11,7 @@
 
 #include "serial/network/sockets.h"
 #include "serial/network/telnet.h"
+#include "serial/write_bound.h"
 
 namespace quillon::serial::network {
 
@@ -418,14 +419,6 @@ int confirm_taken(connection& c, std::int64_t deadline) {
     return native;
 }
 
-// Ten bit times a byte (start, eight data bits, stop) at the baud rate kept, plus two seconds
-// for the network and the far end.
-std::int64_t write_bound_ms(const connection& c, std::size_t count) {
-    std::uint32_t rate = c.kept.baud_rate;
-    if (rate == 0) rate = 50;  // no rate set yet: the slowest there is, never too short a bound
-    return static_cast<std::int64_t>(count) * 10 * 1000 / rate + 2000;
-}
-
 }  // namespace
 
 void connection_deleter::operator()(connection* c) const noexcept {
@@ -530,7 +523,9 @@ void clear_break(connection& c) noexcept {
 int write_all(connection& c, std::span<const char> bytes) {
     if (c.socket == no_socket) return codes().not_connected;
     try {
-        const std::int64_t deadline = now() + write_bound_ms(c, bytes.size());
+        // The bound of every writer (serial/write_bound.h) at the baud rate kept; before any
+        // rate was set, the slowest one's.
+        const std::int64_t deadline = now() + write_bound_ms(bytes.size(), c.kept.baud_rate);
         // In pieces, so that doubling 255s never needs a copy of a whole large string; between
         // two pieces nothing is half-sent, so negotiation answers may go out there.
         constexpr std::size_t piece = 16384;

@@ -2,6 +2,7 @@
 COM port is mapped to, the master is where the test reads what arrived."""
 import os
 import select
+import shlex
 import threading
 import time
 
@@ -9,12 +10,15 @@ import time
 class PseudoTerminal:
     """A pty whose master is drained by a thread; one slave descriptor stays open so the master
     never sees a hang-up between two opens of the port. With drain=False nothing is read until
-    start_draining(): what is written then stays in the pty, as on a line nobody reads."""
+    start_draining(): what is written then stays in the pty, as on a line nobody reads. With
+    keep=False the drain throws away what it reads, for a benchmark that only needs the line
+    to flow."""
 
-    def __init__(self, drain=True):
+    def __init__(self, drain=True, keep=True):
         self.master, self.slave = os.openpty()
         self.path = os.ttyname(self.slave)
         self.received = bytearray()
+        self._keep = keep
         self._lock = threading.Lock()
         self._thread = threading.Thread(target=self._drain, daemon=True)
         if drain:
@@ -31,6 +35,8 @@ class PseudoTerminal:
                 return
             if not chunk:
                 return
+            if not self._keep:
+                continue
             with self._lock:
                 self.received += chunk
 
@@ -75,3 +81,9 @@ def port_guard(environment, mapped=None):
     for port in range(1, 9):
         environment[f"QUILLON_COM{port}"] = mapped.get(port, f"/nonexistent/quillon-test/COM{port}")
     return environment
+
+
+if __name__ == "__main__":
+    # For a shell script: the guard as export lines, eval "$(python3 -m quillon_testing.pty)".
+    for name, value in sorted(port_guard({}).items()):
+        print(f"export {name}={shlex.quote(value)}")

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
+#include "library/quillon.h"
 #include "ports/port_control.h"
-#include "serial/quillon.h"
 #include "testing/pty.h"
 
 namespace quillon::serial {

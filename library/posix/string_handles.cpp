@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "serial/quillon.h"
+#include "library/quillon.h"
 
 namespace {
 

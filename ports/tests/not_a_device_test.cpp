@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "library/quillon.h"
 #include "ports/port_control.h"
-#include "serial/quillon.h"
 #include "testing/pty.h"
 #include "testing/scratch.h"
 

@@ -12,15 +12,17 @@
 #include <thread>
 #include <vector>
 
+#include "library/quillon.h"
+#include "library/string_handle.h"
 #include "ports/port_control.h"
-#include "serial/quillon.h"
-#include "serial/string_handle.h"
 #include "serial/tests/support/seam.h"
 #include "testing/pty.h"
 
 namespace quillon::serial {
 namespace {
 
+using library::handle_bytes;
+using library::make_handle;
 using ports::current_record;
 
 using test::port_guard;

@@ -1,8 +1,8 @@
-#include "serial/string_handle.h"
+#include "library/string_handle.h"
 
 #include <limits>
 
-namespace quillon::serial {
+namespace quillon::library {
 
 std::string_view handle_bytes(BSTR text) noexcept {
     if (text == nullptr) return {};
@@ -14,4 +14,4 @@ BSTR make_handle(std::string_view bytes) noexcept {
     return SysAllocStringByteLen(bytes.data(), static_cast<unsigned int>(bytes.size()));
 }
 
-}  // namespace quillon::serial
+}  // namespace quillon::library

@@ -10,7 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "serial/quillon.h"
+#include "library/quillon.h"
 
 static const char* const names[7] = {"SER_CLOSE", "SER_OPEN",    "SER_RAWSEND", "SER_RAWSEND_BV",
                                      "SER_SEND",  "SER_SEND_BV", "SER_VERSINFO"};

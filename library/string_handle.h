@@ -5,9 +5,9 @@
 #include <string_view>
 #include <utility>
 
-#include "serial/quillon.h"
+#include "library/quillon.h"
 
-namespace quillon::serial {
+namespace quillon::library {
 
 // The bytes a handle holds; a null handle is the empty string.
 std::string_view handle_bytes(BSTR text) noexcept;
@@ -34,4 +34,4 @@ class owned_handle {
     BSTR text_;
 };
 
-}  // namespace quillon::serial
+}  // namespace quillon::library

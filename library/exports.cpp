@@ -9,16 +9,16 @@
 #include <new>
 #include <string>
 
+#include "library/quillon.h"
+#include "library/string_handle.h"
 #include "ports/port_control.h"
-#include "serial/quillon.h"
-#include "serial/string_handle.h"
 #include "translate/translate.h"
 
 namespace {
 
-using quillon::serial::handle_bytes;
-using quillon::serial::make_handle;
-using quillon::serial::owned_handle;
+using quillon::library::handle_bytes;
+using quillon::library::make_handle;
+using quillon::library::owned_handle;
 
 std::string translated_or_empty(BSTR text) {
     try {

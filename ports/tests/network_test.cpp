@@ -13,12 +13,12 @@
 #include <chrono>
 #include <thread>
 
+#include "library/quillon.h"
+#include "library/string_handle.h"
 #include "ports/port_control.h"
 #include "serial/device_layer.h"
 #include "serial/network/connection.h"
 #include "serial/network/sockets.h"
-#include "serial/quillon.h"
-#include "serial/string_handle.h"
 #include "serial/tests/support/device_calls.h"
 #include "serial/tests/support/seam.h"
 #include "testing/pty.h"
@@ -27,6 +27,7 @@
 namespace quillon::serial {
 namespace {
 
+using library::make_handle;
 using ports::close_current;
 using ports::open_port;
 using ports::open_result;

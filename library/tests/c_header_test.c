@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "serial/quillon.h"
+#include "library/quillon.h"
 
 static int failures = 0;
 

@@ -1,0 +1,20 @@
+// quillon-send's commands about a text (TEXT, or standard input to its end): shown on a
+// display of a chosen size, written to standard output, or sent to a port.
+#pragma once
+
+#include "cli/options.h"
+
+namespace quillon::cli {
+
+// --preview: the screen the bytes make on a display of the chosen size, framed as text; no
+// port is opened.
+int preview(const options& o);
+
+// --dry-run: the bytes to standard output, standard input piece by piece as it arrives, so
+// that memory does not grow with it.
+int dry_run(const options& o);
+
+// The bytes to the port or device in one synchronous write, the whole text collected first.
+int send_to_port(const options& o);
+
+}  // namespace quillon::cli
