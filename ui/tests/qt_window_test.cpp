@@ -26,9 +26,11 @@
 
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
+#include "testing/hostile_server.h"
 #include "testing/process.h"
 #include "testing/pty.h"
 #include "testing/scratch.h"
+#include "testing/ser2net.h"
 #include "ui/dialog_vocabulary.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_window_system.h"
@@ -374,6 +376,12 @@ TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
 // text stays, Enter or Escape dismisses the box, and the window keeps its size and stays usable.
 TEST_F(qt_window_test, failed_send_says_why_in_a_warning_box) {
     const test::scratch_folder folder("quillon-window-warning");
+    // A server that resets the connection instead of reading: only the close can tell.
+    test::seen server;
+    test::local_peer resets([&](int fd, int stop) {
+        run(test::script{"", nullptr, "", test::never, true}, fd, stop, server);
+    });
+    const std::string tcp = "tcp://127.0.0.1:" + std::to_string(resets.port());
     struct row {
         std::string target;
         Qt::Key key;
@@ -385,6 +393,10 @@ TEST_F(qt_window_test, failed_send_says_why_in_a_warning_box) {
          "port's device (e.g. QUILLON_COM1=/dev/ttyUSB0)"},
         {folder.path().string(), Qt::Key_Escape,
          folder.path().string() + " is a directory, not a serial device"},
+        {tcp, Qt::Key_Return,
+         "writing to COM1 (" + tcp +
+             ") failed: the connection was dropped before the server took every byte: Connection "
+             "reset by peer"},
     };
     const QSize size = dialog_->size();
     click(FORM1_CLEAR);
