@@ -233,6 +233,29 @@ TEST_F(qt_window_test, each_radio_group_is_exclusive_and_independent) {
     EXPECT_TRUE(checked(FORM1_COM1));
 }
 
+// As the dialog manager does: an arrow ticks the next or previous button of the group and moves
+// the focus there, round from the last to the first, never out of the group.
+TEST_F(qt_window_test, arrows_tick_the_next_radio_button_and_wrap_within_the_group) {
+    struct row {
+        int from;
+        Qt::Key key;
+        int to;
+    };
+    for (const row r :
+         {row{FORM1_BAUD9600, Qt::Key_Down, FORM1_BAUD4800},
+          row{FORM1_BAUD9600, Qt::Key_Up, FORM1_BAUD1200},
+          row{FORM1_BAUD1200, Qt::Key_Right, FORM1_BAUD9600},
+          row{FORM1_COM1, Qt::Key_Left, FORM1_COM8}, row{FORM1_COM3, Qt::Key_Down, FORM1_COM4}}) {
+        click(r.from);
+        control(r.from)->setFocus();
+        post_key(control(r.from), r.key);
+        ASSERT_TRUE(step_through_posted(main_));
+        EXPECT_TRUE(checked(r.to)) << r.from << " " << r.key;
+        EXPECT_FALSE(checked(r.from)) << r.from << " " << r.key;
+        EXPECT_EQ(QApplication::focusWidget(), control(r.to)) << r.from << " " << r.key;
+    }
+}
+
 TEST_F(qt_window_test, send_goes_to_the_chosen_port_at_the_chosen_rate) {
     struct row {
         int port_id, baud_id, port;
