@@ -1,4 +1,4 @@
-# The three Debian packages, made by CPack from the install components (linux/install.cmake):
+# The four Debian packages, made by CPack from the install components (linux/install.cmake):
 #   cpack --config build/CPackConfig.cmake -G DEB
 # scripts/package runs it; packaging/tests/ checks the result with dpkg-deb and lintian.
 set(CPACK_PACKAGE_NAME quillon)

@@ -1,4 +1,4 @@
-# What a Linux install holds, in three components that are the three Debian packages:
+# What a Linux install holds, in four components that are the four Debian packages:
 #   quillon         the programs, their manual pages, the desktop entry, icon and AppStream data
 #   libquillon1     the shared library, libquillon.so.1
 #   quillon-bridge  the MQTT bridge, its manual page and its systemd units (Linux)

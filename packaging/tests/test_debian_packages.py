@@ -1,4 +1,4 @@
-"""The three Debian packages, made by CPack from the build tree as scripts/package makes them,
+"""The four Debian packages, made by CPack from the build tree as scripts/package makes them,
 read with dpkg-deb and judged by lintian: names, fields, dependencies found by dpkg-shlibdeps,
 files with their modes and owners, stripped binaries, compressed manual pages, the copyright
 and changelog files, the ldconfig trigger; and quillon-send unpacked from its package runs.
