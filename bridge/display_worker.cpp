@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "bridge/topics.h"
-#include "display/rom_text.h"
+#include "charset/rom_text.h"
 #include "serial/write_bound.h"
 #include "translate/outside_tags.h"
 #include "translate/translate.h"
@@ -44,12 +44,12 @@ display_worker::display_worker(const settings& s, const broker_login& login,
 
 std::string display_worker::in_charset(std::string_view text) const {
     if (!charset_) return std::string(text);
-    display::rom_text converted = display::to_rom_codes(text, *charset_);
-    if (outside_tags_holds_any(text, display::ascii_shown_otherwise(*charset_))) {
-        log_line(line_->setting().name + ": " + display::ascii_shown_otherwise_warning(*charset_));
+    charset::rom_text converted = charset::to_rom_codes(text, *charset_);
+    if (outside_tags_holds_any(text, charset::ascii_shown_otherwise(*charset_))) {
+        log_line(line_->setting().name + ": " + charset::ascii_shown_otherwise_warning(*charset_));
     }
     for (const char32_t c : converted.missing) {
-        log_line(line_->setting().name + ": " + display::missing_character_warning(c, *charset_));
+        log_line(line_->setting().name + ": " + charset::missing_character_warning(c, *charset_));
     }
     return std::move(converted.bytes);
 }

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "charset/rom_text.h"
 #include "cli/messages.h"
 #include "cli/report.h"
 #include "cli/stream_output.h"
 #include "display/controller.h"
-#include "display/rom_text.h"
 #include "display/text_view.h"
 #include "ports/port_control.h"
 #include "translate/outside_tags.h"
@@ -50,15 +50,15 @@ class typed_checks {
 // --charset: the text beyond ASCII in the module's own codes, each missing character told once.
 std::string in_charset(const options& o, std::string_view text) {
     if (!o.charset) return std::string(text);
-    display::rom_text converted = display::to_rom_codes(text, *o.charset);
+    charset::rom_text converted = charset::to_rom_codes(text, *o.charset);
     if (!o.quiet) {
-        const std::string otherwise = display::ascii_shown_otherwise(*o.charset);
+        const std::string otherwise = charset::ascii_shown_otherwise(*o.charset);
         if (o.raw ? text.find_first_of(otherwise) != std::string_view::npos
                   : outside_tags_holds_any(text, otherwise)) {
-            warn(display::ascii_shown_otherwise_warning(*o.charset));
+            warn(charset::ascii_shown_otherwise_warning(*o.charset));
         }
         for (const char32_t c : converted.missing) {
-            warn(display::missing_character_warning(c, *o.charset));
+            warn(charset::missing_character_warning(c, *o.charset));
         }
     }
     return std::move(converted.bytes);

@@ -1,5 +1,5 @@
 // Text in a module's own characters: typed UTF-8 turned into the codes of the module's ROM, read
-// backwards from the same table the views draw with (display/charset.h), so a converted text
+// backwards from the same table the views draw with (charset/rom.h), so a converted text
 // shows as it was typed.
 //
 // Only characters beyond ASCII are converted: ASCII bytes are the tag language's own and pass
@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "display/rom.h"
+#include "charset/rom.h"
 
-namespace quillon::display {
+namespace quillon::charset {
 
 struct rom_text {
     std::string bytes;
@@ -42,4 +42,4 @@ std::string missing_character_warning(char32_t c, rom table);
 std::string ascii_shown_otherwise(rom table);
 std::string ascii_shown_otherwise_warning(rom table);
 
-}  // namespace quillon::display
+}  // namespace quillon::charset

@@ -1,4 +1,4 @@
-#include "display/rom_text.h"
+#include "charset/rom_text.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,7 @@
 #include <span>
 #include <utility>
 
-#include "display/charset.h"
-
-namespace quillon::display {
+namespace quillon::charset {
 namespace {
 
 struct look_alike {
@@ -87,8 +85,6 @@ reverse_table build_reverse(rom table) {
     return found;
 }
 
-const char* rom_name(rom table) { return table == rom::a00 ? "A00" : "A02"; }
-
 const reverse_table& reverse(rom table) {
     static const reverse_table a00 = build_reverse(rom::a00);
     static const reverse_table a02 = build_reverse(rom::a02);
@@ -147,7 +143,8 @@ std::string code_point_name(char32_t c) {
 }
 
 std::string missing_character_warning(char32_t c, rom table) {
-    return code_point_name(c) + " is not in the " + rom_name(table) + " ROM: sent as ?";
+    return code_point_name(c) + " is not in the " + std::string(rom_name(table)) +
+           " ROM: sent as ?";
 }
 
 std::string ascii_shown_otherwise(rom table) {
@@ -168,8 +165,8 @@ std::string ascii_shown_otherwise_warning(rom table) {
         typed += separator + std::string(1, c);
         shown += separator + std::string(rom_character(static_cast<std::uint8_t>(c), table));
     }
-    return typed + " are not in the " + rom_name(table) + " ROM: sent as typed, they show as " +
-           shown;
+    return typed + " are not in the " + std::string(rom_name(table)) +
+           " ROM: sent as typed, they show as " + shown;
 }
 
-}  // namespace quillon::display
+}  // namespace quillon::charset
