@@ -46,7 +46,7 @@ std::string_view stream_translator::translate_written(std::size_t count) {
             return {};
         }
     }
-    const detail::in_place_result r = detail::translate_in_place(data, end, true, scratch_);
+    const detail::in_place_result r = detail::translate_in_place(data, end, true, findings_);
     held_begin_ = r.held;
     held_end_ = end;
     return {data, r.translated};

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+
+namespace quillon {
+class tag_findings;
+}
 
 namespace quillon::detail {
 
@@ -16,8 +19,10 @@ struct in_place_result {
 // whose run of body characters reaches the end of the data may still become a tag once more
 // text arrives: scanning stops there, everything before it is finished, and data[held, end) is
 // that "<" (taken from the text or produced by a tag) with the body characters after it.
-// scratch is working room for one tag's bytes, kept by the caller so it is allocated once.
+// With findings, the scan tells them each unknown name and each broken tag it meets
+// (translate/tag_findings.h); a broken tag that reaches the end of the data is then held as well
+// while more follows, so that pieces find what the whole text finds.
 in_place_result translate_in_place(char* data, std::size_t end, bool more_follows,
-                                   std::string& scratch);
+                                   tag_findings* findings = nullptr);
 
 }  // namespace quillon::detail

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "translate/byte_classes.h"
-#include "translate/symbol_names.h"
 #include "translate/translate.h"
 
 namespace quillon {
@@ -27,21 +26,6 @@ bool is_name_field(std::string_view field) {
     }
     if (field.size() == 1) return false;  // a control letter, or a digit
     return field.front() != '_' && field.front() != '\\';
-}
-
-std::size_t edit_distance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 }  // namespace
@@ -78,21 +62,6 @@ void unknown_name_finder::check_body(std::string_view body) {
         if (comma == std::string_view::npos) break;
         body.remove_prefix(comma + 1);
     }
-}
-
-std::string_view nearest_name(std::string_view unknown) {
-    const std::string upper = capitals(unknown);
-    std::string_view best;
-    std::size_t best_distance = upper.size();
-    for (const named_bytes& entry : symbol_names()) {
-        const std::size_t d = edit_distance(upper, entry.name);
-        if (d < best_distance) {
-            best = entry.name;
-            best_distance = d;
-        }
-    }
-    // Beyond a third of the name's letters (at least two), a suggestion is a guess.
-    return best_distance <= std::max<std::size_t>(2, upper.size() / 3) ? best : std::string_view{};
 }
 
 }  // namespace quillon

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "translate/tag_findings.h"
+
 namespace quillon {
 
 class unknown_name_finder {
@@ -29,9 +31,5 @@ class unknown_name_finder {
     std::string held_;  // "<" and the body bytes after it, up to the end of the last piece
     std::vector<std::string> names_;
 };
-
-// The known name nearest to an unknown one (fewest letters added, removed or changed, ignoring
-// case; the first in table order on a tie), or empty when none is near enough to suggest.
-std::string_view nearest_name(std::string_view unknown);
 
 }  // namespace quillon

@@ -798,7 +798,7 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
         {{"--dry-run", "--charset=a00", "5 €"},
          "",
          "5 ?",
-         "quillon-send: U+20AC is not in the A00 ROM: sent as ?\n"},
+         "quillon-send: '€' (U+20AC) is not in the A00 ROM: sent as ?\n"},
         {{"--preview=16x2", "--charset", "a00", "Grün"},
          "",
          "┌────────────────┐\n│Grün            │\n│                │\n└────────────────┘\n",
