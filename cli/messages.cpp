@@ -30,7 +30,8 @@ Tags: anything in angle brackets that forms a tag becomes bytes; anything else i
   <CR,LF>         fields mix freely         <A>           control letter: Ctrl-A, byte 1
   <_5>            underscore number: 64+5   <\abc>        backslash text: "ABC"
 Numbers are taken modulo 256; names are matched without regard to case; an unknown name
-gives no bytes, and a warning names the nearest known one. --tags lists every name.
+gives no bytes, and a warning names the nearest known one, as it does for a name written
+with "-" or a blank (<LMA-LINE3> is no tag: it goes out as text). --tags lists every name.
 
 Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
   prints 254 1 254 128 72 105 13 10
@@ -40,7 +41,8 @@ Exit codes:
   1  the port could not be opened (missing, in use, permission denied, not a serial
      device, a bad mapping), a network target could not be connected to or did not take
      a line setting, or the ports file could not be written
-  2  usage error: unknown option, missing or refused value
+  2  usage error: unknown option, missing or refused value; or, with --strict, a text
+     with a warning (nothing sent)
   3  the write failed or timed out (a network server dropped the connection before it
      took every byte), or standard output could not be written
   4  out of memory

@@ -2,9 +2,16 @@
 // display of a chosen size, written to standard output, or sent to a port.
 #pragma once
 
+#include <optional>
+
+#include "charset/rom.h"
 #include "cli/options.h"
 
 namespace quillon::cli {
+
+// The charset a text is converted with: --charset when it was given (raw included), otherwise
+// the port's own (its line in the ports file), otherwise raw.
+std::optional<charset::rom> charset_for(const options& o, std::optional<charset::rom> port_charset);
 
 // --preview: the screen the bytes make on a display of the chosen size, framed as text; no
 // port is opened.
