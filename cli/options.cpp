@@ -49,7 +49,7 @@ std::vector<option> option_table(options& o) {
         {.name = "quiet",
          .short_name = 'q',
          .help = "no warnings about the text (unknown or broken tags, characters the ROM lacks or "
-                 "a module shows otherwise)",
+                 "a module shows otherwise) and no progress",
          .take = set_flag(o.quiet)},
         {.name = "strict",
          .help = "a warning about the text ends the run with exit code 2 before anything is sent "

@@ -20,7 +20,7 @@ struct options {
     bool help = false;
     bool version = false;
     bool tags = false;    // print the tag reference
-    bool quiet = false;   // no warnings about the text
+    bool quiet = false;   // no warnings about the text, no progress
     bool strict = false;  // a warning about the text stops the run: nothing sent or written
     // --charset: the ROM whose codes text beyond ASCII is converted to; none for raw, as typed.
     std::optional<display::rom> charset;

@@ -6,6 +6,7 @@
 
 #include "cli/messages.h"
 #include "cli/report.h"
+#include "cli/send_progress.h"
 #include "cli/stream_output.h"
 #include "display/controller.h"
 #include "display/text_view.h"
@@ -126,7 +127,8 @@ int send_to_port(const options& o) {
             return fail(could_not_open, setting_failure_message(where, e));
         }
     }
-    const serial::error written = ports::send_bytes(bytes);
+    const serial::error written =
+        send_bytes_showing_progress(bytes, o.baud, !o.quiet && !is_network_target(where));
     // Over a network the close is the last word on whether the server took the bytes.
     const serial::error closed = ports::close_current();
     if (written) return fail(write_failed, write_failure_message(where, written));

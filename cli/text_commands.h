@@ -21,7 +21,8 @@ int preview(const options& o);
 // that memory does not grow with it.
 int dry_run(const options& o);
 
-// The bytes to the port or device in one synchronous write, the whole text collected first.
+// The bytes to the port or device, the whole text collected first: in one synchronous write, or
+// on a terminal in pieces that show the progress (cli/send_progress.h).
 int send_to_port(const options& o);
 
 }  // namespace quillon::cli
