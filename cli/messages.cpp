@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cli/options.h"
+#include "cli/platform.h"
 #include "ports/platform.h"
 
 namespace quillon::cli {
@@ -15,9 +16,11 @@ display module, after turning the tags in it into bytes.
 
 Options:
 @OPTIONS@
-Ports: COMn is, in this order, the environment variable QUILLON_COMn, a running virtual
-display, a line "COMn = TARGET" in @USER_FILE@
-or in @SYSTEM_FILE@, and otherwise @DEFAULT_DEVICES@.
+Ports: COMn is, in this order:
+  the environment variable QUILLON_COMn,
+@VIRTUAL_DISPLAY@  a line "COMn = TARGET" in @USER_FILE@
+  or in @SYSTEM_FILE@,
+  and otherwise @DEFAULT_DEVICES@.
 
 A display on another machine: a serial port that ser2net offers on a TCP port is named
 tcp://HOST:PORT (raw bytes; the line is as ser2net sets it) or rfc2217://HOST:PORT (telnet
@@ -51,6 +54,7 @@ Exit codes:
     const std::string options = options_help();
     const std::pair<std::string_view, std::string_view> fills[] = {
         {"@OPTIONS@", options},
+        {"@VIRTUAL_DISPLAY@", platform::virtual_display_source()},
         {"@USER_FILE@", words.user_ports_file},
         {"@SYSTEM_FILE@", words.system_ports_file},
         {"@DEFAULT_DEVICES@", words.default_devices},
