@@ -56,6 +56,7 @@ class stream_translator {
     std::size_t held_begin_ = 0;  // buffer_[held_begin_, held_end_) is held back
     std::size_t held_end_ = 0;
     tag_findings* findings_;
+    bool held_run_ = true;  // what is held is "<" and tag characters only
 };
 
 }  // namespace quillon

@@ -12,6 +12,7 @@ namespace quillon::detail {
 struct in_place_result {
     std::size_t translated = 0;  // data[0, translated) is finished output
     std::size_t held = 0;        // data[held, end) is an unfinished tag (empty when held == end)
+    bool held_run = true;        // it is "<" and tag characters only, not a broken tag's start
 };
 
 // Translates data[0, end) in place (the output is never longer than the text). With

@@ -72,6 +72,7 @@ in_place_result translate_in_place(char* const data, const std::size_t end, cons
     std::size_t scan_start = 0;  // data[scan_start, end) is still to be translated
     std::size_t search = 0;      // next position that may hold the "<" of a tag
     std::size_t held = end;      // an unfinished tag at the end of the data begins here
+    bool held_run = true;
 
     while (search < end) {
         // Tags often follow one another ("<CR><LF>"): that "<" is found without a call.
@@ -97,6 +98,7 @@ in_place_result translate_in_place(char* const data, const std::size_t end, cons
                     broken_look::undecided &&
                 more_follows) {
                 held = open;
+                held_run = false;
                 break;
             }
             // No tag here: the run of body bytes cannot hold a "<", so the next candidate is
@@ -129,7 +131,7 @@ in_place_result translate_in_place(char* const data, const std::size_t end, cons
     if (output_end != scan_start) {
         std::memmove(data + output_end, data + scan_start, held - scan_start);
     }
-    return {output_end + (held - scan_start), held};
+    return {output_end + (held - scan_start), held, held_run};
 }
 
 }  // namespace detail
