@@ -3,10 +3,8 @@
 #include <algorithm>
 
 #include "bridge/topics.h"
-#include "display/rom_text.h"
 #include "serial/write_bound.h"
-#include "translate/outside_tags.h"
-#include "translate/translate.h"
+#include "translate/text_to_bytes.h"
 
 namespace quillon::bridge {
 
@@ -42,16 +40,22 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     connection_->start();
 }
 
-std::string display_worker::in_charset(std::string_view text) const {
-    if (!charset_) return std::string(text);
-    display::rom_text converted = display::to_rom_codes(text, *charset_);
-    if (outside_tags_holds_any(text, display::ascii_shown_otherwise(*charset_))) {
-        log_line(line_->setting().name + ": " + display::ascii_shown_otherwise_warning(*charset_));
+std::string display_worker::text_bytes(std::string_view text, std::string_view topic) const {
+    const text_settings settings{charset_, true, true};
+    text_notes notes;
+    std::string bytes = bytes_of_text(text, settings, notes);
+    for (const note_line& line :
+         note_lines(notes, settings, "a character set for the display (--display NAME=COMn,a00)")) {
+        // The raw charset's UTF-8 is what a display without a character set has always had:
+        // told for every message it would fill the log.
+        if (line.what == note_line::kind::beyond_ascii) continue;
+        log_line(line_->setting().name + ": " + line.text);
+        if (line.what == note_line::kind::tag || line.what == note_line::kind::missing_character) {
+            connection_->publish(error_topic_,
+                                 "a message on " + std::string(topic) + ": " + line.text, false);
+        }
     }
-    for (const char32_t c : converted.missing) {
-        log_line(line_->setting().name + ": " + display::missing_character_warning(c, *charset_));
-    }
-    return std::move(converted.bytes);
+    return bytes;
 }
 
 void display_worker::deliver(const mosquitto_message& message) {
@@ -69,7 +73,7 @@ void display_worker::deliver(const mosquitto_message& message) {
     }
     // Payloads are bytes: invalid UTF-8 and zero bytes go through as they came.
     const std::string_view payload(static_cast<const char*>(message.payload), size);
-    const std::string bytes = raw ? std::string(payload) : TRANSLATE_TEXT(in_charset(payload));
+    const std::string bytes = raw ? std::string(payload) : text_bytes(payload, topic);
     if (bytes.empty()) return;
     if (const auto failure = line_->write(bytes)) {
         connection_->publish(error_topic_,

@@ -26,9 +26,10 @@ class display_worker {
 
   private:
     void deliver(const mosquitto_message& message);
-    // A send message's text beyond ASCII in the module's own codes, each missing character
-    // logged, and once the ASCII outside tags that the ROM shows otherwise (A00's \ and ~).
-    std::string in_charset(std::string_view text) const;
+    // A send message's bytes (translate/text_to_bytes.h); its unknown names and broken tags and
+    // the characters the ROM lacks are logged and published on the error topic, at most 20 of
+    // each named and the rest counted, and the ASCII that the ROM shows otherwise is logged.
+    std::string text_bytes(std::string_view text, std::string_view topic) const;
 
     std::shared_ptr<display_line> line_;
     std::optional<display::rom> charset_;

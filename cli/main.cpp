@@ -11,6 +11,7 @@
 
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/platform.h"
 #include "cli/port_commands.h"
 #include "cli/report.h"
 #include "cli/tag_reference.h"
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
     static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
     static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
 #endif
-    const parse_result parsed = parse_options({argv + 1, argv + argc});
+    const parse_result parsed = parse_options(quillon::cli::platform::arguments(argc, argv));
     if (!parsed.error.empty()) return fail(usage, parsed.error + " (see quillon-send --help)");
     try {
         return run(parsed.chosen);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cli/options.h"
+#include "cli/platform.h"
 #include "ports/platform.h"
 
 namespace quillon::cli {
@@ -15,9 +16,11 @@ display module, after turning the tags in it into bytes.
 
 Options:
 @OPTIONS@
-Ports: COMn is, in this order, the environment variable QUILLON_COMn, a running virtual
-display, a line "COMn = TARGET" in @USER_FILE@
-or in @SYSTEM_FILE@, and otherwise @DEFAULT_DEVICES@.
+Ports: COMn is, in this order:
+  the environment variable QUILLON_COMn,
+@VIRTUAL_DISPLAY@  a line "COMn = TARGET" in @USER_FILE@
+  or in @SYSTEM_FILE@,
+  and otherwise @DEFAULT_DEVICES@.
 
 A display on another machine: a serial port that ser2net offers on a TCP port is named
 tcp://HOST:PORT (raw bytes; the line is as ser2net sets it) or rfc2217://HOST:PORT (telnet
@@ -30,7 +33,8 @@ Tags: anything in angle brackets that forms a tag becomes bytes; anything else i
   <CR,LF>         fields mix freely         <A>           control letter: Ctrl-A, byte 1
   <_5>            underscore number: 64+5   <\abc>        backslash text: "ABC"
 Numbers are taken modulo 256; names are matched without regard to case; an unknown name
-gives no bytes, and a warning names the nearest known one. --tags lists every name.
+gives no bytes, and a warning names the nearest known one, as it does for a name written
+with "-" or a blank (<LMA-LINE3> is no tag: it goes out as text). --tags lists every name.
 
 Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
   prints 254 1 254 128 72 105 13 10
@@ -40,7 +44,8 @@ Exit codes:
   1  the port could not be opened (missing, in use, permission denied, not a serial
      device, a bad mapping), a network target could not be connected to or did not take
      a line setting, or the ports file could not be written
-  2  usage error: unknown option, missing or refused value
+  2  usage error: unknown option, missing or refused value; or, with --strict, a text
+     with a warning (nothing sent)
   3  the write failed or timed out (a network server dropped the connection before it
      took every byte), or standard output could not be written
   4  out of memory
@@ -49,6 +54,7 @@ Exit codes:
     const std::string options = options_help();
     const std::pair<std::string_view, std::string_view> fills[] = {
         {"@OPTIONS@", options},
+        {"@VIRTUAL_DISPLAY@", platform::virtual_display_source()},
         {"@USER_FILE@", words.user_ports_file},
         {"@SYSTEM_FILE@", words.system_ports_file},
         {"@DEFAULT_DEVICES@", words.default_devices},

@@ -48,8 +48,14 @@ std::vector<option> option_table(options& o) {
          }},
         {.name = "quiet",
          .short_name = 'q',
-         .help = "no warnings about unknown tag names or missing characters",
+         .help = "no warnings about the text (unknown or broken tags, characters the ROM lacks or "
+                 "a module shows otherwise) and no progress",
          .take = set_flag(o.quiet)},
+        {.name = "strict",
+         .help = "a warning about the text ends the run with exit code 2 before anything is sent "
+                 "or written (told even with --quiet); text from standard input is then read to "
+                 "its end first",
+         .take = set_flag(o.strict)},
         {.name = "tags",
          .help = "list every tag name with its bytes, then the other forms of a tag",
          .take = set_flag(o.tags)},
@@ -127,6 +133,7 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
         return result;
     }
     if (!line.operands.empty()) o.text = line.operands.front();
+    o.charset_given = line.was_given("charset");
     const bool port_given = line.was_given("port");
     const bool baud_given = line.was_given("baud");
     const auto actions =

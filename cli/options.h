@@ -19,10 +19,12 @@ struct options {
     bool probe = false;  // with list: open each port to find those in use
     bool help = false;
     bool version = false;
-    bool tags = false;   // print the tag reference
-    bool quiet = false;  // no warnings about the text (unknown names, missing characters)
+    bool tags = false;    // print the tag reference
+    bool quiet = false;   // no warnings about the text, no progress
+    bool strict = false;  // a warning about the text stops the run: nothing sent or written
     // --charset: the ROM whose codes text beyond ASCII is converted to; none for raw, as typed.
     std::optional<display::rom> charset;
+    bool charset_given = false;  // --charset was on the command line (raw included)
     int port = 1;
     int baud = 9600;
     std::optional<std::string> device;

@@ -4,11 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <memory>
 #include <span>
 
 #include "serial/write_all.h"
-#include "translate/stream_translator.h"
 
 namespace quillon::cli {
 namespace {
@@ -41,29 +39,13 @@ long read_some(int fd, std::span<char> into, const stream_calls& calls) {
 
 // Hands every finished piece of the input to `give` (false from it stops the reading).
 template <typename Give>
-stream_status pump(int in, bool translate, const stream_calls& calls, const typed_observer& typed,
-                   Give give) {
-    if (!translate) {
-        const auto buffer = std::make_unique_for_overwrite<char[]>(piece_size);
-        for (;;) {
-            const long n = read_some(in, {buffer.get(), piece_size}, calls);
-            if (n < 0) return stream_status::read_failed;
-            if (n == 0) return stream_status::done;
-            if (typed) typed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
-            if (!give(std::string_view(buffer.get(), static_cast<std::size_t>(n)))) {
-                return stream_status::write_failed;
-            }
-        }
-    }
-    stream_translator translator;
+stream_status pump(int in, text_to_bytes& step, const stream_calls& calls, Give give) {
     for (;;) {
-        const std::span<char> room = translator.room(piece_size);
-        const long n = read_some(in, room, calls);
+        const std::span<char> room = step.room(piece_size);
+        const long n = read_some(in, room.first(piece_size), calls);
         if (n < 0) return stream_status::read_failed;
-        if (typed && n > 0) typed(std::string_view(room.data(), static_cast<std::size_t>(n)));
         const std::string_view finished =
-            n == 0 ? translator.finish()
-                   : translator.translate_written(static_cast<std::size_t>(n));
+            n == 0 ? step.finish() : step.convert_written(static_cast<std::size_t>(n));
         if (!give(finished)) return stream_status::write_failed;
         if (n == 0) return stream_status::done;
     }
@@ -81,23 +63,21 @@ bool write_all(int fd, std::string_view bytes, const stream_calls& calls) {
         [&](const char* from, std::size_t count) { return calls.write(fd, from, count); }, bytes);
 }
 
-stream_status stream_input(int in, int out, bool translate, const stream_calls& calls,
-                           const typed_observer& typed) {
-    return pump(in, translate, calls, typed,
+stream_status stream_input(int in, int out, text_to_bytes& step, const stream_calls& calls) {
+    return pump(in, step, calls,
                 [&](std::string_view bytes) { return write_all(out, bytes, calls); });
 }
 
-bool feed_input(int in, bool translate, const std::function<void(std::string_view)>& take,
-                const stream_calls& calls, const typed_observer& typed) {
-    return pump(in, translate, calls, typed, [&](std::string_view finished) {
+bool feed_input(int in, text_to_bytes& step, const std::function<void(std::string_view)>& take,
+                const stream_calls& calls) {
+    return pump(in, step, calls, [&](std::string_view finished) {
                take(finished);
                return true;
            }) == stream_status::done;
 }
 
-bool read_whole_input(int in, bool translate, std::string& bytes, const stream_calls& calls,
-                      const typed_observer& typed) {
-    return pump(in, translate, calls, typed, [&](std::string_view finished) {
+bool read_whole_input(int in, text_to_bytes& step, std::string& bytes, const stream_calls& calls) {
+    return pump(in, step, calls, [&](std::string_view finished) {
                bytes.append(finished);
                return true;
            }) == stream_status::done;

@@ -2,84 +2,46 @@
 
 #include <unistd.h>
 
-#include <optional>
 #include <string>
 
 #include "cli/messages.h"
 #include "cli/report.h"
+#include "cli/send_progress.h"
 #include "cli/stream_output.h"
 #include "display/controller.h"
-#include "display/rom_text.h"
 #include "display/text_view.h"
 #include "ports/port_control.h"
-#include "translate/outside_tags.h"
-#include "translate/translate.h"
-#include "translate/unknown_names.h"
+#include "translate/text_to_bytes.h"
 
 namespace quillon::cli {
 namespace {
 
-// The checks beside the translation, on the text as typed: unknown names, each told once with
-// the nearest known name when the input has ended. Silent with --quiet, and with --raw, where
-// there are no tags.
-class typed_checks {
-  public:
-    explicit typed_checks(const options& o) : active_(!o.quiet && !o.raw) {}
-
-    typed_observer observer() {
-        if (!active_) return {};
-        return [this](std::string_view piece) { finder_.look(piece); };
-    }
-    void look(std::string_view text) {
-        if (active_) finder_.look(text);
-    }
-    void tell() const {
-        for (const std::string& name : finder_.names()) {
-            const std::string_view near = nearest_name(name);
-            warn("unknown tag <" + name + ">: " +
-                 (near.empty() ? std::string("no such name (quillon-send --tags lists them)")
-                               : "did you mean " + std::string(near) + "?"));
-        }
-    }
-
-  private:
-    bool active_;
-    unknown_name_finder finder_;
-};
-
-// --charset: the text beyond ASCII in the module's own codes, each missing character told once.
-std::string in_charset(const options& o, std::string_view text) {
-    if (!o.charset) return std::string(text);
-    display::rom_text converted = display::to_rom_codes(text, *o.charset);
-    if (!o.quiet) {
-        const std::string otherwise = display::ascii_shown_otherwise(*o.charset);
-        if (o.raw ? text.find_first_of(otherwise) != std::string_view::npos
-                  : outside_tags_holds_any(text, otherwise)) {
-            warn(display::ascii_shown_otherwise_warning(*o.charset));
-        }
-        for (const char32_t c : converted.missing) {
-            warn(display::missing_character_warning(c, *o.charset));
-        }
-    }
-    return std::move(converted.bytes);
+// How text is turned into bytes: the charset, the tags unless --raw, and what to look for
+// (nothing beyond the bytes with --quiet, unless --strict must know).
+text_settings settings_for(const options& o, std::optional<charset::rom> port_charset) {
+    return {charset_for(o, port_charset), !o.raw, !o.quiet || o.strict};
 }
 
-// The whole text when it has to be seen whole before translating (--charset converts UTF-8,
-// whose characters may be cut between two pieces of standard input); nothing when it streams.
-std::optional<std::string> typed_text(const options& o, bool& read_failed) {
-    read_failed = false;
-    if (o.text) return *o.text;
-    if (!o.charset) return std::nullopt;
-    std::string whole;
-    read_failed = !read_whole_input(STDIN_FILENO, false, whole);
-    return whole;
+// What the step noticed, told on standard error (not with --quiet, unless --strict refuses the
+// text). False when --strict refuses it: the run then ends with exit code 2.
+bool told(const options& o, const text_settings& settings, const text_notes& notes) {
+    if (o.quiet && !o.strict) return true;
+    const auto lines = note_lines(notes, settings, "--charset a00 or a02");
+    for (const note_line& line : lines) warn(line.text);
+    return !o.strict || lines.empty();
 }
 
-// The bytes of a whole typed text: checked, converted, translated.
-std::string prepared(const options& o, std::string_view typed, typed_checks& checks) {
-    checks.look(typed);
-    const std::string converted = in_charset(o, typed);
-    return o.raw ? converted : TRANSLATE_TEXT(converted);
+int refused_by_strict(const options& o) {
+    return fail(usage, std::string(o.dry_run ? "nothing written" : "nothing sent") +
+                           ": --strict refuses a text with warnings");
+}
+
+// The bytes of TEXT or of all of standard input, with the notes. False when a read fails.
+bool whole_text(const options& o, text_to_bytes& step, std::string& bytes) {
+    if (!o.text) return read_whole_input(STDIN_FILENO, step, bytes);
+    bytes = step.convert(*o.text);
+    bytes += step.finish();
+    return true;
 }
 
 // Why a port or device could not be opened, with the exit code the kind of failure asks for.
@@ -97,35 +59,44 @@ int open_failed(const target& where, const serial::error& e, const std::string& 
 
 }  // namespace
 
+std::optional<charset::rom> charset_for(const options& o,
+                                        std::optional<charset::rom> port_charset) {
+    return o.charset_given ? o.charset : port_charset;
+}
+
 int preview(const options& o) {
     display::serial_module module(*o.preview, o.charset.value_or(display::rom::a00));
-    typed_checks checks(o);
-    bool read_failed = false;
-    if (const auto whole = typed_text(o, read_failed); whole && !read_failed) {
-        module.feed(prepared(o, *whole, checks));
-    } else if (read_failed ||
-               !feed_input(
-                   STDIN_FILENO, !o.raw, [&](std::string_view bytes) { module.feed(bytes); },
-                   real_stream_calls(), checks.observer())) {
+    const text_settings settings = settings_for(o, std::nullopt);
+    text_to_bytes step(settings);
+    if (o.text) {
+        module.feed(step.convert(*o.text));
+        module.feed(step.finish());
+    } else if (!feed_input(STDIN_FILENO, step,
+                           [&](std::string_view bytes) { module.feed(bytes); })) {
         return fail(usage, "cannot read standard input");
     }
-    checks.tell();
+    if (!told(o, settings, step.notes())) return refused_by_strict(o);
     return print(display::framed_text(module.view()));
 }
 
 int dry_run(const options& o) {
-    stream_status written = stream_status::write_failed;
-    typed_checks checks(o);
-    bool read_failed = false;
-    if (const auto whole = typed_text(o, read_failed); read_failed) {
-        written = stream_status::read_failed;
-    } else if (whole) {
-        if (write_output(prepared(o, *whole, checks))) written = stream_status::done;
+    const text_settings settings = settings_for(o, std::nullopt);
+    text_to_bytes step(settings);
+    stream_status written = stream_status::done;
+    if (o.text || o.strict) {
+        // --strict decides on the whole text before a byte is written.
+        std::string bytes;
+        if (!whole_text(o, step, bytes)) {
+            written = stream_status::read_failed;
+        } else if (!told(o, settings, step.notes())) {
+            return refused_by_strict(o);
+        } else if (!write_output(bytes)) {
+            written = stream_status::write_failed;
+        }
     } else {
-        written = stream_input(STDIN_FILENO, STDOUT_FILENO, !o.raw, real_stream_calls(),
-                               checks.observer());
+        written = stream_input(STDIN_FILENO, STDOUT_FILENO, step);
+        if (written != stream_status::read_failed) told(o, settings, step.notes());
     }
-    checks.tell();
     if (written == stream_status::read_failed) return fail(usage, "cannot read standard input");
     if (written == stream_status::write_failed) {
         return fail(write_failed, "writing to standard output failed");
@@ -134,16 +105,13 @@ int dry_run(const options& o) {
 }
 
 int send_to_port(const options& o) {
+    // The resolved port's own charset goes here once the ports file carries one (--charset, when
+    // given, comes first: charset_for).
+    const text_settings settings = settings_for(o, std::nullopt);
+    text_to_bytes step(settings);
     std::string bytes;
-    typed_checks checks(o);
-    bool read_failed = false;
-    if (const auto whole = typed_text(o, read_failed); whole && !read_failed) {
-        bytes = prepared(o, *whole, checks);
-    } else if (read_failed || !read_whole_input(STDIN_FILENO, !o.raw, bytes, real_stream_calls(),
-                                                checks.observer())) {
-        return fail(usage, "cannot read standard input");
-    }
-    checks.tell();
+    if (!whole_text(o, step, bytes)) return fail(usage, "cannot read standard input");
+    if (!told(o, settings, step.notes())) return refused_by_strict(o);
 
     const ports::open_result opened =
         o.device ? ports::open_device(*o.device, o.baud) : ports::open_port(o.port, o.baud);
@@ -159,7 +127,8 @@ int send_to_port(const options& o) {
             return fail(could_not_open, setting_failure_message(where, e));
         }
     }
-    const serial::error written = ports::send_bytes(bytes);
+    const serial::error written =
+        send_bytes_showing_progress(bytes, o.baud, !o.quiet && !is_network_target(where));
     // Over a network the close is the last word on whether the server took the bytes.
     const serial::error closed = ports::close_current();
     if (written) return fail(write_failed, write_failure_message(where, written));

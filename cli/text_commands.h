@@ -2,9 +2,16 @@
 // display of a chosen size, written to standard output, or sent to a port.
 #pragma once
 
+#include <optional>
+
+#include "charset/rom.h"
 #include "cli/options.h"
 
 namespace quillon::cli {
+
+// The charset a text is converted with: --charset when it was given (raw included), otherwise
+// the port's own (its line in the ports file), otherwise raw.
+std::optional<charset::rom> charset_for(const options& o, std::optional<charset::rom> port_charset);
 
 // --preview: the screen the bytes make on a display of the chosen size, framed as text; no
 // port is opened.
@@ -14,7 +21,8 @@ int preview(const options& o);
 // that memory does not grow with it.
 int dry_run(const options& o);
 
-// The bytes to the port or device in one synchronous write, the whole text collected first.
+// The bytes to the port or device, the whole text collected first: in one synchronous write, or
+// on a terminal in pieces that show the progress (cli/send_progress.h).
 int send_to_port(const options& o);
 
 }  // namespace quillon::cli

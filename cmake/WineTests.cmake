@@ -36,6 +36,12 @@ foreach(windows_build IN LISTS QUILLON_WINDOWS_BUILDS)
                      ${windows_build} ${prefix} -v)
     set_tests_properties(${name}.serial PROPERTIES ${lock} TIMEOUT 600)
 
+    # quillon-send.exe's own command line: its arguments in UTF-16, its Windows words.
+    add_test(NAME ${name}.cli
+             COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cli/tests/win32/test_wine_cli.py
+                     ${windows_build} ${prefix} -v)
+    set_tests_properties(${name}.cli PROPERTIES ${lock} TIMEOUT 300)
+
     # It drives X through the X11 test client, which needs Debian's interpreter.
     add_test(NAME ${name}.window
              COMMAND ${QUILLON_DEBIAN_PYTHON}

@@ -1,18 +1,13 @@
-// The character-generator ROMs a module may hold: which character each code draws.
+// The character ROMs a module may hold, by the names the display uses for them; the tables
+// themselves live on the text floor (charset/rom.h), where the conversion of typed text reads
+// them too.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <string_view>
+#include "charset/rom.h"
 
 namespace quillon::display {
 
-enum class rom : std::uint8_t {
-    a00,  // the common one: ASCII with ¥ and arrows, katakana, Greek letters and symbols
-    a02,  // Western European: symbols, Cyrillic and Greek letters, then Latin-1-like letters
-};
-
-// "a00" or "a02"; nothing for another name.
-std::optional<rom> parse_rom(std::string_view name);
+using charset::parse_rom;
+using charset::rom;
 
 }  // namespace quillon::display

@@ -37,17 +37,19 @@ std::string_view stream_translator::translate_written(std::size_t count) {
     assert(held_begin_ == 0 && held_end_ + count <= capacity_);
     char* const data = buffer_.get();
     const std::size_t end = held_end_ + count;
-    if (held_end_ != 0) {
+    if (held_end_ != 0 && held_run_) {
         // The held bytes are "<" and a run of body characters: if the piece only continues that
-        // run, nothing is decided yet.
+        // run, nothing is decided yet. (A broken tag's start is looked at again with each piece:
+        // it is held only while it is short.)
         const auto* piece = reinterpret_cast<const unsigned char*>(data + held_end_);
         if (std::all_of(piece, piece + count, detail::is_body_byte)) {
             held_end_ = end;
             return {};
         }
     }
-    const detail::in_place_result r = detail::translate_in_place(data, end, true, scratch_);
+    const detail::in_place_result r = detail::translate_in_place(data, end, true, findings_);
     held_begin_ = r.held;
+    held_run_ = r.held_run;
     held_end_ = end;
     return {data, r.translated};
 }

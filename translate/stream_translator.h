@@ -22,8 +22,14 @@
 
 namespace quillon {
 
+class tag_findings;
+
 class stream_translator {
   public:
+    // With findings, the scan tells them each unknown name and broken tag it meets, as the whole
+    // text's scan would (a broken tag cut by the end of a piece is held until it is decided).
+    explicit stream_translator(tag_findings* findings = nullptr) : findings_(findings) {}
+
     // Room for the next piece, after the bytes held back: at least `size` bytes (more when the
     // buffer has them). Valid until the next call of any member.
     std::span<char> room(std::size_t size);
@@ -49,7 +55,8 @@ class stream_translator {
     std::size_t capacity_ = 0;
     std::size_t held_begin_ = 0;  // buffer_[held_begin_, held_end_) is held back
     std::size_t held_end_ = 0;
-    std::string scratch_;  // one tag's bytes, for the scanner
+    tag_findings* findings_;
+    bool held_run_ = true;  // what is held is "<" and tag characters only
 };
 
 }  // namespace quillon

@@ -1,5 +1,5 @@
 // The 116 names of the symbol table with their bytes, for the tools around the translator: the
-// tag reference (quillon-send --tags) and the check for unknown names.
+// tag reference (quillon-send --tags) and the nearest name to an unknown one.
 #pragma once
 
 #include <array>

@@ -107,6 +107,21 @@ constexpr std::size_t longest_name = [] {
     return longest;
 }();
 
+// Each name's letters and digits without its underscores: what a broken tag is matched against.
+struct letters_of_name {
+    std::array<char, longest_name> letters{};
+    std::size_t size = 0;
+};
+constexpr auto name_letters = [] {
+    std::array<letters_of_name, names.size()> all{};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        for (const char c : names[i].name) {
+            if (c != '_') all[i].letters[all[i].size++] = c;
+        }
+    }
+    return all;
+}();
+
 char* write_name_bytes(std::string_view capitals, char* out) {
     for (std::size_t at = fnv1a(capitals) % slot_count; name_slots[at] != empty_slot;
          at = (at + 1) % slot_count) {
@@ -152,6 +167,8 @@ char* write_backslash_text(std::string_view trimmed, char* out) {
 }
 
 std::string_view trim_blanks(std::string_view field) {
+    // A tag's body holds no blank: only LOOKUP_SYMBOL's callers pass them.
+    if (field.empty() || (field.front() != ' ' && field.back() != ' ')) return field;
     const auto first = field.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return field.substr(first, field.find_last_not_of(' ') - first + 1);
@@ -175,11 +192,30 @@ char* write_symbol_bytes(std::string_view field, char* out) {
 
     // Names are matched in capitals; a field longer than every name cannot be one.
     if (trimmed.size() > longest_name) return out;
-    std::array<char, longest_name> capitals{};
+    std::array<char, longest_name> capitals;
     for (std::size_t i = 0; i < trimmed.size(); ++i) {
         capitals[i] = static_cast<char>(to_upper(static_cast<unsigned char>(trimmed[i])));
     }
     return write_name_bytes(std::string_view(capitals.data(), trimmed.size()), out);
+}
+
+std::string_view name_spelled_by(std::string_view text) {
+    std::array<char, longest_name> letters{};
+    std::size_t size = 0;
+    for (const char c : text) {
+        if (c == '-' || c == ' ' || c == '_') continue;
+        if (size == letters.size()) return {};
+        letters[size++] = static_cast<char>(to_upper(static_cast<unsigned char>(c)));
+    }
+    // Called only for text that looks like a broken tag, rare in any text: a plain walk will do.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const letters_of_name& known = name_letters[i];
+        if (known.size == size &&
+            std::equal(letters.begin(), letters.begin() + size, known.letters.begin())) {
+            return names[i].name;
+        }
+    }
+    return {};
 }
 
 }  // namespace detail

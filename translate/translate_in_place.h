@@ -2,13 +2,17 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+
+namespace quillon {
+class tag_findings;
+}
 
 namespace quillon::detail {
 
 struct in_place_result {
     std::size_t translated = 0;  // data[0, translated) is finished output
     std::size_t held = 0;        // data[held, end) is an unfinished tag (empty when held == end)
+    bool held_run = true;        // it is "<" and tag characters only, not a broken tag's start
 };
 
 // Translates data[0, end) in place (the output is never longer than the text). With
@@ -16,8 +20,10 @@ struct in_place_result {
 // whose run of body characters reaches the end of the data may still become a tag once more
 // text arrives: scanning stops there, everything before it is finished, and data[held, end) is
 // that "<" (taken from the text or produced by a tag) with the body characters after it.
-// scratch is working room for one tag's bytes, kept by the caller so it is allocated once.
+// With findings, the scan tells them each unknown name and each broken tag it meets
+// (translate/tag_findings.h); a broken tag that reaches the end of the data is then held as well
+// while more follows, so that pieces find what the whole text finds.
 in_place_result translate_in_place(char* data, std::size_t end, bool more_follows,
-                                   std::string& scratch);
+                                   tag_findings* findings = nullptr);
 
 }  // namespace quillon::detail

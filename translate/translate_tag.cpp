@@ -1,29 +1,37 @@
 #include "translate/byte_classes.h"
 #include "translate/byte_writers.h"
+#include "translate/tag_findings.h"
 #include "translate/translate.h"
 
 namespace quillon {
 namespace detail {
 
-char* write_tag_bytes(std::string_view body, char* out) {
+char* write_tag_bytes(std::string_view body, char* out, tag_findings* findings) {
+    const char* at = body.data();
+    const char* const end = at + body.size();
     for (;;) {
-        const auto comma = body.find(',');
-        const std::string_view field = body.substr(0, comma);
-
         // A field of digits only (or none) is a decimal byte value, reduced modulo 256.
+        const char* const field = at;
         std::uint8_t value = 0;
-        std::size_t digits = 0;
-        while (digits < field.size() && is_digit(static_cast<unsigned char>(field[digits]))) {
-            value = push_digit(value, static_cast<unsigned char>(field[digits++]));
+        while (at != end && is_digit(static_cast<unsigned char>(*at))) {
+            value = push_digit(value, static_cast<unsigned char>(*at++));
         }
-        if (digits == field.size()) {
+        if (at == end || *at == ',') {
             *out++ = static_cast<char>(value);
         } else {
-            out = write_symbol_bytes(field, out);
+            while (at != end && *at != ',') ++at;
+            const std::string_view symbol(field, static_cast<std::size_t>(at - field));
+            char* const after = write_symbol_bytes(symbol, out);
+            // Only a name gives nothing at all; the other forms ("_" number, "\" text, a control
+            // letter) either give their byte or are no name a warning could suggest one for.
+            if (after == out && findings != nullptr && symbol.size() > 1 && symbol[0] != '_' &&
+                symbol[0] != '\\') {
+                findings->unknown_name(symbol);
+            }
+            out = after;
         }
-
-        if (comma == std::string_view::npos) return out;
-        body.remove_prefix(comma + 1);
+        if (at == end) return out;
+        ++at;  // the comma
     }
 }
 

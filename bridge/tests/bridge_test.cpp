@@ -74,8 +74,24 @@ TEST_F(bridge_run, a_display_with_a_character_set_gets_the_rom_codes) {
               "Gr\xf5n 25\xdf"
               "C\xfe\xc0"
               "5?~\xc3\xbc");
-    EXPECT_TRUE(bridge->wait_for_log("counter: U+20AC is not in the A00 ROM: sent as ?", 1));
+    EXPECT_TRUE(bridge->wait_for_log("counter: '€' (U+20AC) is not in the A00 ROM: sent as ?", 1));
     EXPECT_TRUE(bridge->wait_for_log("counter: \\ and ~ are not in the A00 ROM: sent as typed", 1));
+    EXPECT_EQ(last("quillon/counter/error", 1),
+              "a message on quillon/counter/send: '€' (U+20AC) is not in the A00 ROM: sent as ?");
+}
+
+// Unknown names and broken tags are logged and told on the error topic; the bytes go as the tag
+// language makes them.
+TEST_F(bridge_run, tells_unknown_and_broken_tags_on_the_error_topic) {
+    auto bridge = start();
+    ASSERT_TRUE(probe->publish("quillon/pole/send", "<LMA_LINE_2>x<LMA-LINE3>"));
+    EXPECT_EQ(pole_bytes.wait_for(12), "x<LMA-LINE3>");
+    EXPECT_EQ(last("quillon/pole/error", 1),
+              "a message on quillon/pole/send: unknown tag <LMA_LINE_2>: did you mean LMA_LINE2?");
+    EXPECT_EQ(last("quillon/pole/error", 2),
+              "a message on quillon/pole/send: <LMA-LINE3> is sent as text, not as a tag: did you "
+              "mean <LMA_LINE3>?");
+    EXPECT_TRUE(bridge->wait_for_log("pole: unknown tag <LMA_LINE_2>", 1));
 }
 
 TEST_F(bridge_run, status_is_retained_online_and_offline_by_will_and_by_clean_stop) {

@@ -156,6 +156,7 @@ TEST(send, stdin_raw_to_a_device_path_keeps_every_byte) {
     master_drain drain(pty.master());
     const process_result r = send({"--raw", "--device", pty.path()}, input);
     EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "no progress into a pipe, and no warning for bytes that are no UTF-8";
     EXPECT_EQ(drain.wait_for(input.size()), input);
 }
 
@@ -759,6 +760,11 @@ TEST(warnings, name_each_unknown_tag_once_and_leave_the_bytes_alone) {
          "them)\n"},
         {{"--dry-run", "--quiet", "<LMA_LINE_2>Hi"}, "", "Hi", ""},
         {{"--dry-run", "--raw", "<LMA_LINE_2>"}, "", "<LMA_LINE_2>", ""},
+        // A name with "-" or a blank: no tag, so text, and told.
+        {{"--dry-run"},
+         "<LMA-LINE3>",
+         "<LMA-LINE3>",
+         "quillon-send: <LMA-LINE3> is sent as text, not as a tag: did you mean <LMA_LINE3>?\n"},
         {{"--preview=16x2", "<LMA_LINE_2>Hi"},
          "",
          "┌────────────────┐\n│Hi              │\n│                │\n└────────────────┘\n",
@@ -780,11 +786,14 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
         std::vector<std::string> args;
         std::string input, out, err;
     } table[] = {
+        // Raw: sent as UTF-8, and told once, with the way to the module's own characters.
         {{"--dry-run", "Grün 25°C"},
          "",
          "Gr\xc3\xbcn 25\xc2\xb0"
          "C",
-         ""},
+         "quillon-send: 'ü' (U+00FC) is sent as the 2 bytes of its UTF-8, which a module shows "
+         "as 2 characters of its own ROM: try --charset a00 or a02\n"},
+        {{"--dry-run", "--quiet", "°"}, "", "\xc2\xb0", ""},
         {{"--dry-run", "--charset", "a00", "<LMA_CLS>Grün 25°C"},
          "",
          "\xfe\x01\xfe\x80Gr\xf5n 25\xdf"
@@ -798,7 +807,7 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
         {{"--dry-run", "--charset=a00", "5 €"},
          "",
          "5 ?",
-         "quillon-send: U+20AC is not in the A00 ROM: sent as ?\n"},
+         "quillon-send: '€' (U+20AC) is not in the A00 ROM: sent as ?\n"},
         {{"--preview=16x2", "--charset", "a00", "Grün"},
          "",
          "┌────────────────┐\n│Grün            │\n│                │\n└────────────────┘\n",
@@ -819,6 +828,43 @@ TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
         EXPECT_EQ(r.out, row.out) << row.args.back();
         EXPECT_EQ(r.err, row.err) << row.args.back();
     }
+}
+
+// --strict: any warning ends the run with exit code 2, before a byte is written or sent, and it
+// says why even with --quiet; a text without warnings goes as without --strict.
+TEST(strict, a_warning_stops_the_run_before_anything_goes_out) {
+    const std::string refused =
+        "quillon-send: nothing written: --strict refuses a text with warnings\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string input, err;
+    } table[] = {
+        {{"--dry-run", "--strict", "<LMA_LINE_2>Hi"},
+         "",
+         "quillon-send: unknown tag <LMA_LINE_2>: did you mean LMA_LINE2?\n" + refused},
+        {{"--dry-run", "--strict", "--quiet"},
+         "Hi<clear screen>",
+         "quillon-send: <clear screen> is sent as text, not as a tag: did you mean "
+         "<CLEAR_SCREEN>?\n" +
+             refused},
+        {{"--dry-run", "--strict", "--charset=a00", "5 €"},
+         "",
+         "quillon-send: '€' (U+20AC) is not in the A00 ROM: sent as ?\n" + refused},
+    };
+    for (const auto& row : table) {
+        const process_result r = send(row.args, row.input);
+        EXPECT_EQ(r.exit_code, 2) << row.args.back();
+        EXPECT_EQ(r.out, "") << row.args.back();
+        EXPECT_EQ(r.err, row.err) << row.args.back();
+    }
+    EXPECT_EQ(send({"--dry-run", "--strict", "<LMA_CLS>ok"}).out, "\xfe\x01\xfe\x80ok");
+
+    pseudo_terminal pty;
+    const process_result r = send({"--strict", "-p", "2", "Grün"}, "", {{2, pty.path()}});
+    EXPECT_EQ(r.exit_code, 2);
+    EXPECT_NE(r.err.find("nothing sent: --strict"), std::string::npos) << r.err;
+    pollfd readable{pty.master(), POLLIN, 0};
+    EXPECT_EQ(poll(&readable, 1, 0), 0) << "bytes reached the port";
 }
 
 // One line per code 0x10-0xFF: the characters --charset converts to it, then its dots.

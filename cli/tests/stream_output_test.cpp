@@ -93,12 +93,14 @@ std::vector<stream_case> stream_cases() {
     };
 }
 
+text_settings tags_if(bool translate) { return {std::nullopt, translate}; }
+
 TEST(stream_input, interrupted_and_short_calls_lose_no_byte) {
     for (const auto& c : stream_cases()) {
         temp_file in(c.input), out;
         calls = 0;
-        EXPECT_EQ(stream_input(in.fd, out.fd, c.translate, interrupted_and_short),
-                  stream_status::done);
+        text_to_bytes step(tags_if(c.translate));
+        EXPECT_EQ(stream_input(in.fd, out.fd, step, interrupted_and_short), stream_status::done);
         EXPECT_TRUE(out.content() == c.expected) << c.input.substr(0, 40);
     }
 }
@@ -108,7 +110,8 @@ TEST(read_whole_input, interrupted_and_short_reads_lose_no_byte) {
         temp_file in(c.input);
         std::string bytes = "kept ";
         calls = 0;
-        EXPECT_TRUE(read_whole_input(in.fd, c.translate, bytes, interrupted_and_short));
+        text_to_bytes step(tags_if(c.translate));
+        EXPECT_TRUE(read_whole_input(in.fd, step, bytes, interrupted_and_short));
         EXPECT_TRUE(bytes == "kept " + c.expected) << c.input.substr(0, 40);
     }
 }
@@ -119,11 +122,11 @@ TEST(stream_input, stops_at_a_write_that_fails_or_takes_nothing) {
     const stream_calls nothing_taken{real_stream_calls().read, takes_nothing};
     for (const bool translate : {true, false}) {
         temp_file in("<13>text"), out;
-        EXPECT_EQ(stream_input(in.fd, full, translate), stream_status::write_failed);
+        text_to_bytes first(tags_if(translate)), second(tags_if(translate));
+        EXPECT_EQ(stream_input(in.fd, full, first), stream_status::write_failed);
         EXPECT_EQ(lseek(in.fd, 0, SEEK_SET), 0);
         calls = 0;
-        EXPECT_EQ(stream_input(in.fd, out.fd, translate, nothing_taken),
-                  stream_status::write_failed);
+        EXPECT_EQ(stream_input(in.fd, out.fd, second, nothing_taken), stream_status::write_failed);
         EXPECT_EQ(calls, 1);
     }
     close(full);
@@ -135,8 +138,9 @@ TEST(stream_input, stops_at_a_read_that_fails) {
     temp_file out;
     std::string bytes;
     for (const bool translate : {true, false}) {
-        EXPECT_EQ(stream_input(folder, out.fd, translate), stream_status::read_failed);
-        EXPECT_FALSE(read_whole_input(folder, translate, bytes));
+        text_to_bytes first(tags_if(translate)), second(tags_if(translate));
+        EXPECT_EQ(stream_input(folder, out.fd, first), stream_status::read_failed);
+        EXPECT_FALSE(read_whole_input(folder, second, bytes));
     }
     EXPECT_EQ(out.content(), "");
     close(folder);

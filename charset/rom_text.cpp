@@ -1,15 +1,15 @@
-#include "display/rom_text.h"
+#include "charset/rom_text.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <optional>
+#include <cstring>
 #include <span>
 #include <utility>
 
-#include "display/charset.h"
+#include "charset/utf8.h"
 
-namespace quillon::display {
+namespace quillon::charset {
 namespace {
 
 struct look_alike {
@@ -28,36 +28,6 @@ constexpr std::array<look_alike, 1> a02_look_alikes{{
     {U'↲', 0x17},  // the arrow down and then left, shown as ↵, whose corner it draws
 }};
 
-// One code point from UTF-8, or nothing when the bytes are not UTF-8 (then one byte is taken).
-std::optional<std::pair<char32_t, std::size_t>> decode_one(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = 0;
-    char32_t point = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        point = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        point = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        point = lead & 0x07;
-    } else {
-        return std::nullopt;
-    }
-    if (text.size() < length) return std::nullopt;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) return std::nullopt;
-        point = (point << 6) | (next & 0x3F);
-    }
-    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (point < smallest[length] || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    return std::pair{point, length};
-}
-
 // Each character of the ROM's table that is one code point beyond ASCII, with its code; the
 // first code wins where the table shows a character twice.
 using reverse_table = std::vector<std::pair<char32_t, std::uint8_t>>;
@@ -66,16 +36,17 @@ reverse_table build_reverse(rom table) {
     reverse_table found;
     for (unsigned code = 0x80; code <= 0xFF; ++code) {
         const std::string_view text = rom_character(static_cast<std::uint8_t>(code), table);
-        const auto decoded = text.empty() ? std::nullopt : decode_one(text);
-        if (!decoded || decoded->second != text.size()) continue;
-        found.emplace_back(decoded->first, static_cast<std::uint8_t>(code));
+        // ASCII letters drawn up here (A00's g, j, p, q, y with descenders) are typed as ASCII.
+        const auto decoded = decode_utf8(text);
+        if (!decoded || decoded->length != text.size() || decoded->point < 0x80) continue;
+        found.emplace_back(decoded->point, static_cast<std::uint8_t>(code));
     }
     // The arrows and symbols below 0x80 (A00's ¥ → ←, A02's 0x10-0x1F and ⌂) that are no ASCII.
     for (unsigned code = 0x10; code < 0x80; ++code) {
         const std::string_view text = rom_character(static_cast<std::uint8_t>(code), table);
-        const auto decoded = text.size() > 1 ? decode_one(text) : std::nullopt;
-        if (decoded && decoded->second == text.size()) {
-            found.emplace_back(decoded->first, static_cast<std::uint8_t>(code));
+        const auto decoded = text.size() > 1 ? decode_utf8(text) : std::nullopt;
+        if (decoded && decoded->length == text.size()) {
+            found.emplace_back(decoded->point, static_cast<std::uint8_t>(code));
         }
     }
     for (const look_alike& l : table == rom::a00 ? std::span<const look_alike>(a00_look_alikes)
@@ -87,8 +58,6 @@ reverse_table build_reverse(rom table) {
     return found;
 }
 
-const char* rom_name(rom table) { return table == rom::a00 ? "A00" : "A02"; }
-
 const reverse_table& reverse(rom table) {
     static const reverse_table a00 = build_reverse(rom::a00);
     static const reverse_table a02 = build_reverse(rom::a02);
@@ -97,32 +66,53 @@ const reverse_table& reverse(rom table) {
 
 }  // namespace
 
-rom_text to_rom_codes(std::string_view utf8, rom table) {
-    const reverse_table& codes = reverse(table);
-    rom_text out;
-    out.bytes.reserve(utf8.size());
-    while (!utf8.empty()) {
-        const auto decoded =
-            static_cast<unsigned char>(utf8[0]) < 0x80 ? std::nullopt : decode_one(utf8);
+void missing_characters::add(char32_t c) {
+    if (std::find(kept.begin(), kept.end(), c) != kept.end()) return;
+    if (kept.size() < kept_at_most) {
+        kept.push_back(c);
+    } else {
+        ++more;
+    }
+}
+
+rom_converter::rom_converter(rom table) : table_(table) {}
+
+std::optional<std::uint8_t> rom_converter::code_of(char32_t c) const {
+    const reverse_table& codes = reverse(table_);
+    const auto at = std::lower_bound(codes.begin(), codes.end(), c,
+                                     [](const auto& entry, char32_t v) { return entry.first < v; });
+    if (at == codes.end() || at->first != c) return std::nullopt;
+    return at->second;
+}
+
+std::size_t rom_converter::convert(char* const data, const std::size_t size) {
+    std::size_t out = 0;
+    std::size_t at = 0;
+    while (at < size) {
+        // ASCII passes as typed: whole runs of it are moved at once (or left where they are).
+        const std::size_t run = first_beyond_ascii({data + at, size - at});
+        if (out != at && run != 0) std::memmove(data + out, data + at, run);
+        out += run;
+        at += run;
+        if (at == size) break;
+        const auto decoded = decode_utf8({data + at, size - at});
         if (!decoded) {
-            out.bytes += utf8[0];
-            utf8.remove_prefix(1);
+            data[out++] = data[at++];  // no UTF-8: the byte as it is
             continue;
         }
-        const char32_t c = decoded->first;
-        const auto at =
-            std::lower_bound(codes.begin(), codes.end(), c,
-                             [](const auto& entry, char32_t v) { return entry.first < v; });
-        if (at != codes.end() && at->first == c) {
-            out.bytes += static_cast<char>(at->second);
-        } else {
-            out.bytes += '?';
-            if (std::find(out.missing.begin(), out.missing.end(), c) == out.missing.end()) {
-                out.missing.push_back(c);
-            }
-        }
-        utf8.remove_prefix(decoded->second);
+        const auto code = code_of(decoded->point);
+        if (!code) missing_.add(decoded->point);
+        data[out++] = static_cast<char>(code.value_or('?'));
+        at += decoded->length;
     }
+    return out;
+}
+
+rom_text to_rom_codes(std::string_view utf8, rom table) {
+    rom_converter converter(table);
+    rom_text out{std::string(utf8), {}};
+    out.bytes.resize(converter.convert(out.bytes.data(), out.bytes.size()));
+    out.missing = converter.missing();
     return out;
 }
 
@@ -146,8 +136,24 @@ std::string code_point_name(char32_t c) {
     return "U+" + hex;
 }
 
+std::string quoted_character(char32_t c) {
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) of a literal + a temporary.
+    std::string quoted(1, '\'');
+    quoted += encode_utf8(c);
+    quoted += "' (";
+    quoted += code_point_name(c);
+    quoted += ')';
+    return quoted;
+}
+
 std::string missing_character_warning(char32_t c, rom table) {
-    return code_point_name(c) + " is not in the " + rom_name(table) + " ROM: sent as ?";
+    return quoted_character(c) + " is not in the " + std::string(rom_name(table)) +
+           " ROM: sent as ?";
+}
+
+std::string more_missing_warning(std::size_t count, rom table) {
+    return "and " + std::to_string(count) + " more " + (count == 1 ? "character" : "characters") +
+           " not in the " + std::string(rom_name(table)) + " ROM, each sent as ?";
 }
 
 std::string ascii_shown_otherwise(rom table) {
@@ -168,8 +174,8 @@ std::string ascii_shown_otherwise_warning(rom table) {
         typed += separator + std::string(1, c);
         shown += separator + std::string(rom_character(static_cast<std::uint8_t>(c), table));
     }
-    return typed + " are not in the " + rom_name(table) + " ROM: sent as typed, they show as " +
-           shown;
+    return typed + " are not in the " + std::string(rom_name(table)) +
+           " ROM: sent as typed, they show as " + shown;
 }
 
-}  // namespace quillon::display
+}  // namespace quillon::charset
