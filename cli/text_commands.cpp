@@ -5,10 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "cli/family_check.h"
 #include "cli/messages.h"
 #include "cli/report.h"
 #include "cli/stream_output.h"
-#include "display/controller.h"
+#include "display/dot_view.h"
+#include "display/module.h"
 #include "display/rom_text.h"
 #include "display/text_view.h"
 #include "ports/port_control.h"
@@ -20,18 +22,23 @@ namespace quillon::cli {
 namespace {
 
 // The checks beside the translation, on the text as typed: unknown names, each told once with
-// the nearest known name when the input has ended. Silent with --quiet, and with --raw, where
-// there are no tags.
+// the nearest known name when the input has ended, and with --module (but for the preview,
+// which shows the module) the names meant for another kind of module. Silent with --quiet, and
+// with --raw, where there are no tags.
 class typed_checks {
   public:
-    explicit typed_checks(const options& o) : active_(!o.quiet && !o.raw) {}
+    explicit typed_checks(const options& o) : active_(!o.quiet && !o.raw) {
+        if (active_ && o.module_named && !o.preview) family_.emplace(o.module);
+    }
 
     typed_observer observer() {
         if (!active_) return {};
-        return [this](std::string_view piece) { finder_.look(piece); };
+        return [this](std::string_view piece) { look(piece); };
     }
     void look(std::string_view text) {
-        if (active_) finder_.look(text);
+        if (!active_) return;
+        finder_.look(text);
+        if (family_) family_->look(text);
     }
     void tell() const {
         for (const std::string& name : finder_.names()) {
@@ -40,11 +47,15 @@ class typed_checks {
                  (near.empty() ? std::string("no such name (quillon-send --tags lists them)")
                                : "did you mean " + std::string(near) + "?"));
         }
+        if (family_) {
+            for (const std::string& warning : family_->warnings()) warn(warning);
+        }
     }
 
   private:
     bool active_;
     unknown_name_finder finder_;
+    std::optional<family_check> family_;
 };
 
 // --charset: the text beyond ASCII in the module's own codes, each missing character told once.
@@ -98,19 +109,23 @@ int open_failed(const target& where, const serial::error& e, const std::string& 
 }  // namespace
 
 int preview(const options& o) {
-    display::serial_module module(*o.preview, o.charset.value_or(display::rom::a00));
+    const auto module =
+        display::make_module(o.module, *o.preview, o.charset.value_or(display::rom::a00));
     typed_checks checks(o);
     bool read_failed = false;
     if (const auto whole = typed_text(o, read_failed); whole && !read_failed) {
-        module.feed(prepared(o, *whole, checks));
+        module->feed(prepared(o, *whole, checks));
     } else if (read_failed ||
                !feed_input(
-                   STDIN_FILENO, !o.raw, [&](std::string_view bytes) { module.feed(bytes); },
+                   STDIN_FILENO, !o.raw, [&](std::string_view bytes) { module->feed(bytes); },
                    real_stream_calls(), checks.observer())) {
         return fail(usage, "cannot read standard input");
     }
     checks.tell();
-    return print(display::framed_text(module.view()));
+    const display::screen glass = module->view();
+    if (o.dots) return print(display::dot_text(glass));
+    // The cursor's ANSI marks only on a terminal: in a pipe or a file they would be stray bytes.
+    return print(display::framed_text(glass, isatty(STDOUT_FILENO) == 1));
 }
 
 int dry_run(const options& o) {
