@@ -29,15 +29,21 @@ QUILLON_COMn (e.g. QUILLON_COM1=rfc2217://displaypi:2217).
 
 Tags: anything in angle brackets that forms a tag becomes bytes; anything else is sent as is.
   <13>            the byte 13               <254,1>       the bytes 254 and 1
-  <CLEAR_SCREEN>  a named control code      <LMA_LINE2>   a display-module command
-  <CR,LF>         fields mix freely         <A>           control letter: Ctrl-A, byte 1
+  <CR,LF>         named control codes       <A>           control letter: Ctrl-A, byte 1
   <_5>            underscore number: 64+5   <\abc>        backslash text: "ABC"
+  <CLEAR_SCREEN>  a command of text and graphic modules: byte 12
+  <LMA_LINE2>     a command of hd44780 modules: bytes 254 192
 Numbers are taken modulo 256; names are matched without regard to case; an unknown name
 gives no bytes, and a warning names the nearest known one, as it does for a name written
-with "-" or a blank (<LMA-LINE3> is no tag: it goes out as text). --tags lists every name.
+with "-" or a blank (<LMA-LINE3> is no tag: it goes out as text). --tags lists every name by
+the modules it is for; with --module, a send warns of each name meant for another kind.
 
-Example: quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
-  prints 254 1 254 128 72 105 13 10
+Examples:
+  quillon-send --dry-run '<LMA_CLS>Hi<CR,LF>' | od -An -tu1
+    prints 254 1 254 128 72 105 13 10
+  quillon-send --module text '<CLEAR_SCREEN>Hello<RETURN>World'
+  quillon-send --preview 16x2 '<LMA_CLS>Hello<LMA_LINE2>World'
+  quillon-send --preview --module graphic --dots '<LINE,0,0,119,31>'
 
 Exit codes:
   0  sent (or written to standard output with --dry-run or --preview)

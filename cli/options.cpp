@@ -16,9 +16,39 @@ namespace {
 using quillon::options::option;
 using quillon::options::set_flag;
 
-std::vector<option> option_table(options& o) {
+// "hd44780: 16x2, 20x2, 20x4, 16x4 or 40x2 (default 20x4); ...; graphic: 120x32; ...".
+std::string sizes_of_every_module() {
+    std::string text;
+    for (const display::profile_facts& f : display::all_profiles()) {
+        if (!text.empty()) text += "; ";
+        text += std::string(f.name) + ": " + display::size_choices(f.id);
+        if (f.sizes.size() > 1) text += " (default " + display::size_name(f.default_size) + ")";
+    }
+    return text;
+}
+
+// A SIZE standing on its own after --preview: digits, "x", digits. Whether the module comes in
+// it is checked once the whole line is read, since --module may follow.
+bool looks_like_size(std::string_view text) {
+    const auto x = text.find('x');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() &&
+               std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return x != std::string_view::npos && digits(text.substr(0, x)) && digits(text.substr(x + 1));
+}
+
+option module_choice(display::profile& module) {
+    option chosen = quillon::options::module_option(module);
+    chosen.help +=
+        ": what --preview emulates; a send or --dry-run warns of each tag name meant for "
+        "another kind (quillon-send --tags groups them)";
+    return chosen;
+}
+
+// `preview_size` receives --preview's SIZE as typed, empty when none was given.
+std::vector<option> option_table(options& o, std::string& preview_size) {
     const std::string example(ports::platform::platform_words().example_device);
-    const std::string sizes(display::size_choices());
     return {
         quillon::options::port_option(o.port, "1", 'p'),
         quillon::options::baud_option(o.baud, "always 8N1, no flow control", 'b'),
@@ -63,16 +93,26 @@ std::vector<option> option_table(options& o) {
          .help = "write the bytes to standard output instead of a port, nothing added",
          .take = set_flag(o.dry_run)},
         {.name = "preview",
-         .value = "COLSxROWS",
-         .help = "show the screen the bytes make on a character display module (" + sizes +
-                 "; default " + display::size_name(display::default_size) +
-                 "), framed as text; nothing is sent",
-         .take = [&, sizes](const std::string* v) -> std::string {
-             o.preview = v != nullptr ? display::parse_size(*v) : display::default_size;
-             if (o.preview) return {};
-             return quillon::options::give_instead(sizes, *v);
+         .value = "SIZE",
+         .help = "show the screen the bytes make on the --module, framed as text (a graphic "
+                 "module's pixels in half blocks, two rows to a line); nothing is sent. SIZE is "
+                 "in cells or pixels: " +
+                 sizes_of_every_module() +
+                 ". It may follow as the next argument, so a TEXT such as 20x4 right after "
+                 "--preview needs -- before it",
+         .take = [&](const std::string* v) -> std::string {
+             o.preview = display::display_size{};  // the module's, once the line is read
+             preview_size = v != nullptr ? *v : std::string();
+             return {};
          },
-         .value_optional = true},
+         .value_optional = true,
+         .takes_next = looks_like_size},
+        {.name = "dots",
+         .help = "with --preview: print the glass as dots, one line per dot row, # lit and . "
+                 "dark: each cell's 8 rows of 5 dots (the 8th the cursor row) with one dark "
+                 "column and line between cells, or a graphic module's pixels as they are",
+         .take = set_flag(o.dots)},
+        module_choice(o.module),
         {.name = "list",
          .help = "show COM1 to COM8: target, where the mapping comes from, state (found without "
                  "opening: an open drops DTR, which resets many boards), then the serial devices "
@@ -117,16 +157,32 @@ std::vector<option> option_table(options& o) {
 
 std::string options_help() {
     options o;
-    return quillon::options::option_help(option_table(o));
+    std::string preview_size;
+    return quillon::options::option_help(option_table(o, preview_size));
 }
 
 parse_result parse_options(const std::vector<std::string>& arguments) {
     parse_result result;
     options& o = result.chosen;
-    const auto line = quillon::options::parse_command_line(option_table(o), arguments);
+    std::string preview_size;
+    const auto line =
+        quillon::options::parse_command_line(option_table(o, preview_size), arguments);
     if (!line.error.empty()) {
         result.error = line.error;
         return result;
+    }
+    o.module_named = line.was_given("module");
+    if (o.preview) {
+        const display::profile_facts& module = display::facts(o.module);
+        o.preview = preview_size.empty() ? module.default_size
+                                         : display::parse_size(o.module, preview_size);
+        if (!o.preview) {
+            result.error = "--preview: " + quillon::options::give_instead(
+                                               display::size_choices(o.module) + " (--module " +
+                                                   std::string(module.name) + ")",
+                                               preview_size);
+            return result;
+        }
     }
     if (line.operands.size() > 1) {
         result.error = "more than one TEXT given (quote the text as one argument)";
@@ -151,6 +207,8 @@ parse_result parse_options(const std::vector<std::string>& arguments) {
         result.error = "give either --port or --device, not both";
     } else if (o.probe && !o.list) {
         result.error = "--probe goes with --list";
+    } else if (o.dots && !o.preview) {
+        result.error = "--dots goes with --preview";
     }
     return result;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "display/geometry.h"
+#include "display/profile.h"
 #include "display/rom.h"
 
 namespace quillon::cli {
@@ -34,8 +35,14 @@ struct options {
     std::optional<std::string> text;  // none: the text comes from standard input
     // --rom-sheet NAME: print every code of the ROM with its characters and dots.
     std::optional<display::rom> rom_sheet;
-    // --preview[=COLSxROWS]: show the screen the bytes make on a display of that size.
+    // --preview[=SIZE]: show the screen the bytes make on a module of --module's kind and of
+    // that size (cells or pixels, checked against the module's sizes once the line is read).
     std::optional<display::display_size> preview;
+    bool dots = false;  // --dots: the preview as dots
+    // --module: the kind of module the preview emulates and the tags are meant for; named, it
+    // has a send or --dry-run warn of each tag name meant for another kind.
+    display::profile module = display::profile::hd44780;
+    bool module_named = false;
 };
 
 struct parse_result {

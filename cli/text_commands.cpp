@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "cli/family_check.h"
 #include "cli/messages.h"
 #include "cli/report.h"
 #include "cli/send_progress.h"
 #include "cli/stream_output.h"
-#include "display/controller.h"
+#include "display/dot_view.h"
+#include "display/module.h"
 #include "display/text_view.h"
 #include "ports/port_control.h"
 #include "translate/text_to_bytes.h"
@@ -18,16 +20,25 @@ namespace {
 
 // How text is turned into bytes: the charset, the tags unless --raw, and what to look for
 // (nothing beyond the bytes with --quiet, unless --strict must know).
+// With --module (but for the preview, which shows that module) the names of other families'
+// modules are looked for too.
 text_settings settings_for(const options& o, std::optional<charset::rom> port_charset) {
-    return {charset_for(o, port_charset), !o.raw, !o.quiet || o.strict};
+    text_settings settings{charset_for(o, port_charset), !o.raw, !o.quiet || o.strict};
+    if (o.module_named && !o.preview) settings.module_family = family_bit(o.module);
+    return settings;
 }
 
 // What the step noticed, told on standard error (not with --quiet, unless --strict refuses the
 // text). False when --strict refuses it: the run then ends with exit code 2.
 bool told(const options& o, const text_settings& settings, const text_notes& notes) {
     if (o.quiet && !o.strict) return true;
-    const auto lines = note_lines(notes, settings, "--charset a00 or a02");
-    for (const note_line& line : lines) warn(line.text);
+    std::vector<std::string> lines;
+    for (const note_line& line : note_lines(notes, settings, "--charset a00 or a02")) {
+        lines.push_back(line.text);
+    }
+    for (std::string& line : family_warnings(notes.tags, o.module))
+        lines.push_back(std::move(line));
+    for (const std::string& line : lines) warn(line);
     return !o.strict || lines.empty();
 }
 
@@ -65,18 +76,22 @@ std::optional<charset::rom> charset_for(const options& o,
 }
 
 int preview(const options& o) {
-    display::serial_module module(*o.preview, o.charset.value_or(display::rom::a00));
+    const auto module =
+        display::make_module(o.module, *o.preview, o.charset.value_or(display::rom::a00));
     const text_settings settings = settings_for(o, std::nullopt);
     text_to_bytes step(settings);
     if (o.text) {
-        module.feed(step.convert(*o.text));
-        module.feed(step.finish());
+        module->feed(step.convert(*o.text));
+        module->feed(step.finish());
     } else if (!feed_input(STDIN_FILENO, step,
-                           [&](std::string_view bytes) { module.feed(bytes); })) {
+                           [&](std::string_view bytes) { module->feed(bytes); })) {
         return fail(usage, "cannot read standard input");
     }
     if (!told(o, settings, step.notes())) return refused_by_strict(o);
-    return print(display::framed_text(module.view()));
+    const display::screen glass = module->view();
+    if (o.dots) return print(display::dot_text(glass));
+    // The cursor's ANSI marks only on a terminal: in a pipe or a file they would be stray bytes.
+    return print(display::framed_text(glass, isatty(STDOUT_FILENO) == 1));
 }
 
 int dry_run(const options& o) {

@@ -68,6 +68,9 @@ struct screen {
     bool cursor_shown() const {
         return display_on && (underline_cursor || blinking_cursor) && cursor_row >= 0;
     }
+
+    // Every field alike: two snapshots of one module show the same glass and state.
+    friend bool operator==(const screen&, const screen&) = default;
 };
 
 }  // namespace quillon::display

@@ -1,7 +1,9 @@
 // The glass as text for a terminal: a box-drawing frame around the rows, each row exactly the
 // display's width of cells between its two "│", each cell the UTF-8 of its character. The
 // cursor's cell is wrapped in ANSI attributes, which leave the row's text as it is: underline
-// for the underline cursor, reverse video for the blinking block, both for both.
+// for the underline cursor, reverse video for the blinking block, both for both. A graphic
+// screen is drawn in the same frame with Unicode half blocks, two pixel rows to a line
+// (" ▀▄█"), its cursor among its pixels: a 120x32 is 16 lines of 120 characters; no ANSI.
 #pragma once
 
 #include <string>

@@ -94,6 +94,10 @@ parsed_command_line parse_command_line(std::span<const option> table,
             }
             value = arguments[++i];
             has_value = true;
+        } else if (takes_value && !has_value && o->takes_next && i + 1 < arguments.size() &&
+                   o->takes_next(arguments[i + 1])) {
+            value = arguments[++i];
+            has_value = true;
         } else if (!takes_value && has_value) {
             result.error = written + " takes no value";
             return result;

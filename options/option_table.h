@@ -3,8 +3,9 @@
 // so that the three never drift apart. Every program of Quillon keeps its options this way.
 //
 // On the command line an option is --NAME, --NAME VALUE or --NAME=VALUE, and one with a short
-// name also -N VALUE or -NVALUE; "--" ends the options, and any other argument not starting
-// with "-" is an operand. In a settings file the same option is a line NAME VALUE or
+// name also -N VALUE or -NVALUE (an optional value: --NAME=VALUE, or the next argument where
+// the option's takes_next accepts it); "--" ends the options, and any other argument not
+// starting with "-" is an operand. In a settings file the same option is a line NAME VALUE or
 // NAME=VALUE (no dashes); blank lines and lines whose first non-blank character is # are
 // skipped, and only options marked in_files may stand there.
 #pragma once
@@ -27,7 +28,10 @@ struct option {
     // without one is only listed in the help ("--" with no name: the end of the options).
     std::function<std::string(const std::string* value)> take{};
     bool value_optional = false;  // --preview[=SIZE]: a value only after "="
-    bool in_files = false;        // may stand as a line of a settings file
+    // With value_optional: whether the argument after the option is its value after all
+    // ("--preview 20x4"); an argument it refuses is the next option or an operand.
+    std::function<bool(std::string_view next)> takes_next{};
+    bool in_files = false;  // may stand as a line of a settings file
 };
 
 // A take for a flag: sets the field.

@@ -4,6 +4,7 @@
 
 #include "translate/byte_classes.h"
 #include "translate/symbol_names.h"
+#include "translate/tag_families.h"
 
 namespace quillon {
 namespace {
@@ -44,6 +45,24 @@ void tag_findings::add(std::string_view typed, std::string_view spelled) {
         kept_.push_back({std::string(typed), spelled});
     } else {
         ++more_;
+    }
+}
+
+void tag_findings::known_name(std::string_view field) {
+    if (watched_ == 0) return;
+    std::string capitals(field);
+    for (char& c : capitals) {
+        c = static_cast<char>(detail::to_upper(static_cast<unsigned char>(c)));
+    }
+    const tag_family* name = find_tag_family(capitals);
+    if (name == nullptr || (name->families & watched_) != 0) return;
+    for (const other_family_tag& kept : other_family_) {
+        if (same_ignoring_case(kept.typed, field)) return;
+    }
+    if (other_family_.size() < kept_at_most) {
+        other_family_.push_back({std::string(field), name->families});
+    } else {
+        ++other_family_more_;
     }
 }
 

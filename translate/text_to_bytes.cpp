@@ -120,6 +120,7 @@ text_to_bytes::text_to_bytes(const text_settings& settings) : settings_(settings
     } else if (settings.look) {
         beyond_ascii_ = std::make_unique<beyond_ascii_watch>();
     }
+    if (settings.look) notes_.tags.watch_families(settings.module_family);
     if (settings.tags) translator_.emplace(settings.look ? &notes_.tags : nullptr);
 }
 

@@ -36,6 +36,9 @@ struct text_settings {
     std::optional<charset::rom> charset;  // none: raw, the characters in their UTF-8
     bool tags = true;                     // false: the tags are sent as typed (--raw)
     bool look = true;  // false: only the bytes (no notes but the missing characters)
+    // The family the text's module belongs to (a bit of translate/tag_families.h): names of
+    // other families are noted (text_notes::tags.other_family()). 0: not looked for.
+    std::uint8_t module_family = 0;
 };
 
 // What the step noticed about a text; none of it changes the bytes.

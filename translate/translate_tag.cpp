@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <array>
+
 #include "translate/byte_classes.h"
 #include "translate/byte_writers.h"
 #include "translate/tag_findings.h"
@@ -21,12 +24,21 @@ char* write_tag_bytes(std::string_view body, char* out, tag_findings* findings) 
         } else {
             while (at != end && *at != ',') ++at;
             const std::string_view symbol(field, static_cast<std::size_t>(at - field));
+            // The bytes are written over the text they come from: a name to be looked at later
+            // is kept first (no longer than the longest name, or it is none).
+            std::array<char, 32> typed{};
+            const bool keep =
+                findings != nullptr && findings->watching() && symbol.size() <= typed.size();
+            if (keep) std::copy(symbol.begin(), symbol.end(), typed.begin());
             char* const after = write_symbol_bytes(symbol, out);
             // Only a name gives nothing at all; the other forms ("_" number, "\" text, a control
             // letter) either give their byte or are no name a warning could suggest one for.
-            if (after == out && findings != nullptr && symbol.size() > 1 && symbol[0] != '_' &&
-                symbol[0] != '\\') {
-                findings->unknown_name(symbol);
+            if (findings != nullptr && symbol.size() > 1 && symbol[0] != '_' && symbol[0] != '\\') {
+                if (after == out) {
+                    findings->unknown_name(symbol);
+                } else if (keep) {
+                    findings->known_name({typed.data(), symbol.size()});
+                }
             }
             out = after;
         }

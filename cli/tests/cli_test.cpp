@@ -32,6 +32,17 @@ process_result send(std::vector<std::string> args, const std::string& input = {}
     return run_process(args, input, port_guard::environment(mapped));
 }
 
+std::string repeat(int count, const std::string& piece) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += piece;
+    return text;
+}
+
+// One dot row of a 16x2 whose first cell has these five dots and the rest are dark.
+std::string dots16(const std::string& first) { return first + repeat(90, ".") + "\n"; }
+
+const std::string lines = "<LINE,0,0,9,0><LINE,119,0,119,31><LINE,0,31,3,28>";
+
 bool one_line(const std::string& text) {
     return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
 }
@@ -84,58 +95,84 @@ TEST_P(usage_error, is_one_line_on_stderr_and_exit_2) {
 
 INSTANTIATE_TEST_SUITE_P(
     cases, usage_error,
-    ::testing::Values(std::vector<std::string>{"--bogus"}, std::vector<std::string>{"-x"},
-                      std::vector<std::string>{"-p"}, std::vector<std::string>{"--port", "9"},
-                      std::vector<std::string>{"-p0"}, std::vector<std::string>{"--port=two"},
-                      std::vector<std::string>{"-b", "19200"},
-                      std::vector<std::string>{"--baud=300"}, std::vector<std::string>{"--device"},
-                      std::vector<std::string>{"--device="},
-                      std::vector<std::string>{"--device", "/dev/a?"},
-                      std::vector<std::string>{"-p", "2", "--device", "/dev/null"},
-                      std::vector<std::string>{"--raw=yes"}, std::vector<std::string>{"one", "two"},
-                      std::vector<std::string>{"--preview=3x3"},
-                      std::vector<std::string>{"--preview=20X4"},
-                      std::vector<std::string>{"--preview", "--dry-run"},
-                      std::vector<std::string>{"--preview", "-p", "2"},
-                      std::vector<std::string>{"--preview", "--device", "/dev/null"}));
+    ::testing::Values(
+        std::vector<std::string>{"--bogus"}, std::vector<std::string>{"-x"},
+        std::vector<std::string>{"-p"}, std::vector<std::string>{"--port", "9"},
+        std::vector<std::string>{"-p0"}, std::vector<std::string>{"--port=two"},
+        std::vector<std::string>{"-b", "19200"}, std::vector<std::string>{"--baud=300"},
+        std::vector<std::string>{"--device"}, std::vector<std::string>{"--device="},
+        std::vector<std::string>{"--device", "/dev/a?"},
+        std::vector<std::string>{"-p", "2", "--device", "/dev/null"},
+        std::vector<std::string>{"--raw=yes"}, std::vector<std::string>{"one", "two"},
+        std::vector<std::string>{"--preview=3x3"}, std::vector<std::string>{"--preview=20X4"},
+        std::vector<std::string>{"--preview", "--dry-run"},
+        std::vector<std::string>{"--preview", "-p", "2"},
+        std::vector<std::string>{"--preview", "--device", "/dev/null"},
+        std::vector<std::string>{"--dots"}, std::vector<std::string>{"--preview", "120x32"},
+        std::vector<std::string>{"--module", "graphic", "--preview=20x4"}));
 
 // The screen the text makes, framed, on standard output; no port is opened (every one is
 // mapped to a path that does not exist, so an open would fail).
 INSTANTIATE_TEST_SUITE_P(
     preview, dry_run,
-    ::testing::Values(dry_run_case{"lines on the default 20x4",
-                                   {"--preview", "<LMA_CLS>Hello<LMA_LINE2>World"},
-                                   "",
-                                   "┌────────────────────┐\n"
-                                   "│Hello               │\n"
-                                   "│World               │\n"
-                                   "│                    │\n"
-                                   "│                    │\n"
-                                   "└────────────────────┘\n"},
-                      dry_run_case{
-                          "a 16x2 with a cursor and a ROM symbol",
-                          {"--preview=16x2", "<LMA_CLS>21<223>C<LMA_LINE2><LMA_UL_CURSOR>ok"},
-                          "",
-                          "┌────────────────┐\n"
-                          "│21ﾟC            │\n"
-                          "│ok\x1b[4m \x1b[24m             │\n"
-                          "└────────────────┘\n"},
-                      dry_run_case{"standard input, raw, a 21st character on row 3",
-                                   {"--preview", "--raw"},
-                                   "ABCDEFGHIJKLMNOPQRSTU<13>",
-                                   "┌────────────────────┐\n"
-                                   "│ABCDEFGHIJKLMNOPQRST│\n"
-                                   "│                    │\n"
-                                   "│U<13>               │\n"
-                                   "│                    │\n"
-                                   "└────────────────────┘\n"},
-                      dry_run_case{"standard input translated, on a 40x2",
-                                   {"--preview=40x2"},
-                                   "<254,192>bottom<254,128>top",
-                                   "┌────────────────────────────────────────┐\n"
-                                   "│top                                     │\n"
-                                   "│bottom                                  │\n"
-                                   "└────────────────────────────────────────┘\n"}),
+    ::testing::Values(
+        dry_run_case{"lines on the default 20x4",
+                     {"--preview", "<LMA_CLS>Hello<LMA_LINE2>World"},
+                     "",
+                     "┌────────────────────┐\n"
+                     "│Hello               │\n"
+                     "│World               │\n"
+                     "│                    │\n"
+                     "│                    │\n"
+                     "└────────────────────┘\n"},
+        // Into a pipe the cursor goes unmarked: no ANSI attribute.
+        dry_run_case{"a 16x2 given apart with a cursor and a ROM symbol",
+                     {"--preview", "16x2", "<LMA_CLS>21<223>C<LMA_LINE2><LMA_UL_CURSOR>ok"},
+                     "",
+                     "┌────────────────┐\n"
+                     "│21ﾟC            │\n"
+                     "│ok              │\n"
+                     "└────────────────┘\n"},
+        dry_run_case{"a size-like TEXT after --, and a module named after the size",
+                     {"--preview", "40x4", "--module", "text", "--", "16x2"},
+                     "",
+                     "┌" + repeat(40, "─") + "┐\n│16x2" + repeat(36, " ") + "│\n" +
+                         repeat(3, "│" + repeat(40, " ") + "│\n") + "└" + repeat(40, "─") + "┘\n"},
+        dry_run_case{"dots of a 16x2: an A over the underline cursor",
+                     {"--preview=16x2", "--dots", "<LMA_UL_CURSOR>A<LMA_HOME>"},
+                     "",
+                     dots16(".###.") + repeat(3, dots16("#...#")) + dots16("#####") +
+                         repeat(2, dots16("#...#")) + dots16("#####") + repeat(9, dots16("....."))},
+        // Three lines: along the top, down the right edge, up from the bottom left.
+        dry_run_case{"dots of a graphic module",
+                     {"--preview", "--module", "graphic", "--dots", lines},
+                     "",
+                     repeat(10, "#") + repeat(109, ".") + "#\n" +
+                         repeat(27, repeat(119, ".") + "#\n") + "...#" + repeat(115, ".") +
+                         "#\n..#." + repeat(115, ".") + "#\n.#.." + repeat(115, ".") + "#\n#..." +
+                         repeat(115, ".") + "#\n"},
+        dry_run_case{"half blocks of a graphic module, no ANSI in a pipe",
+                     {"--module=graphic", "--preview", "120x32", lines},
+                     "",
+                     "┌" + repeat(120, "─") + "┐\n│" + repeat(10, "▀") + repeat(109, " ") + "█│\n" +
+                         repeat(13, "│" + repeat(119, " ") + "█│\n") + "│  ▄▀" + repeat(115, " ") +
+                         "█│\n│▄▀" + repeat(117, " ") + "█│\n└" + repeat(120, "─") + "┘\n"},
+        dry_run_case{"standard input, raw, a 21st character on row 3",
+                     {"--preview", "--raw"},
+                     "ABCDEFGHIJKLMNOPQRSTU<13>",
+                     "┌────────────────────┐\n"
+                     "│ABCDEFGHIJKLMNOPQRST│\n"
+                     "│                    │\n"
+                     "│U<13>               │\n"
+                     "│                    │\n"
+                     "└────────────────────┘\n"},
+        dry_run_case{"standard input translated, on a 40x2",
+                     {"--preview=40x2"},
+                     "<254,192>bottom<254,128>top",
+                     "┌────────────────────────────────────────┐\n"
+                     "│top                                     │\n"
+                     "│bottom                                  │\n"
+                     "└────────────────────────────────────────┘\n"}),
     [](const auto& info) { return test_name(info.param.what); });
 
 TEST(send, reaches_a_pty_at_the_chosen_rate) {
@@ -778,6 +815,50 @@ TEST(warnings, name_each_unknown_tag_once_and_leave_the_bytes_alone) {
     EXPECT_NE(send({"<LMA_LINE_2>Hi"}).err.find(typo), std::string::npos) << "a real send warns";
 }
 
+// With --module, each name meant for another kind of module is told once (a preview shows the
+// module instead); the bytes stay as they are.
+TEST(warnings, name_each_tag_of_another_family_once) {
+    const std::string line2 = "quillon-send: tag <LMA_LINE2> is for hd44780 modules, not text\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string input, out, err;
+    } table[] = {
+        {{"--dry-run", "--module", "text", "<LMA_LINE2>a<lma_line2,CLS><LINE>"},
+         "",
+         "\xfe\xc0"
+         "a\xfe\xc0\x0c\x1bL",
+         line2 + "quillon-send: tag <LINE> is for graphic and graphic-layers modules, not text\n"},
+        {{"--dry-run", "--module=hd44780"},
+         "<CLS><13>",
+         "\x0c\r",
+         "quillon-send: tag <CLS> is for text, text-vfd, graphic and graphic-layers modules, not "
+         "hd44780\n"},
+        {{"--dry-run", "--module", "graphic", "<HOME,DEFINE_CHAR,CR>"},
+         "",
+         "\x01\x1b"
+         "D\r",
+         ""},
+        {{"--dry-run", "--module", "text-vfd", "<DEFINE_CHAR><VFD_OFF>"},
+         "",
+         "\x1b"
+         "D\x0f",
+         ""},
+        {{"--dry-run", "--module", "text", "-q", "<LMA_LINE2>"}, "", "\xfe\xc0", ""},
+        {{"--dry-run", "<CLS><LMA_LINE2>"}, "", "\x0c\xfe\xc0", ""},
+        {{"--preview=16x2", "--module", "text", "<LINE>"},
+         "",
+         "┌────────────────┐\n│                │\n│                │\n└────────────────┘\n",
+         ""},
+    };
+    for (const auto& row : table) {
+        const process_result r = send(row.args, row.input);
+        EXPECT_EQ(r.out, row.out) << row.args.back();
+        EXPECT_EQ(r.err, row.err) << row.args.back();
+    }
+    EXPECT_EQ(send({"--module", "text", "<LMA_LINE2>"}).err.substr(0, line2.size()), line2)
+        << "a real send warns";
+}
+
 // Text beyond ASCII in the module's own codes; a missing character is "?" and named.
 TEST(charset, converts_text_to_rom_codes_and_names_what_is_missing) {
     const std::string backslash =
@@ -895,9 +976,18 @@ TEST(rom_sheet, lists_each_code_with_its_characters_and_dots) {
 TEST(tags, lists_every_name_and_the_docs_hold_the_same_list) {
     const process_result r = send({"--tags"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 116 + 2 + 6 + 2);
-    for (const char* line : {"\nLMA_CLS  254 1 254 128\n", "\nNUL  0\n", "\nLMB_LINE4  254 212\n",
-                             "\nZAP_BOTH_SETTINGS  27 89 67\n", "\n<_5>  69  "}) {
+    // The names in four groups, each with a heading; the escapes with two notes.
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 116 + 4 + 5 + 3 + 2 + 6 + 2);
+    for (const char* line :
+         {"\nLMA_CLS  254 1 254 128\n", "\nNUL  0\n", "\nLMB_LINE4  254 212\n",
+          "\nZAP_BOTH_SETTINGS  27 89 67\n", "\n<_5>  69  ",
+          "\n\nThe ASCII control codes, for every module:\nNUL  0\n",
+          "\nfor family A (text, text-vfd) and family B (graphic, graphic-layers):\nHOME  1\n",
+          "\n\nThe escape sequences, for family B (graphic, graphic-layers):\nEEPROM_TO_SCREEN",
+          "\nEEPROM_TO_SCREEN, DEFINE_CHAR and TRANSFER_TO_EE are for family A (text, text-vfd) "
+          "too.\nZAP_GRAPHICS_SETTINGS and ZAP_BOTH_SETTINGS send ESC Y, the bytes of "
+          "LAYERS_GRAPHICS_OFF\nand LAYERS_BOTH_OFF, so a graphic module hides layers",
+          "after byte 254, for family C (hd44780):\nLMA_CLS  254 1 254 128\n"}) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
     // Between the markers, the lines inside the block that opens and closes round the list.

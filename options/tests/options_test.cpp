@@ -33,13 +33,25 @@ struct taken {
          .in_files = true},
         charset_option(charset, ""),
         module_option(module),
+        {.name = "size",
+         .value = "WxH",
+         .help = "a size",
+         .take =
+             [this](const std::string* v) {
+                 size = v != nullptr ? *v : "";
+                 return std::string();
+             },
+         .value_optional = true,
+         .takes_next = [](std::string_view next) { return next.starts_with('2'); }},
         {.help = "end of options"},
     };
+    std::optional<std::string> size;
 
     std::string line() const {
         return "port=" + std::to_string(port) + " baud=" + std::to_string(baud) +
                (quiet ? " quiet" : "") + (name.empty() ? "" : " name=" + name) +
-               (charset ? " a02" : "") + (module == display::profile::graphic ? " graphic" : "");
+               (charset ? " a02" : "") + (module == display::profile::graphic ? " graphic" : "") +
+               (size ? " size=" + *size : "");
     }
 };
 
@@ -53,6 +65,9 @@ TEST(command_line, takes_every_form_and_refuses_in_one_line) {
         {{"-p3", "--baud=2400", "--charset", "a02", "--module", "graphic"},
          "port=3 baud=2400 a02 graphic"},
         {{"hello", "--", "-q", "-"}, "port=1 baud=9600", {"hello", "-q", "-"}},
+        {{"--size", "2x2", "x"}, "port=1 baud=9600 size=2x2", {"x"}},
+        {{"--size", "x", "2"}, "port=1 baud=9600 size=", {"x", "2"}},
+        {{"--size", "--", "2"}, "port=1 baud=9600 size=", {"2"}},
         {{"--port", "9"}, "--port: give a number from 1 to 8, not '9'"},
         {{"-p", "-1"}, "-p: give a number from 1 to 8, not '-1'"},
         {{"-p+1"}, "-p: give a number from 1 to 8, not '+1'"},
@@ -110,6 +125,7 @@ TEST(help, puts_the_texts_in_one_column_wrapped_at_80) {
               "                      European)\n"
               "      --module NAME   the kind of module: hd44780, text, text-vfd, graphic or\n"
               "                      graphic-layers (default hd44780)\n"
+              "      --size[=WxH]    a size\n"
               "      --              end of options\n");
     bool flag = false;
     const std::vector<option> long_names{
