@@ -187,7 +187,16 @@ void close_record(record_number number) {
 error close_current() {
     error_state errors;
     serial::close_port(errors, current_record());
-    return errors.take();
+    const error e = errors.take();
+    // A network target's close is its last word on the bytes: a reset there means they may not
+    // all have arrived, which the caller must learn as it would of a failed write.
+    if (e.number == serial::error_number::write_failed) {
+        failure_record record = last_failure();
+        record.failed = failure_record::step::write;
+        record.failure = e;
+        remember(std::move(record));
+    }
+    return e;
 }
 
 error send_bytes(std::string_view bytes) {

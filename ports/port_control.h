@@ -54,7 +54,8 @@ open_result open_device(std::string_view device_name, int baud);
 record_number current_record();
 
 // SER_CLOSE: closes the current port if one is open. The error is the close's: for a network
-// target a reset or error at close (69), since the bytes may then not have arrived.
+// target a reset or error at close (69), since the bytes may then not have arrived; that one is
+// also kept as the latest failure (last_failure), as a failed write would be.
 error close_current();
 
 // One write of exactly the bytes to the current port; error 52 when there is none.

@@ -74,8 +74,10 @@ std::int32_t send_action(window_system& windows, window_handle main_window,
     BSTR copy = serial.allocate(text.data(), static_cast<unsigned int>(text.size()));
     serial.send(&copy);
     serial.release(copy);
-    if (opened == 1) failure = serial.failure();
     serial.close();
+    // Asked after the close: over a network the close is the last word on whether the server
+    // took every byte, and a send is a success only when every step was.
+    if (opened == 1) failure = serial.failure();
 
     // Nothing went out, or not all of it: keep the user's text rather than lose it, and say why.
     if (!failure.empty()) {

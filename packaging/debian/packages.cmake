@@ -1,4 +1,4 @@
-# The three Debian packages, made by CPack from the install components (linux/install.cmake):
+# The four Debian packages, made by CPack from the install components (linux/install.cmake):
 #   cpack --config build/CPackConfig.cmake -G DEB
 # scripts/package runs it; packaging/tests/ checks the result with dpkg-deb and lintian.
 set(CPACK_PACKAGE_NAME quillon)
@@ -51,9 +51,12 @@ network.")
 
 set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_NAME quillon-bridge)
 set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_SECTION net)
-# dpkg-shlibdeps finds libmosquitto1 from the program; named here as well, so the dependency
-# does not hang on a tool's guess.
-set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_DEPENDS "libmosquitto1")
+# dpkg-shlibdeps finds libmosquitto1 from the program, as every other library: naming it here
+# too listed it twice. The maintainer scripts stop and disable the service when the package
+# goes; the commented settings file in /etc is a conffile.
+set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/quillon-bridge/postinst ${CMAKE_CURRENT_LIST_DIR}/quillon-bridge/prerm
+    ${CMAKE_CURRENT_LIST_DIR}/quillon-bridge/postrm ${CMAKE_CURRENT_LIST_DIR}/quillon-bridge/conffiles)
 set(CPACK_DEBIAN_QUILLON-BRIDGE_PACKAGE_SUGGESTS "mosquitto")
 set(CPACK_DEBIAN_QUILLON-BRIDGE_DESCRIPTION
     "serve serial display modules to an MQTT broker

@@ -1,4 +1,4 @@
-# What a Linux install holds, in three components that are the three Debian packages:
+# What a Linux install holds, in four components that are the four Debian packages:
 #   quillon         the programs, their manual pages, the desktop entry, icon and AppStream data
 #   libquillon1     the shared library, libquillon.so.1
 #   quillon-bridge  the MQTT bridge, its manual page and its systemd units (Linux)
@@ -43,16 +43,32 @@ if(TARGET quillon-bridge)
             DESTINATION lib/systemd/system COMPONENT quillon-bridge)
     install(FILES ${linux_files}/systemd/quillon-bridge.user.service
             DESTINATION lib/systemd/user RENAME quillon-bridge.service COMPONENT quillon-bridge)
-    install(FILES ${PROJECT_SOURCE_DIR}/docs/bridge.conf.example
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/bridge.conf.example ${PROJECT_SOURCE_DIR}/docs/bridge.md
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillon-bridge COMPONENT quillon-bridge)
+    # The system service's settings, all commented out: a conffile, so an edit survives an
+    # upgrade. /etc for the packages' prefix /usr, as GNUInstallDirs has it; PREFIX/etc for any
+    # other. Decided when installing, since CPack installs with its own prefix.
+    install(CODE "
+        set(etc \"\${CMAKE_INSTALL_PREFIX}/etc\")
+        if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+            set(etc /etc)
+        endif()
+        file(INSTALL DESTINATION \"\${etc}/quillon\" TYPE FILE
+             PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+             FILES \"${linux_files}/bridge.conf\")
+        " COMPONENT quillon-bridge)
 endif()
 
-# The docs beside the example ports file, in /usr/share/doc/quillon.
-install(FILES ${PROJECT_SOURCE_DIR}/docs/ports.conf.example ${PROJECT_SOURCE_DIR}/README.md
-              ${PROJECT_SOURCE_DIR}/docs/tags.md ${PROJECT_SOURCE_DIR}/docs/display.md
-              ${PROJECT_SOURCE_DIR}/docs/window.md ${PROJECT_SOURCE_DIR}/docs/serial.md
-              ${PROJECT_SOURCE_DIR}/docs/quillon-send.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT quillon)
+# The README with the documents it links to, in the same places relative to it as in the
+# source, so that its links and pictures work where it is installed (/usr/share/doc/quillon).
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT quillon)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/ports.conf.example ${PROJECT_SOURCE_DIR}/docs/tags.md
+              ${PROJECT_SOURCE_DIR}/docs/display.md ${PROJECT_SOURCE_DIR}/docs/window.md
+              ${PROJECT_SOURCE_DIR}/docs/serial.md ${PROJECT_SOURCE_DIR}/docs/quillon-send.md
+              ${PROJECT_SOURCE_DIR}/docs/bridge.md ${PROJECT_SOURCE_DIR}/docs/window.png
+              ${PROJECT_SOURCE_DIR}/docs/window-wine.png ${PROJECT_SOURCE_DIR}/docs/demo.png
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT quillon)
 
 # USB serial adapters usable by the user at the seat and left alone by ModemManager. The
 # folder is udev's own under the prefix (/usr/lib/udev/rules.d for the packages), not the

@@ -1,4 +1,4 @@
-"""The three Debian packages, made by CPack from the build tree as scripts/package makes them,
+"""The four Debian packages, made by CPack from the build tree as scripts/package makes them,
 read with dpkg-deb and judged by lintian: names, fields, dependencies found by dpkg-shlibdeps,
 files with their modes and owners, stripped binaries, compressed manual pages, the copyright
 and changelog files, the ldconfig trigger; and quillon-send unpacked from its package runs.
@@ -18,7 +18,8 @@ VERSION = "1.1-1"
 CPACK = os.environ.get("CPACK", "cpack")
 # lintian's warnings that these packages keep, each with its reason. Any other warning, and any
 # error, fails the test.
-DOCS = ("README.md", "tags.md", "display.md", "window.md", "serial.md", "quillon-send.md")
+DOCS = ("ports.conf.example", "tags.md", "display.md", "window.md", "serial.md",
+        "quillon-send.md", "bridge.md", "window.png", "window-wine.png", "demo.png")
 ACCEPTED_WARNINGS = {
     # The packages are built by the project for its users, not uploaded to Debian's archive,
     # so there is no "intent to package" bug for the first changelog entry to close.
@@ -96,6 +97,9 @@ class DebianPackages(unittest.TestCase):
         for needed in ("libmosquitto1", "libc6", "libstdc++6"):
             self.assertIn(needed, bridge)
         self.assertNotIn("libqt6core6", bridge)
+        for package in self.debs:
+            names = [d.split()[0] for d in self.field(package, "Depends").split(", ")]
+            self.assertEqual(len(names), len(set(names)), f"{package}: {names}")
 
     def test_files_modes_and_owners(self):
         lib = f"/usr/lib/{run(['dpkg-architecture', '-qDEB_HOST_MULTIARCH']).stdout.strip()}"
@@ -108,7 +112,7 @@ class DebianPackages(unittest.TestCase):
                 "/usr/share/metainfo/org.example.quillon.metainfo.xml": "-rw-r--r--",
                 "/usr/share/man/man1/quillon.1.gz": "-rw-r--r--",
                 "/usr/share/man/man1/quillon-send.1.gz": "-rw-r--r--",
-                "/usr/share/doc/quillon/ports.conf.example": "-rw-r--r--",
+                "/usr/share/doc/quillon/README.md": "-rw-r--r--",
                 "/usr/lib/udev/rules.d/70-quillon.rules": "-rw-r--r--",
                 "/usr/share/doc/quillon/copyright": "-rw-r--r--",
                 "/usr/share/doc/quillon/changelog.Debian.gz": "-rw-r--r--",
@@ -119,6 +123,8 @@ class DebianPackages(unittest.TestCase):
                 "/usr/lib/systemd/system/quillon-bridge.service": "-rw-r--r--",
                 "/usr/lib/systemd/user/quillon-bridge.service": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/bridge.conf.example": "-rw-r--r--",
+                "/usr/share/doc/quillon-bridge/bridge.md": "-rw-r--r--",
+                "/etc/quillon/bridge.conf": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/copyright": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/changelog.Debian.gz": "-rw-r--r--",
             },
@@ -140,7 +146,8 @@ class DebianPackages(unittest.TestCase):
                 "/usr/share/doc/libquillon-dev/changelog.Debian.gz": "-rw-r--r--",
             },
         }
-        expected["quillon"].update({f"/usr/share/doc/quillon/{name}": "-rw-r--r--" for name in DOCS})
+        expected["quillon"].update(
+            {f"/usr/share/doc/quillon/docs/{name}": "-rw-r--r--" for name in DOCS})
         if os.path.exists(os.path.join(BUILD, "bin", "quillon-display")):
             expected["quillon"]["/usr/bin/quillon-display"] = "-rwxr-xr-x"
             expected["quillon"]["/usr/share/man/man1/quillon-display.1.gz"] = "-rw-r--r--"
@@ -231,6 +238,36 @@ class DebianPackages(unittest.TestCase):
                      "ProtectSystem=strict", "ProtectHome=yes", "PrivateTmp=yes",
                      "RestrictAddressFamilies=AF_INET AF_INET6 AF_UNIX"):
             self.assertIn("\n" + line + "\n", unit)
+
+    def test_the_bridge_service_is_stopped_and_disabled_when_the_package_goes(self):
+        control = os.path.join(self.scratch, "control-quillon-bridge")
+        subprocess.run(["dpkg-deb", "--control", self.debs["quillon-bridge"], control], check=True)
+        with open(os.path.join(control, "conffiles"), encoding="utf-8") as f:
+            self.assertEqual(f.read(), "/etc/quillon/bridge.conf\n")
+        # systemd does not run here, so the scripts' calls are recorded by stand-ins for the two
+        # helpers on PATH; what only a running systemd would see (stop, restart) is left out.
+        stand_ins = os.path.join(self.scratch, "stand-ins")
+        os.makedirs(stand_ins, exist_ok=True)
+        calls = os.path.join(self.scratch, "calls")
+        for helper in ("deb-systemd-helper", "deb-systemd-invoke"):
+            with open(os.path.join(stand_ins, helper), "w", encoding="utf-8") as f:
+                f.write(f'#!/bin/sh\necho "{helper} $*" >> "{calls}"\n')
+            os.chmod(os.path.join(stand_ins, helper), 0o755)
+        env = dict(os.environ, PATH=stand_ins + os.pathsep + os.environ["PATH"])
+        unit = "quillon-bridge.service"
+        for script, args, expected in (
+                ("postinst", ["configure"], [f"deb-systemd-helper update-state {unit}"]),
+                ("postrm", ["remove"], [f"deb-systemd-helper disable {unit}"]),
+                ("postrm", ["purge"], [f"deb-systemd-helper disable {unit}",
+                                       f"deb-systemd-helper purge {unit}",
+                                       f"deb-systemd-helper unmask {unit}"])):
+            if os.path.exists(calls):
+                os.remove(calls)
+            result = run(["sh", os.path.join(control, script), *args], env=env)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            recorded = open(calls, encoding="utf-8").read().split("\n")[:-1] \
+                if os.path.exists(calls) else []
+            self.assertEqual(recorded, expected, f"{script} {args}")
 
     def test_lintian_finds_no_error_and_only_the_accepted_warnings(self):
         result = run(["lintian", "--display-info", "--pedantic", *self.debs.values()])

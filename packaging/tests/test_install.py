@@ -6,6 +6,7 @@ Usage: test_install.py BUILD_DIR LIBDIR C_COMPILER [unittest options]
   LIBDIR: the build's CMAKE_INSTALL_LIBDIR (lib/x86_64-linux-gnu on Debian's amd64)
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -16,6 +17,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 BUILD = LIBDIR = CC = None
 VERSION_PREFIX = "v1.0, 26 May 2000, "
+# What the README links to, installed in the same places relative to it.
+DOCS = ("ports.conf.example", "tags.md", "display.md", "window.md", "serial.md",
+        "quillon-send.md", "bridge.md", "window.png", "window-wine.png", "demo.png")
+LINK = re.compile(r"\]\(([^)#\s]+)(?:#[^)]*)?\)")
 CMAKE = os.environ.get("CMAKE", "cmake")
 
 
@@ -30,6 +35,11 @@ def installed_files(prefix):
         for name in files:
             found.add(os.path.relpath(os.path.join(folder, name), prefix))
     return found
+
+
+def targets_of(prefix, name):
+    with open(os.path.join(prefix, name), encoding="utf-8") as f:
+        return LINK.findall(f.read())
 
 
 class Install(unittest.TestCase):
@@ -54,9 +64,8 @@ class Install(unittest.TestCase):
         expected = {
             "bin/quillon-send",
             "share/man/man1/quillon-send.1",
-            "share/doc/quillon/ports.conf.example",
-            *(f"share/doc/quillon/{name}" for name in ("README.md", "tags.md", "display.md",
-                                                       "window.md", "serial.md", "quillon-send.md")),
+            "share/doc/quillon/README.md",
+            *(f"share/doc/quillon/docs/{name}" for name in DOCS),
             "lib/udev/rules.d/70-quillon.rules",
             f"{LIBDIR}/libquillon.so.1.1",
             f"{LIBDIR}/libquillon.so.1",
@@ -75,6 +84,8 @@ class Install(unittest.TestCase):
             "lib/systemd/system/quillon-bridge.service",
             "lib/systemd/user/quillon-bridge.service",
             "share/doc/quillon-bridge/bridge.conf.example",
+            "share/doc/quillon-bridge/bridge.md",
+            "etc/quillon/bridge.conf",
         }
         # The window with its desktop files, unless the build leaves it out (QUILLON_BUILD_UI).
         if os.path.exists(os.path.join(BUILD, "bin", "quillon")):
@@ -89,6 +100,21 @@ class Install(unittest.TestCase):
         if os.path.exists(os.path.join(BUILD, "bin", "quillon-display")):
             expected |= {"bin/quillon-display", "share/man/man1/quillon-display.1"}
         self.assertEqual(self.files, expected)
+
+    def test_every_link_and_picture_of_the_installed_documents_is_there(self):
+        for name in sorted(n for n in self.files if n.endswith(".md")):
+            path = os.path.join(self.prefix, name)
+            with open(path, encoding="utf-8") as f:
+                targets = [t for t in LINK.findall(f.read()) if "://" not in t]
+            for target in targets:
+                self.assertTrue(os.path.exists(os.path.join(os.path.dirname(path), target)),
+                                f"{name} links {target}")
+        self.assertIn("docs/bridge.md", targets_of(self.prefix, "share/doc/quillon/README.md"))
+
+    def test_the_bridge_settings_file_holds_only_comments(self):
+        with open(os.path.join(self.prefix, "etc/quillon/bridge.conf"), encoding="utf-8") as f:
+            lines = [line.strip() for line in f]
+        self.assertEqual([line for line in lines if line and not line.startswith("#")], [])
 
     def test_the_library_is_found_by_its_soname_through_two_links(self):
         self.assertEqual(os.readlink(os.path.join(self.libdir, "libquillon.so")),

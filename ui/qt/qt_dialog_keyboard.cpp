@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "ui/dialog_vocabulary.h"
 
@@ -15,6 +16,13 @@ namespace {
 bool keeps_return(const QWidget& widget, const qt_control* control) {
     return control != nullptr && qobject_cast<const QPlainTextEdit*>(&widget) != nullptr &&
            (control->style & es_wantreturn);
+}
+
+// Down and Right go forward through a group, Up and Left back; 0 for any other key.
+int arrow_step(int key) {
+    if (key == Qt::Key_Down || key == Qt::Key_Right) return 1;
+    if (key == Qt::Key_Up || key == Qt::Key_Left) return -1;
+    return 0;
 }
 
 void command(qt_dialog_window& dialog, int id, window_handle from) {
@@ -58,6 +66,18 @@ bool qt_dialog_keyboard::eventFilter(QObject* watched, QEvent* event) {
     }
     if (key->key() == Qt::Key_Escape) {
         command(*dialog, idcancel, dialog->control_with_id(idcancel));
+        return true;
+    }
+    // The dialog manager's arrows: within a group, the next or previous automatic radio button
+    // takes the focus and is ticked (with its click notification), round from the last to the
+    // first; the focus never leaves the group.
+    if (const int step = arrow_step(key->key());
+        step != 0 && qobject_cast<const QRadioButton*>(widget) != nullptr) {
+        QRadioButton* next =
+            dialog->neighbour_in_group(static_cast<const QRadioButton*>(widget), step);
+        if (next == nullptr) return false;
+        next->setFocus(Qt::OtherFocusReason);
+        next->click();
         return true;
     }
     return false;

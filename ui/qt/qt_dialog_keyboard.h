@@ -1,8 +1,9 @@
 // The dialog manager's keyboard rules on Qt, as an application-wide event filter: Enter outside
 // a control that keeps it is the default command (IDOK) or the focused push button's, Escape is
-// IDCANCEL, and Alt+F4 is the system's close. Enter and Escape apply only to the input handled
-// while a dialog is offered the keyboard handling, as IsDialogMessage applies them only to the
-// messages it is given; Alt+F4 applies always, as the system handles it.
+// IDCANCEL, the arrows tick the next radio button of a group, and Alt+F4 is the system's close.
+// Enter, Escape and the arrows apply only to the input handled while a dialog is offered the
+// keyboard handling, as IsDialogMessage applies them only to the messages it is given; Alt+F4
+// applies always, as the system handles it.
 #pragma once
 
 #include <QObject>

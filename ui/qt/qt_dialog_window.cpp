@@ -110,6 +110,24 @@ void qt_dialog_window::check_in_group(const QRadioButton* radio) {
     }
 }
 
+QRadioButton* qt_dialog_window::neighbour_in_group(const QRadioButton* radio, int step) const {
+    const qt_control* control = control_of(radio);
+    if (control == nullptr) return nullptr;
+    const auto found = radio_groups_.find(control->group);
+    if (found == radio_groups_.end()) return nullptr;
+    const std::vector<QPointer<QRadioButton>>& members = found->second;
+    const auto count = static_cast<int>(members.size());
+    int at = 0;
+    while (at < count && members[static_cast<std::size_t>(at)] != radio) ++at;
+    if (at == count) return nullptr;
+    for (int walked = 1; walked <= count; ++walked) {
+        QRadioButton* next =
+            members[static_cast<std::size_t>(((at + walked * step) % count + count) % count)];
+        if (next != nullptr && next->isEnabled() && next->isVisible()) return next;
+    }
+    return nullptr;
+}
+
 void qt_dialog_window::closeEvent(QCloseEvent* event) {
     // The window closes only if the dispatcher destroys it, as with a Win32 dialog.
     event->ignore();

@@ -53,6 +53,10 @@ class qt_dialog_window final : public QWidget {
 
     // Checks an automatic radio button and clears the others of its group.
     void check_in_group(const QRadioButton* radio);
+    // The radio button `step` places after (before, when negative) this one in its group, in
+    // creation order and round from the last to the first, skipping those that are disabled or
+    // hidden; the button itself when it is the group's only one.
+    QRadioButton* neighbour_in_group(const QRadioButton* radio, int step) const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

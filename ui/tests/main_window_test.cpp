@@ -135,7 +135,7 @@ TEST_F(main_window_test, send_opens_sends_a_copy_closes_and_clears_when_asked) {
                   0)
             << r.name;
         const std::vector<std::string> opened{"open 1 9600", "allocate", "send",
-                                              "release",     "failure",  "close"};
+                                              "release",     "close",    "failure"};
         const std::vector<std::string> not_opened{"open 1 9600", "failure", "allocate",
                                                   "send",        "release", "close"};
         EXPECT_EQ(recorded_serial().log, r.open_result == 1 ? opened : not_opened) << r.name;

@@ -26,9 +26,11 @@
 
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
+#include "testing/hostile_server.h"
 #include "testing/process.h"
 #include "testing/pty.h"
 #include "testing/scratch.h"
+#include "testing/ser2net.h"
 #include "ui/dialog_vocabulary.h"
 #include "ui/main_window.h"
 #include "ui/qt/qt_window_system.h"
@@ -231,6 +233,29 @@ TEST_F(qt_window_test, each_radio_group_is_exclusive_and_independent) {
     EXPECT_TRUE(checked(FORM1_COM1));
 }
 
+// As the dialog manager does: an arrow ticks the next or previous button of the group and moves
+// the focus there, round from the last to the first, never out of the group.
+TEST_F(qt_window_test, arrows_tick_the_next_radio_button_and_wrap_within_the_group) {
+    struct row {
+        int from;
+        Qt::Key key;
+        int to;
+    };
+    for (const row r :
+         {row{FORM1_BAUD9600, Qt::Key_Down, FORM1_BAUD4800},
+          row{FORM1_BAUD9600, Qt::Key_Up, FORM1_BAUD1200},
+          row{FORM1_BAUD1200, Qt::Key_Right, FORM1_BAUD9600},
+          row{FORM1_COM1, Qt::Key_Left, FORM1_COM8}, row{FORM1_COM3, Qt::Key_Down, FORM1_COM4}}) {
+        click(r.from);
+        control(r.from)->setFocus();
+        post_key(control(r.from), r.key);
+        ASSERT_TRUE(step_through_posted(main_));
+        EXPECT_TRUE(checked(r.to)) << r.from << " " << r.key;
+        EXPECT_FALSE(checked(r.from)) << r.from << " " << r.key;
+        EXPECT_EQ(QApplication::focusWidget(), control(r.to)) << r.from << " " << r.key;
+    }
+}
+
 TEST_F(qt_window_test, send_goes_to_the_chosen_port_at_the_chosen_rate) {
     struct row {
         int port_id, baud_id, port;
@@ -374,6 +399,12 @@ TEST_F(qt_window_test, box_is_emptied_only_when_ticked_and_the_port_opened) {
 // text stays, Enter or Escape dismisses the box, and the window keeps its size and stays usable.
 TEST_F(qt_window_test, failed_send_says_why_in_a_warning_box) {
     const test::scratch_folder folder("quillon-window-warning");
+    // A server that resets the connection instead of reading: only the close can tell.
+    test::seen server;
+    test::local_peer resets([&](int fd, int stop) {
+        run(test::script{"", nullptr, "", test::never, true}, fd, stop, server);
+    });
+    const std::string tcp = "tcp://127.0.0.1:" + std::to_string(resets.port());
     struct row {
         std::string target;
         Qt::Key key;
@@ -385,6 +416,10 @@ TEST_F(qt_window_test, failed_send_says_why_in_a_warning_box) {
          "port's device (e.g. QUILLON_COM1=/dev/ttyUSB0)"},
         {folder.path().string(), Qt::Key_Escape,
          folder.path().string() + " is a directory, not a serial device"},
+        {tcp, Qt::Key_Return,
+         "writing to COM1 (" + tcp +
+             ") failed: the connection was dropped before the server took every byte: Connection "
+             "reset by peer"},
     };
     const QSize size = dialog_->size();
     click(FORM1_CLEAR);
