@@ -65,7 +65,7 @@ std::vector<option> option_table(options& o, deferred& later) {
         {.name = "text",
          .help = "after each burst of bytes, print the screen framed as text (on a terminal, the "
                  "cursor marked with ANSI underline or reverse video; plain text into a pipe or "
-                 "a file); a graphic module prints the text it shows",
+                 "a file); a graphic module as quillon-send --preview draws it",
          .take = set_flag(o.text)},
         {.name = "no-window",
          .help = "with --text: no window, the terminal only",
