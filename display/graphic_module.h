@@ -7,8 +7,9 @@
 // page 1 changes the font; on the 128x64 text goes to a separate layer of codes and inverse
 // flags, drawn with the default font (display/graphic_font.h) only when the glass asks for a view,
 // and the view combines the two layers. One parser, a switch on its state, takes the bytes one
-// at a time in pieces of any size and keeps its state between pieces; nothing is allocated
-// after construction. 0 is dropped in every state except an escape's arguments, where it is data.
+// at a time (runs of text together, drawn from glyphs made ready per size) in pieces of any size
+// and keeps its state between pieces; nothing is allocated after construction. 0 is dropped in
+// every state except an escape's arguments, where it is data.
 //
 // The text cursor is kept in cells of the smallest font (20x4 on the 120x32, 16x4 on the 128x64).
 // Positions, tabs and right-aligned fields count cells of the current size; a tall character on
