@@ -2,33 +2,39 @@
 
 namespace quillon::display {
 
-glass_layout::glass_layout(display_size size, int dot)
-    : size_(size), dot_(dot), gap_(1), column_gap_(dot + 1), row_gap_(2 * dot), margin_(4 * dot) {}
+glass_grid character_grid(display_size cells) { return {cells, 5, 8}; }
 
-glass_layout glass_layout::fitting(display_size size, int width, int height) {
+glass_grid pixel_grid(int width, int height) { return {{1, 1}, width, height}; }
+
+glass_grid grid_of(const screen& s) {
+    return s.graphic() ? pixel_grid(s.pixel_width, s.pixel_height) : character_grid(s.size);
+}
+
+glass_layout::glass_layout(const glass_grid& grid, int dot)
+    : grid_(grid), dot_(dot), gap_(1), column_gap_(dot + 1), row_gap_(2 * dot), margin_(4 * dot) {}
+
+glass_layout glass_layout::fitting(const glass_grid& grid, int width, int height) {
     int dot = 1;
-    while (glass_layout(size, dot + 1).width() <= width &&
-           glass_layout(size, dot + 1).height() <= height) {
+    while (glass_layout(grid, dot + 1).width() <= width &&
+           glass_layout(grid, dot + 1).height() <= height) {
         ++dot;
     }
-    return {size, dot};
+    return {grid, dot};
 }
 
 int glass_layout::width() const {
-    const int cell_width = 5 * dot_ + 4 * gap_;
-    return 2 * margin_ + size_.columns * cell_width + (size_.columns - 1) * column_gap_;
+    const int columns = grid_.cells.columns;
+    return 2 * margin_ + columns * cell_width() + (columns - 1) * column_gap_;
 }
 
 int glass_layout::height() const {
-    const int cell_height = 8 * dot_ + 7 * gap_;
-    return 2 * margin_ + size_.rows * cell_height + (size_.rows - 1) * row_gap_;
+    const int rows = grid_.cells.rows;
+    return 2 * margin_ + rows * cell_height() + (rows - 1) * row_gap_;
 }
 
 pixel_rect glass_layout::cell(int row, int column) const {
-    const int cell_width = 5 * dot_ + 4 * gap_;
-    const int cell_height = 8 * dot_ + 7 * gap_;
-    return {margin_ + column * (cell_width + column_gap_), margin_ + row * (cell_height + row_gap_),
-            cell_width, cell_height};
+    return {margin_ + column * (cell_width() + column_gap_),
+            margin_ + row * (cell_height() + row_gap_), cell_width(), cell_height()};
 }
 
 pixel_rect glass_layout::dot_rect(int row, int column, int dot_row, int dot_column) const {
@@ -36,9 +42,9 @@ pixel_rect glass_layout::dot_rect(int row, int column, int dot_row, int dot_colu
     return {c.x + dot_column * pitch(), c.y + dot_row * pitch(), dot_, dot_};
 }
 
-int default_dot(display_size size, int room) {
+int default_dot(const glass_grid& grid, int room) {
     int dot = 4;
-    while (dot > 1 && glass_layout(size, dot).width() > room) --dot;
+    while (dot > 1 && glass_layout(grid, dot).width() > room) --dot;
     return dot;
 }
 

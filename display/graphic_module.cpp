@@ -46,27 +46,25 @@ int arguments_of(std::uint8_t letter) {
     }
 }
 
-// A glyph's picture drawn `wide` x `tall` times its size into the memory at `out`, its code
-// into the text grid at `codes` and blanks into the other cells it covers. One function per size,
-// so that the loops are straight stores: the emulation must keep up with bursts of random bytes.
+// A glyph drawn `wide` x `tall` times its size into the memory at `out`, from its bytes made
+// ready for that size, its code into the text grid at `codes` and blanks into the other cells it
+// covers. One function per size, so that the copies are of a fixed length: the emulation must
+// keep up with bursts of random bytes.
 template <int wide, int tall>
-void stamp(std::uint8_t* out, std::uint8_t* codes, std::uint8_t code, const std::uint8_t* picture,
-           std::uint8_t flip, int width, int columns) {
+void stamp(std::uint8_t* out, std::uint8_t* codes, std::uint8_t code,
+           const graphic_module::sized_glyph& glyph, std::uint8_t flip, int width, int columns) {
     for (int r = 0; r < tall; ++r) {
         for (int c = 0; c < wide; ++c) codes[r * columns + c] = blank;
     }
     codes[0] = code;
-    for (int x = 0; x < font_cell_width; ++x) {
-        const auto dots = static_cast<std::uint8_t>(picture[x] ^ flip);
-        for (int copy = 0; copy < wide; ++copy) {
-            if constexpr (tall == 1) {
-                out[x * wide + copy] = dots;
-            } else {
-                const std::uint16_t doubled = doubled_bits[dots];
-                out[x * wide + copy] = static_cast<std::uint8_t>(doubled);
-                out[width + x * wide + copy] = static_cast<std::uint8_t>(doubled >> 8);
-            }
+    constexpr int length = font_cell_width * wide;
+    for (int r = 0; r < tall; ++r) {
+        std::array<std::uint8_t, length> bytes;
+        for (int x = 0; x < length; ++x) {
+            bytes[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(
+                glyph[static_cast<std::size_t>(r)][static_cast<std::size_t>(x)] ^ flip);
         }
+        std::memcpy(out + r * width, bytes.data(), length);
     }
 }
 
@@ -90,6 +88,31 @@ graphic_module::graphic_module(profile p)
         std::copy(picture.begin(), picture.end(),
                   store_[static_cast<std::size_t>(g / glyphs_per_page)].begin() + at);
     }
+    size_glyphs();
+}
+
+// Every glyph of the font pages in every size, as its bytes go into memory.
+void graphic_module::size_glyphs() {
+    for (int g = 0; g < font_glyphs; ++g) {
+        const std::uint8_t* picture = store_[g < glyphs_per_page ? 0 : 1].data() +
+                                      glyph_offsets_[static_cast<std::size_t>(g)];
+        for (int size = 0; size < 4; ++size) {
+            const int wide = 1 + (size & 1);
+            sized_glyph& out = sized_[static_cast<std::size_t>(size)][static_cast<std::size_t>(g)];
+            for (int x = 0; x < font_cell_width; ++x) {
+                const std::uint16_t doubled = doubled_bits[picture[x]];
+                for (int copy = 0; copy < wide; ++copy) {
+                    const auto at = static_cast<std::size_t>(x * wide + copy);
+                    if (size < 2) {
+                        out[0][at] = picture[x];
+                    } else {
+                        out[0][at] = static_cast<std::uint8_t>(doubled);
+                        out[1][at] = static_cast<std::uint8_t>(doubled >> 8);
+                    }
+                }
+            }
+        }
+    }
 }
 
 void graphic_module::feed(std::string_view bytes) {
@@ -109,7 +132,7 @@ void graphic_module::feed(std::string_view bytes) {
         }
         const std::uint8_t byte = data[i];
         if (state_ == state::idle && byte >= 32) {  // text, the common case
-            if (printable(byte)) print(byte);
+            i = print_run(data, i, length) - 1;
             after_return_ = false;
             continue;
         }
@@ -290,6 +313,7 @@ void graphic_module::run_escape() {
             if (n % pages_ < 2 && font_protected_) return;
             std::copy_n(memory_.all().begin(), memory_.size(),
                         store_[static_cast<std::size_t>(n % pages_)].begin());
+            if (n % pages_ < 2) size_glyphs();
             return;
         case 'F':
             if (layered_) return;
@@ -399,6 +423,87 @@ void graphic_module::print(std::uint8_t code) {
     column_ = column;
 }
 
+// A run of text bytes (32-255) from `from` up to the next control byte, in chunks: the
+// printable ones gathered without a branch on each (random bytes would mispredict every other
+// one), then printed. Each character replaces its whole cell and the cursor steps one cell, so
+// after the first character (which aligns the cursor to the current size) the cells repeat
+// every cells() characters: of a longer chunk only the last cells() are drawn, the cursor
+// stepped over the others. Returns where the run ends.
+std::size_t graphic_module::print_run(const std::uint8_t* data, std::size_t from,
+                                      std::size_t length) {
+    constexpr std::size_t chunk = 256;
+    std::array<std::uint8_t, chunk> codes;
+    std::size_t at = from;
+    while (at < length && data[at] >= 32) {
+        const std::size_t end = std::min(length, at + chunk);
+        std::size_t count = 0;
+        for (; at < end && data[at] >= 32; ++at) {
+            codes[count] = data[at];
+            count += printable(data[at]) ? 1 : 0;
+        }
+        std::size_t first = 0;
+        if (count > static_cast<std::size_t>(cells()) + 1) {
+            print(codes[0]);
+            first = count - static_cast<std::size_t>(cells());
+            move_to((cursor_cell() + static_cast<int>(first) - 1) % cells());
+        }
+        const std::uint8_t* text = codes.data() + first;
+        const std::size_t printed = count - first;
+        switch (layered_ ? 0 : wide_ + 2 * tall_) {
+            case 0:
+                print_all<1, 1, true>(text, printed);
+                break;
+            case 3:
+                print_all<1, 1, false>(text, printed);
+                break;
+            case 4:
+                print_all<2, 1, false>(text, printed);
+                break;
+            case 5:
+                print_all<1, 2, false>(text, printed);
+                break;
+            default:
+                print_all<2, 2, false>(text, printed);
+                break;
+        }
+    }
+    return at;
+}
+
+// print() for each of `count` codes, with the size, the cursor and the font in locals: what
+// print() does, one code after the other.
+template <int wide, int tall, bool layered>
+void graphic_module::print_all(const std::uint8_t* text, std::size_t count) {
+    int row = tall == 2 ? row_ & ~1 : row_;
+    int column = wide == 2 ? (column_ + 1) & ~1 : column_;
+    const int columns = grid_columns_;
+    const int width = memory_.width();
+    const std::uint8_t flip = inverse_ ? 0xFF : 0x00;
+    const auto& sized = sized_[static_cast<std::size_t>((wide - 1) + 2 * (tall - 1))];
+    for (std::size_t k = 0; k < count; ++k) {
+        if (column >= columns) {
+            column = 0;
+            row += tall;
+            if (row >= grid_rows) row = 0;
+        }
+        const std::uint8_t code = text[k];
+        const auto cell = static_cast<std::size_t>(row * columns + column);
+        if constexpr (layered) {
+            codes_[cell] = code;
+            cell_inverse_[cell] = inverse_;
+        } else {
+            stamp<wide, tall>(memory_.all().data() + row * width + column * font_cell_width,
+                              codes_.data() + cell, code,
+                              sized[static_cast<std::size_t>(code - font_first_code)], flip, width,
+                              columns);
+        }
+        column += wide;
+    }
+    if (column >= columns) wrap(row, column);
+    row_ = row;
+    column_ = column;
+}
+
 void graphic_module::wrap(int& row, int& column) const {
     column = 0;
     row += tall_;
@@ -417,14 +522,14 @@ void graphic_module::draw(int row, int column, std::uint8_t code) {
         cell_inverse_[cell] = inverse_;
         return;
     }
-    // The 120x32 reads its glyphs from the font pages of the picture store.
-    const int glyph = code - font_first_code;
-    const std::uint8_t* picture = store_[glyph < glyphs_per_page ? 0 : 1].data() +
-                                  glyph_offsets_[static_cast<std::size_t>(glyph)];
+    // The 120x32 reads its glyphs from the font pages of the picture store, made ready per size.
+    const auto glyph = static_cast<std::size_t>(code - font_first_code);
     const std::uint8_t flip = inverse_ ? 0xFF : 0x00;
     const int width = memory_.width();
     std::uint8_t* out = memory_.all().data() + row * width + column * font_cell_width;
     std::uint8_t* codes = codes_.data() + row * columns + column;
+    const auto& sized = sized_[static_cast<std::size_t>((wide_ - 1) + 2 * (tall_ - 1))];
+    const sized_glyph& picture = sized[glyph];
     switch (wide_ + 2 * tall_) {
         case 3:
             stamp<1, 1>(out, codes, code, picture, flip, width, columns);

@@ -7,8 +7,9 @@
 // page 1 changes the font; on the 128x64 text goes to a separate layer of codes and inverse
 // flags, drawn with the default font (display/graphic_font.h) only when the glass asks for a view,
 // and the view combines the two layers. One parser, a switch on its state, takes the bytes one
-// at a time in pieces of any size and keeps its state between pieces; nothing is allocated
-// after construction. 0 is dropped in every state except an escape's arguments, where it is data.
+// at a time (runs of text together, drawn from glyphs made ready per size) in pieces of any size
+// and keeps its state between pieces; nothing is allocated after construction. 0 is dropped in
+// every state except an escape's arguments, where it is data.
 //
 // The text cursor is kept in cells of the smallest font (20x4 on the 120x32, 16x4 on the 128x64).
 // Positions, tabs and right-aligned fields count cells of the current size; a tall character on
@@ -79,6 +80,10 @@ class graphic_module final : public module {
     // setting of the display.
     void protect_font_pages(bool on) { font_protected_ = on; }
 
+    // A glyph's bytes as one size puts them into memory: the stripe it starts in and, for the
+    // tall sizes, the one below; 6 bytes across, 12 for the wide sizes.
+    using sized_glyph = std::array<std::array<std::uint8_t, 12>, 2>;
+
   private:
     enum class state : std::uint8_t {
         idle,
@@ -106,10 +111,14 @@ class graphic_module final : public module {
     void next_line(int direction, bool to_column_0);
 
     void print(std::uint8_t code);
+    std::size_t print_run(const std::uint8_t* data, std::size_t from, std::size_t length);
+    template <int wide, int tall, bool layered>
+    void print_all(const std::uint8_t* text, std::size_t count);
     void wrap(int& row, int& column) const;  // to the start of the next line
     void put(int cell, std::uint8_t code);   // draws a code into a cell of the current size
     void draw(int row, int column, std::uint8_t code);  // the same at a small cell
     void clear_text();
+    void size_glyphs();
     void draw_text_layer(screen& into) const;
 
     static constexpr int grid_rows = 4;
@@ -121,8 +130,10 @@ class graphic_module final : public module {
     pixel_memory memory_;
     std::array<pixel_memory::bytes, most_pages> store_{};
     bool font_protected_ = true;
-    // Where each glyph starts on its font page.
+    // Where each glyph starts on its font page; each glyph ready for each size (1x1, wide, tall,
+    // both), made again when a font page is stored over.
     std::array<std::uint16_t, font_glyphs> glyph_offsets_{};
+    std::array<std::array<sized_glyph, font_glyphs>, 4> sized_{};
 
     // Text.
     std::array<std::uint8_t, 20 * grid_rows> codes_{};

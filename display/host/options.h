@@ -6,13 +6,16 @@
 
 #include "display/backlight.h"
 #include "display/geometry.h"
+#include "display/profile.h"
 #include "display/rom.h"
 
 namespace quillon::display {
 
 struct options {
     int port = 0;  // 0: the first port that nothing else maps
-    display_size size = default_size;
+    profile module = profile::hd44780;
+    // Cells of a character module, pixels of a graphic one: one of the module's sizes.
+    display_size size = facts(profile::hd44780).default_size;
     backlight light = backlight::yellow_green;
     int baud = 9600;    // the rate the display listens at; a sender at another rate is warned of
     bool text = false;  // print the screen after each burst of bytes

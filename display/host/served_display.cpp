@@ -66,20 +66,21 @@ served_display::started served_display::start(const options& o) {
         result.error = why;
         return result;
     }
-    result.display.reset(new served_display(port, o.baud, o.size, o.character_rom, std::move(*line),
-                                            std::move(*claim)));
+    result.display.reset(new served_display(port, o, std::move(*line), std::move(*claim)));
     return result;
 }
 
-served_display::served_display(int port, int baud, display_size size, rom character_rom,
-                               virtual_port line, ports::display_claim claim)
+served_display::served_display(int port, const options& o, virtual_port line,
+                               ports::display_claim claim)
     : port_(port),
-      baud_(baud),
+      baud_(o.baud),
       line_(std::move(line)),
       claim_(std::move(claim)),
-      module_(size, character_rom),
+      profile_(o.module),
+      size_(o.size),
+      module_(make_module(o.module, o.size, o.character_rom)),
       buffer_(read_size) {
-    module_.view(view_);
+    module_->view(view_);
 }
 
 bool served_display::take_waiting() {
@@ -87,17 +88,25 @@ bool served_display::take_waiting() {
     for (;;) {
         const std::string_view bytes = line_.read_waiting(buffer_);
         if (bytes.empty()) break;
-        module_.feed(bytes);
+        module_->feed(bytes);
         came = true;
         if (bytes.size() < buffer_.size()) break;
     }
     if (came) {
-        module_.view(view_);
+        view_stale_ = true;
         // A sender sets the line at its open, before its first byte: read it now.
         sender_ = line_.settings();
         heard_ = true;
     }
     return came;
+}
+
+const screen& served_display::view() const {
+    if (view_stale_) {
+        module_->view(view_);
+        view_stale_ = false;
+    }
+    return view_;
 }
 
 std::string served_display::start_line() const {
@@ -107,7 +116,7 @@ std::string served_display::start_line() const {
 std::string served_display::sender_line() const { return sender_status(heard_, sender_, baud_); }
 
 std::string served_display::text_report(bool to_terminal) const {
-    return framed_text(view_, to_terminal) + sender_line() + "\n";
+    return framed_text(view(), to_terminal) + sender_line() + "\n";
 }
 
 bool write_to(int fd, std::string_view bytes) {

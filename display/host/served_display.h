@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "display/controller.h"
 #include "display/host/options.h"
 #include "display/host/virtual_port.h"
+#include "display/module.h"
 #include "ports/registration.h"
 
 namespace quillon::display {
@@ -31,13 +31,17 @@ class served_display {
     int port() const { return port_; }
     const std::string& path() const { return line_.path(); }
     int master() const { return line_.master(); }
-    display_size size() const { return module_.chip().size(); }
+    profile module_profile() const { return profile_; }
+    // Cells of a character module, pixels of a graphic one.
+    display_size size() const { return size_; }
 
-    // Feeds everything that has arrived to the module; true when bytes came. After it, view()
-    // and the sender's settings are up to date.
+    // Feeds everything that has arrived to the module; true when bytes came. After it, the
+    // sender's settings are up to date, and view() will be.
     bool take_waiting();
 
-    const screen& view() const { return view_; }
+    // What the glass shows now. Taken from the module only when asked for after bytes came:
+    // a window that draws a few frames a second does not pay for a snapshot per burst.
+    const screen& view() const;
     // "quillon-display: COM2 → /dev/pts/5\n", said once at the start.
     std::string start_line() const;
     // The sender's line settings, and whether they differ from the display's.
@@ -47,15 +51,17 @@ class served_display {
     std::string text_report(bool to_terminal) const;
 
   private:
-    served_display(int port, int baud, display_size size, rom character_rom, virtual_port line,
-                   ports::display_claim claim);
+    served_display(int port, const options& o, virtual_port line, ports::display_claim claim);
 
     int port_;
     int baud_;
     virtual_port line_;
     ports::display_claim claim_;  // after line_: it goes first, before the pty it names
-    serial_module module_;
-    screen view_;
+    profile profile_;
+    display_size size_;
+    std::unique_ptr<module> module_;
+    mutable screen view_;
+    mutable bool view_stale_ = false;
     bool heard_ = false;
     sender_settings sender_;
     std::vector<char> buffer_;

@@ -138,6 +138,28 @@ TEST_F(served_port, without_a_port_it_takes_the_first_that_nothing_maps) {
     EXPECT_FALSE(fs::exists(registration(6)));
 }
 
+// Any module is served the same way: a text module takes its own family's controls.
+TEST_F(served_port, a_text_module_serves_the_port_the_same_way) {
+    free_port(5);
+    running_process display(
+        {display_program, "--port", "5", "--module", "text", "--text", "--no-window"}, env_);
+    std::string out;
+    read_until(display, "\n", out);
+    const process_result sent = run_process(
+        {send_program, "-p", "5", "Lost<CLS>Hi<RETURN>there<POSITION><_79>!"}, "", env_);
+    EXPECT_EQ(sent.exit_code, 0) << sent.err;
+    const std::string shown =
+        "┌────────────────────┐\n"
+        "│Hi                  │\n"
+        "│there               │\n"
+        "│                    │\n"
+        "│                   !│\n"
+        "└────────────────────┘\n";
+    EXPECT_NE(read_until(display, shown, out).find(shown), std::string::npos) << out;
+    ASSERT_EQ(kill(display.pid(), SIGTERM), 0);
+    EXPECT_EQ(display.wait(), 0);
+}
+
 TEST_F(served_port, refusals_say_why_on_one_line) {
     std::map<std::string, std::string> no_display = env_;
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {

@@ -1,6 +1,6 @@
 // quillon-display's window headless (QT_QPA_PLATFORM=offscreen), serving a real pseudo-terminal:
-// a sender at another rate brings the warning into the status line, and the window keeps the
-// size it opened with.
+// a sender at another rate brings the warning into the status line, which wraps within the
+// width the window opened with and shows every word.
 #include "display/qt/display_window.h"
 
 #include <fcntl.h>
@@ -8,9 +8,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QFontMetrics>
 #include <QLabel>
-#include <chrono>
-#include <thread>
+#include <QTimer>
 
 #include "display/tests/qt_application.h"
 #include "testing/pty.h"
@@ -19,15 +19,33 @@
 namespace quillon::display {
 namespace {
 
-TEST(display_window, keeps_its_size_when_the_rate_warning_appears) {
+// Runs the window's events until `done` holds or 5 s have passed; whether it holds.
+template <typename Condition>
+bool wait_for(Condition done) {
+    QTimer bound;
+    bound.setSingleShot(true);
+    bound.start(5000);
+    while (!done() && bound.isActive()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return done();
+}
+
+TEST(display_window, the_rate_warning_wraps_and_keeps_the_width) {
     application();
     test::environment_override env;
     for (const auto& [variable, value] : test::port_guard::environment()) env.set(variable, value);
     env.set("QUILLON_COM6", std::nullopt);
-    for (const display_size size : {display_size{16, 2}, display_size{40, 2}}) {
+    const struct {
+        profile module;
+        display_size size;
+    } table[] = {
+        {profile::hd44780, {16, 2}}, {profile::hd44780, {40, 2}}, {profile::graphic, {120, 32}}};
+    for (const auto& row : table) {
         options o;
         o.port = 6;
-        o.size = size;
+        o.module = row.module;
+        o.size = row.size;
         const auto started = served_display::start(o);
         ASSERT_TRUE(started.display) << started.error;
         int stop[2];
@@ -36,6 +54,7 @@ TEST(display_window, keeps_its_size_when_the_rate_warning_appears) {
         window.show();
         QApplication::processEvents();
         const QSize opened = window.size();
+        const QSize glass = window.findChild<QWidget*>(QStringLiteral("glass"))->size();
         auto* status = window.findChild<QLabel*>(QStringLiteral("status"));
         ASSERT_NE(status, nullptr);
 
@@ -48,15 +67,24 @@ TEST(display_window, keeps_its_size_when_the_rate_warning_appears) {
         cfsetspeed(&t, B1200);
         ASSERT_EQ(tcsetattr(sender, TCSANOW, &t), 0);
         ASSERT_EQ(::write(sender, "Hi", 2), 2);
-        for (int i = 0; i < 500 && !status->text().contains(QStringLiteral("listens")); ++i) {
-            QApplication::processEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        EXPECT_TRUE(wait_for([&] { return status->text().contains(QStringLiteral("listens")); }));
         ::close(sender);
-        EXPECT_TRUE(status->text().contains(QStringLiteral("the display listens at 9600 baud")))
+        EXPECT_TRUE(status->text().endsWith(
+            QStringLiteral("(the display listens at 9600 baud: a real module would show garbage)")))
             << status->text().toStdString();
         QApplication::processEvents();
-        EXPECT_EQ(window.size(), opened) << size.columns << "x" << size.rows;
+        // As wide as it opened, the glass as large; the line's words all within the label, the
+        // label within the window.
+        const std::string what = size_name(row.size);
+        EXPECT_EQ(window.width(), opened.width()) << what;
+        EXPECT_EQ(window.findChild<QWidget*>(QStringLiteral("glass"))->size(), glass) << what;
+        const QRect room = status->contentsRect();
+        const QRect words =
+            QFontMetrics(status->font())
+                .boundingRect(QRect(0, 0, room.width(), 1000), Qt::TextWordWrap, status->text());
+        EXPECT_LE(words.width(), room.width()) << what;
+        EXPECT_LE(words.height(), room.height()) << what;
+        EXPECT_LE(status->geometry().bottom(), window.height() - 1) << what;
         ::close(stop[0]);
         ::close(stop[1]);
     }

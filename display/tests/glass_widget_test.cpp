@@ -1,28 +1,37 @@
 // The window's glass drawn headless (QT_QPA_PLATFORM=offscreen) and read back pixel by pixel:
-// where the dots of a cell are, which are lit, the cursors and the backlight colours.
+// where the dots of a cell or a graphic module's pixels are, which are lit, the cursors, the
+// looks and what the module's backlight, brightness and bell do to them.
 #include "display/qt/glass_widget.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 
-#include "display/controller.h"
+#include "display/module.h"
 #include "display/tests/commands.h"
 #include "display/tests/qt_application.h"
 
 namespace quillon::display {
 namespace {
 
-// The glass of a 20x4 (631x236 with its frame) after the bytes, as pixels.
+using namespace std::string_literals;
+
+// The glass of a module after the bytes, at the size a new window gives it, as pixels.
+QImage drawn_on(profile module, display_size size, const std::string& bytes,
+                backlight light = backlight::yellow_green, rom table = rom::a00) {
+    application();
+    const auto emulated = make_module(module, size, table);
+    glass_widget glass(emulated->view(), light);
+    glass.resize(glass.sizeHint());
+    emulated->feed(bytes);
+    glass.show_screen(emulated->view());
+    return glass.grab().toImage();
+}
+
+// The glass of an HD44780 20x4 (631x236 with its frame).
 QImage drawn(const std::string& bytes, backlight light = backlight::yellow_green,
              rom table = rom::a00) {
-    application();
-    serial_module module({20, 4}, table);
-    module.feed(bytes);
-    glass_widget glass({20, 4}, light);
-    glass.resize(glass.sizeHint());
-    glass.show_screen(module.view());
-    return glass.grab().toImage();
+    return drawn_on(profile::hd44780, {20, 4}, bytes, light, table);
 }
 
 QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
@@ -111,6 +120,66 @@ TEST(glass_widget, every_code_is_drawn_in_dots) {
             }
         }
         EXPECT_EQ(others, 0);
+    }
+}
+
+// A text module's 20x4 has the HD44780's geometry: cell (0,0) at (28,28), dots 4 pixels with a
+// pitch of 5; so has the VFD's 20x2. The LCD's backlight is off at power-up.
+TEST(glass_widget, a_text_module_with_its_backlight_off_and_a_user_character) {
+    const std::string box = "\x1b\x44\x00\x1f\x11\x11\x11\x11\x11\x1f\x00\x80"s;  // ESC D 0 ...
+    const struct {
+        const char* what;
+        profile module;
+        std::string bytes;
+        int x, y;
+        QRgb colour;
+    } table[] = {
+        {"unlit glass", profile::text, box, 12, 12, 0x8A9868},
+        {"user character 0 at 128, dot (0,0)", profile::text, box, 28, 28, 0x1E2A0C},
+        {"its dot (1,1)", profile::text, box, 33, 33, 0x829060},
+        {"its dot (6,4)", profile::text, box, 48, 58, 0x1E2A0C},
+        {"backlight on", profile::text, box + "\x0e", 12, 12, 0xA6C44C},
+        {"blinking block starts lit", profile::text, "\x06", 33, 33, 0x1E2A0C},
+        {"the bell marks the bezel", profile::text, "\x07", 0, 0, 0xC08A2A},
+        {"a VFD at a quarter brightness", profile::text_vfd, "\x1b\x30I", 38, 28, 0x2C796C},
+        {"a VFD switched off", profile::text_vfd, "I\x0f", 38, 28, 0x0D201C},
+    };
+    for (const auto& row : table) {
+        const backlight look =
+            row.module == profile::text_vfd ? backlight::vfd_cyan : backlight::yellow_green;
+        const display_size size = facts(row.module).default_size;
+        EXPECT_EQ(at(drawn_on(row.module, size, row.bytes, look), row.x, row.y), row.colour)
+            << row.what;
+    }
+}
+
+// Pixel (x,y) of the 120x32 is the 4x4 square at (28 + 5x, 28 + 5y) of a 655x215 glass.
+TEST(glass_widget, a_graphic_module_shows_its_pixels_as_square_dots) {
+    // Backlight on, a point at (10,5) and a line along the bottom row from x 0 to 119.
+    const QImage image =
+        drawn_on(profile::graphic, {120, 32}, "\x0e\x1bP\x0a\x05\x1bL\x00\x1f\x77\x1f"s);
+    ASSERT_EQ(image.size(), QSize(655, 215));
+    // Areas of one colour; a row of dots also has the glass between them, every fifth column.
+    const struct {
+        QRect area;
+        QRgb colour;
+        bool dots_in_a_row;
+    } table[] = {
+        {{78, 53, 4, 4}, lit, false},       // pixel (10,5)
+        {{77, 52, 1, 6}, glass, false},     // the gap on its left
+        {{73, 53, 4, 4}, unlit, false},     // pixel (9,5)
+        {{28, 183, 599, 4}, lit, true},     // the bottom row
+        {{28, 28, 599, 4}, unlit, true},    // the top row
+        {{12, 12, 631, 16}, glass, false},  // the margin above the pixels
+        {{0, 0, 655, 12}, bezel, false},
+    };
+    for (const auto& row : table) {
+        for (int y = row.area.top(); y <= row.area.bottom(); ++y) {
+            for (int x = row.area.left(); x <= row.area.right(); ++x) {
+                const bool gap = row.dots_in_a_row && (x - row.area.left()) % 5 == 4;
+                ASSERT_EQ(at(image, x, y), gap ? glass : row.colour) << x << "," << y;
+            }
+        }
     }
 }
 

@@ -28,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(glass_layout, cells_and_dots_in_pixels) {
-    const glass_layout four({20, 4}, 4);
+    const glass_layout four(character_grid({20, 4}), 4);
     EXPECT_EQ(four.width(), 607);
     EXPECT_EQ(four.height(), 212);
     EXPECT_EQ(four.cell(0, 0), (pixel_rect{16, 16, 24, 39}));
@@ -37,14 +37,14 @@ TEST(glass_layout, cells_and_dots_in_pixels) {
     EXPECT_EQ(four.dot_rect(1, 2, 7, 4), (pixel_rect{94, 98, 4, 4}));
     EXPECT_EQ(four.dot_rect(0, 0, 0, 1), (pixel_rect{21, 16, 4, 4}));
 
-    const glass_layout wide({40, 2}, 3);
+    const glass_layout wide(character_grid({40, 2}), 3);
     EXPECT_EQ(wide.width(), 940);
     EXPECT_EQ(wide.height(), 92);
     EXPECT_EQ(wide.cell(1, 39), (pixel_rect{909, 49, 19, 31}));
 
-    EXPECT_EQ(glass_layout::fitting({20, 4}, 607, 212).dot(), 4);
-    EXPECT_EQ(glass_layout::fitting({20, 4}, 606, 212).dot(), 3);
-    EXPECT_EQ(glass_layout::fitting({16, 2}, 10, 10).dot(), 1);
+    EXPECT_EQ(glass_layout::fitting(character_grid({20, 4}), 607, 212).dot(), 4);
+    EXPECT_EQ(glass_layout::fitting(character_grid({20, 4}), 606, 212).dot(), 3);
+    EXPECT_EQ(glass_layout::fitting(character_grid({16, 2}), 10, 10).dot(), 1);
 
     // A new window's dots are 4 pixels on every size that fits the screen across.
     const struct {
@@ -53,7 +53,8 @@ TEST(glass_layout, cells_and_dots_in_pixels) {
     } starts[] = {{{40, 2}, 1187, 4}, {{40, 2}, 1186, 3}, {{40, 2}, 939, 2},
                   {{40, 2}, 10, 1},   {{20, 4}, 1920, 4}, {{20, 4}, 500, 3}};
     for (const auto& row : starts) {
-        EXPECT_EQ(default_dot(row.size, row.room), row.dot) << row.size.columns << " " << row.room;
+        EXPECT_EQ(default_dot(character_grid(row.size), row.room), row.dot)
+            << row.size.columns << " " << row.room;
     }
 }
 
@@ -68,6 +69,28 @@ TEST(options, values_and_refusals) {
     EXPECT_TRUE(chosen.chosen.text);
     EXPECT_FALSE(chosen.chosen.no_window);
 
+    // The module's own sizes and look, --size read whether it comes before --module or after.
+    const struct {
+        std::vector<std::string> arguments;
+        profile module;
+        display_size size;
+        backlight light;
+    } modules[] = {
+        {{}, profile::hd44780, {20, 4}, backlight::yellow_green},
+        {{"--size", "40x4", "--module", "text"}, profile::text, {40, 4}, backlight::yellow_green},
+        {{"--module=text-vfd"}, profile::text_vfd, {20, 2}, backlight::vfd_cyan},
+        {{"--module=graphic-layers", "--backlight=blue-white"},
+         profile::graphic_layers,
+         {128, 64},
+         backlight::blue_white},
+    };
+    for (const auto& row : modules) {
+        const options o = parse_options(row.arguments).chosen;
+        EXPECT_EQ(o.module, row.module);
+        EXPECT_EQ(o.size, row.size) << o.size.columns;
+        EXPECT_EQ(o.light, row.light);
+    }
+
     const struct {
         std::vector<std::string> arguments;
         const char* error;
@@ -80,6 +103,12 @@ TEST(options, values_and_refusals) {
         {{"--text=yes"}, "--text takes no value"},
         {{"--no-window"}, "--no-window needs --text: nothing else would show the screen"},
         {{"COM1"}, "unexpected argument 'COM1'"},
+        {{"--module", "lcd"},
+         "--module: give hd44780, text, text-vfd, graphic or graphic-layers, not 'lcd'"},
+        {{"--size=20x4", "--module=graphic"},
+         "--size: give 120x32 for --module graphic, not '20x4'"},
+        {{"--module=graphic", "--rom=a02"},
+         "--rom is for character modules: a graphic module draws its own font"},
     };
     for (const auto& row : refused) EXPECT_EQ(parse_options(row.arguments).error, row.error);
 }

@@ -68,6 +68,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/ports.conf.example ${PROJECT_SOURCE_DIR
               ${PROJECT_SOURCE_DIR}/docs/serial.md ${PROJECT_SOURCE_DIR}/docs/quillon-send.md
               ${PROJECT_SOURCE_DIR}/docs/bridge.md ${PROJECT_SOURCE_DIR}/docs/window.png
               ${PROJECT_SOURCE_DIR}/docs/window-wine.png ${PROJECT_SOURCE_DIR}/docs/demo.png
+              ${PROJECT_SOURCE_DIR}/docs/display-text.png
+              ${PROJECT_SOURCE_DIR}/docs/display-graphic.png
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT quillon)
 
 # USB serial adapters usable by the user at the seat and left alone by ModemManager. The

@@ -19,7 +19,8 @@ CPACK = os.environ.get("CPACK", "cpack")
 # lintian's warnings that these packages keep, each with its reason. Any other warning, and any
 # error, fails the test.
 DOCS = ("ports.conf.example", "tags.md", "display.md", "window.md", "serial.md",
-        "quillon-send.md", "bridge.md", "window.png", "window-wine.png", "demo.png")
+        "quillon-send.md", "bridge.md", "window.png", "window-wine.png", "demo.png",
+        "display-text.png", "display-graphic.png")
 ACCEPTED_WARNINGS = {
     # The packages are built by the project for its users, not uploaded to Debian's archive,
     # so there is no "intent to package" bug for the first changelog entry to close.

@@ -19,7 +19,8 @@ BUILD = LIBDIR = CC = None
 VERSION_PREFIX = "v1.0, 26 May 2000, "
 # What the README links to, installed in the same places relative to it.
 DOCS = ("ports.conf.example", "tags.md", "display.md", "window.md", "serial.md",
-        "quillon-send.md", "bridge.md", "window.png", "window-wine.png", "demo.png")
+        "quillon-send.md", "bridge.md", "window.png", "window-wine.png", "demo.png",
+        "display-text.png", "display-graphic.png")
 LINK = re.compile(r"\]\(([^)#\s]+)(?:#[^)]*)?\)")
 CMAKE = os.environ.get("CMAKE", "cmake")
 
