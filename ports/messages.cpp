@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "ports/names.h"
 #include "ports/platform.h"
 #include "serial/network/connection.h"
 #include "serial/network/target.h"
@@ -141,11 +142,21 @@ std::string connect_failure_message(const target& t, const serial::error& e) {
     }
 }
 
+// The group owning the device, looked up only where a permission was refused.
+std::string owner_group_for(const std::string& device_path, const serial::error& e) {
+    if (e.kind != error_kind::permission_denied) return {};
+    return serial::look_at_device(device_path).owner_group;
+}
+
 }  // namespace
 
 std::string describe_target(const target& t) {
     if (t.port == 0) return t.device_path;
     return "COM" + std::to_string(t.port) + " (" + t.device_path + ")";
+}
+
+target target_of(std::string_view device_name, const open_result& opened) {
+    return {com_port_number(device_name), opened.device_path, opened.mapping};
 }
 
 std::string describe_source(const port_mapping& m) {
@@ -204,6 +215,15 @@ std::string open_failure_message(const target& t, const serial::error& e,
     }
 }
 
+std::string open_failure_message(std::string_view device_name, const open_result& opened) {
+    if (opened.arguments_refused) {
+        return "cannot open " + std::string(device_name) +
+               ": the baud rate is not one of 1200, 2400, 4800 or 9600";
+    }
+    return open_failure_message(target_of(device_name, opened), opened.failure,
+                                owner_group_for(opened.device_path, opened.failure));
+}
+
 std::string write_failure_message(const target& t, const serial::error& e) {
     if (e.kind == error_kind::timed_out) {
         return "writing to " + describe_target(t) +
@@ -238,11 +258,8 @@ std::string last_failure_message() {
                std::to_string(latest.baud) +
                " baud: only COM1 to COM8 at 1200, 2400, 4800 or 9600 baud";
     }
-    std::string owner_group;
-    if (latest.failure.kind == error_kind::permission_denied) {
-        owner_group = serial::look_at_device(latest.device_path).owner_group;
-    }
-    return open_failure_message(t, latest.failure, owner_group);
+    return open_failure_message(t, latest.failure,
+                                owner_group_for(latest.device_path, latest.failure));
 }
 
 bool is_network_target(const target& t) { return network_target(t); }
