@@ -75,6 +75,7 @@ std::optional<port_mapping> from_file(int port, const std::string& path, mapping
         port_mapping m;
         m.port = port;
         m.target = entry.target;
+        m.settings = entry.settings;
         m.source = source;
         m.file = path;
         m.line = entry.line;

@@ -619,6 +619,9 @@ TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_an
         {{"--map", "COM9=/dev/ttyUSB0"},
          "quillon-send: --map: give COMn=TARGET with n from 1 to 8, not 'COM9=/dev/ttyUSB0' (see "
          "quillon-send --help)\n"},
+        {{"--map", "COM1=/dev/ttyUSB0 baud=9600"},
+         "quillon-send: --map: unknown setting 'baud' (the settings are: charset) (see "
+         "quillon-send --help)\n"},
         {{"--unmap", "ttyUSB0"},
          "quillon-send: --unmap: give one of COM1 to COM8, not 'ttyUSB0' (see quillon-send "
          "--help)\n"},
@@ -667,6 +670,11 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
          0,
          "COM2 = /dev/ttyUSB77 in " + file() + "\n",
          "quillon-send: note: /dev/ttyUSB77 does not exist now; the line waits for it\n"},
+        {{"--map", "COM2=/dev/ttyUSB77 charset=a02"},
+         {},
+         0,
+         "COM2 = /dev/ttyUSB77 charset=a02 in " + file() + "\n",
+         "quillon-send: note: /dev/ttyUSB77 does not exist now; the line waits for it\n"},
         {{"--map", "COM3=" + pty.path()},
          {{"QUILLON_COM3", "/dev/ttyS4"}},
          0,
@@ -690,7 +698,7 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
         EXPECT_EQ(r.out, row.out);
         EXPECT_EQ(r.err, row.err);
     }
-    EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyUSB77\nCOM3 = " + pty.path() + "\n");
+    EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyUSB77 charset=a02\nCOM3 = " + pty.path() + "\n");
 
     std::ofstream(file(), std::ios::app) << "COM9 = /dev/ttyUSB9\n";
     EXPECT_NE(run({"--list"})

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 
+#include "options/standard/display_options.h"
 #include "ports/ports_file.h"
 #include "ports/registration.h"
 #include "ports/resolve.h"
@@ -31,6 +32,7 @@ struct parse_case {
     int port;
     const char* target;
     const char* problem;
+    std::optional<std::string> charset = std::nullopt;
 };
 
 TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
@@ -55,7 +57,18 @@ TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
         {"COM2 = \"/dev/odd name #2\"  # quoted", 2, "/dev/odd name #2", ""},
         {"COM2 = \"/dev/a\\\"b\\\\c\"", 2, "/dev/a\"b\\c", ""},
         {"COM2 = \"/dev/open", 2, "", "the quoted target has no closing quote"},
-        {"COM2 = \"/dev/a\" b", 2, "", "text follows the quoted target"},
+        {"COM2 = \"/dev/a\"b", 2, "", "text follows the quoted target"},
+        {"COM2 = \"/dev/a\" b", 2, "",
+         "'b' after the target is not a setting (KEY=VALUE, such as charset=a00)"},
+        // Settings after the target; a bad one makes the whole line unusable.
+        {"COM1 = /dev/ttyUSB0 charset=a00  # till", 1, "/dev/ttyUSB0", "", "a00"},
+        {"COM2 = \"/dev/odd name\"\tcharset=raw", 2, "/dev/odd name", "", "raw"},
+        {"COM3 = /dev/ttyS0 charset=a01", 3, "", "charset 'a01' is not raw, a00 or a02"},
+        {"COM3 = /dev/ttyS0 baud=9600", 3, "",
+         "unknown setting 'baud' (the settings are: charset)"},
+        {"COM3 = /dev/ttyS0 charset=a00 charset=a02", 3, "", "charset is given twice"},
+        {"COM3 = ttyS0 charset=a00", 3, "",
+         "'ttyS0' is not an absolute device path, tcp://HOST:PORT or rfc2217://HOST:PORT"},
         {"COM3 = /dev/tty\x1b[2J", 3, "",
          "'/dev/tty\\x1B[2J' holds a control character or a line break"},
         {"COM2 = COM2", 2, "",
@@ -68,6 +81,12 @@ TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
         EXPECT_EQ(entries[0].port, c.port) << c.text;
         EXPECT_EQ(entries[0].target, c.target) << c.text;
         EXPECT_EQ(entries[0].problem, c.problem) << c.text;
+        EXPECT_EQ(entries[0].settings.charset, c.charset) << c.text;
+    }
+    // The names a line takes are those the programs that convert text take.
+    for (const std::string_view name : charset_names) {
+        std::optional<display::rom> rom;
+        EXPECT_TRUE(options::take_charset(name, rom)) << name;
     }
     // A byte-order mark is no part of the first line.
     const auto marked = parse_ports_file(
@@ -171,17 +190,29 @@ TEST_F(mapping_sources, edits_keep_every_other_line_and_refuse_a_malformed_targe
         {3, std::nullopt,
          "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\n"
          "COM5 = rfc2217://displaypi:2217\n"},
-        {5, "/dev/my display #1",
+        {5, "\"/dev/my display #1\"",
          "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\n"
          "COM5 = \"/dev/my display #1\"\n"},
+        // A setting given replaces the line's, one left out is kept, an empty one goes.
+        {5, "\"/dev/my display #1\" charset=a02",
+         "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\n"
+         "COM5 = \"/dev/my display #1\" charset=a02\n"},
+        {2, "/dev/ttyACM0",
+         "# my display\nCOM2 = /dev/ttyACM0\n\nCOM5 = \"/dev/my display #1\" charset=a02\n"},
+        {5, "/dev/ttyACM1",
+         "# my display\nCOM2 = /dev/ttyACM0\n\nCOM5 = /dev/ttyACM1 charset=a02\n"},
+        {5, "/dev/ttyACM1 charset=", "# my display\nCOM2 = /dev/ttyACM0\n\nCOM5 = /dev/ttyACM1\n"},
+        {5, "\"/dev/my display #1\" charset=a00",
+         "# my display\nCOM2 = /dev/ttyACM0\n\nCOM5 = \"/dev/my display #1\" charset=a00\n"},
     };
     for (const auto& step : steps) {
         EXPECT_EQ(edit_ports_file(user_file().string(), step.port, step.target).problem, "");
         EXPECT_EQ(read(user_file()), step.text_after);
     }
     // What was written reads back exactly.
-    EXPECT_EQ(resolve_port(2).target, "/dev/serial/by-id/usb-X_#1-if00-port0");
+    EXPECT_EQ(resolve_port(2).target, "/dev/ttyACM0");
     EXPECT_EQ(resolve_port(5).target, "/dev/my display #1");
+    EXPECT_EQ(resolve_port(5).settings.charset, "a00");
 
     const std::string before = read(user_file());
     for (const char* refused : {"ttyUSB0", "/dev/ttyUSB0\nCOM1 = /dev/ttyS9", "/dev/tty\tS0"}) {
