@@ -30,6 +30,15 @@ std::string not_a_serial_device(const std::string& path, const serial::error& e)
     return path + " is " + std::string(serial::describe(e.found)) + ", not a serial device";
 }
 
+// "another program", or the program the system says holds the port: "quillon-bridge (pid 4211)".
+std::string holder_of(const std::string& device_path) {
+    const auto holder = platform::lock_holder_of(device_path);
+    if (!holder) return "another program";
+    const std::string pid = "pid " + std::to_string(holder->pid);
+    return holder->program.empty() ? "another program (" + pid + ")"
+                                   : holder->program + " (" + pid + ")";
+}
+
 // Debian gives serial devices to the dialout group; joining it is the fix only there.
 std::string permission_advice(const std::string& owner_group) {
     if (owner_group != "dialout") return "";
@@ -199,7 +208,7 @@ std::string open_failure_message(const target& t, const serial::error& e,
                    ") does not exist";
         }
         case error_kind::in_use:
-            return describe_target(t) + " is in use by another program";
+            return describe_target(t) + " is in use by " + holder_of(t.device_path);
         case error_kind::permission_denied:
             return "permission denied opening " + describe_target(t) +
                    permission_advice(owner_group);
@@ -321,7 +330,7 @@ std::string port_list_line(int port, const probe_result& probe) {
                 state = "missing";
                 break;
             case error_kind::in_use:
-                state = "in use by another program";
+                state = "in use by " + holder_of(probe.device_path);
                 break;
             case error_kind::permission_denied:
                 state = "no permission" + permission_advice(probe.owner_group);

@@ -27,7 +27,9 @@ std::string describe_target(const target& t);
 target target_of(std::string_view device_name, const open_result& opened);
 
 // Why the open failed, on one line, with what the user can do about it. owner_group is the
-// group that owns the device, when known: the dialout advice is given only where it helps.
+// group that owns the device, when known: the dialout advice is given only where it helps. A
+// port in use names the program that holds it when the system tells ("is in use by
+// quillon-bridge (pid 4211)"), and says "another program" when it does not.
 std::string open_failure_message(const target& t, const serial::error& e,
                                  const std::string& owner_group = {});
 

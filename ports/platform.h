@@ -31,6 +31,14 @@ std::optional<std::string> native_device(std::string_view name);
 // The serial devices present, found without opening any (see ports/resolve.h).
 std::vector<std::string> serial_devices_present(const std::string& root_folder);
 
+// The program that holds a lock on the file or device, when the system tells: its process id
+// and its name. Looked up after an open found the port in use, to say by whom.
+struct lock_holder {
+    long pid = 0;
+    std::string program;  // empty when the name cannot be read
+};
+std::optional<lock_holder> lock_holder_of(const std::string& path);
+
 // What the platform's texts say, so that help and advice name the platform's own places.
 struct words {
     std::string_view user_ports_file;     // "~/.config/quillon/ports.conf (XDG_CONFIG_HOME)"
