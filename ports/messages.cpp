@@ -282,8 +282,9 @@ std::string setting_failure_message(const target& t, const serial::error& e) {
                    ", not " + w.value(e.answer.asked);
         case error_kind::timed_out:
             return start + "the server did not answer the setting of " + w.name + " (" +
-                   w.value(e.answer.asked) + ") within " +
-                   seconds(serial::network::answer_bound_ms);
+                   w.value(e.answer.asked) + ") in time: an open waits " +
+                   seconds(serial::network::answer_bound_ms) + " for an answer and " +
+                   seconds(serial::network::connect_bound_ms) + " in all";
         case error_kind::too_much_input:
             return start + flooded;
         case error_kind::connection_dropped:

@@ -553,7 +553,8 @@ TEST(send, a_network_server_that_does_not_take_a_setting_or_the_bytes_says_so) {
          {agree, silent, "", never, false, false},
          1,
          "",
-         ": the server did not answer the setting of the baud rate (2400) within 2 s\n"},
+         ": the server did not answer the setting of the baud rate (2400) in time: an open "
+         "waits 2 s for an answer and 5 s in all\n"},
         {"tcp://127.0.0.1:",
          {"", nullptr, "", 10, false, false},
          3,
@@ -568,6 +569,43 @@ TEST(send, a_network_server_that_does_not_take_a_setting_or_the_bytes_says_so) {
             send({"--raw", "-b", "2400", "--device", target}, std::string(2000, 'Q'));
         EXPECT_EQ(r.exit_code, row.exit_code) << r.err;
         EXPECT_EQ(r.err.rfind("quillon-send: " + row.before + target + row.after, 0), 0u) << r.err;
+    }
+}
+
+// Each setting goes once, and an open has one deadline, connection, negotiation and settings
+// together: a server that answers each awaited one after 1.8 s answers two before the 5 s run
+// out, is sent nothing more, and the send fails at the open without writing a byte.
+TEST(send, an_rfc2217_open_sends_each_setting_once_within_one_deadline) {
+    const struct {
+        int answer_after_ms;
+        int exit_code;
+        std::string err_after_target;
+        std::vector<std::string> commands;  // COMMAND=VALUE, the last a write's question
+    } table[] = {
+        {0, 0, "", {"5=6", "1=2400", "2=8", "3=1", "4=1", "5=1", "5=9", "5=12", "5=14", "1=0"}},
+        {1800,
+         1,
+         ": the server did not answer the setting of the data bits (8) in time: an open waits 2 "
+         "s for an answer and 5 s in all\n",
+         {"5=6", "1=2400", "2=8"}},
+    };
+    for (const auto& row : table) {
+        seen server;
+        std::string target;
+        process_result r;
+        {
+            script slow{agree, no_modem_lines};
+            slow.answer_after_ms = row.answer_after_ms;
+            local_peer peer([&](int fd, int stop) { run(slow, fd, stop, server); });
+            target = "rfc2217://127.0.0.1:" + std::to_string(peer.port());
+            r = send({"--raw", "-b", "2400", "--device", target}, "QQ");
+        }
+        EXPECT_EQ(r.exit_code, row.exit_code) << r.err;
+        EXPECT_EQ(r.err, row.err_after_target.empty()
+                             ? ""
+                             : "quillon-send: " + target + row.err_after_target);
+        EXPECT_EQ(server.commands, row.commands);
+        EXPECT_EQ(server.data, row.exit_code == 0 ? 2u : 0u);
     }
 }
 
