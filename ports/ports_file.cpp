@@ -303,6 +303,12 @@ edit_outcome edit_ports_file(const std::string& path, int port,
         }
         text = edited_text(now.text, port, value ? &mapping : nullptr, outcome.had_line,
                            &outcome.line);
+        // Every reader refuses a bigger file: an edit never writes one.
+        if (text.size() > ports_file_limit) {
+            return "the edit would make " + path + " larger than " +
+                   std::to_string(ports_file_limit / (1024 * 1024)) +
+                   " MiB, which no reader takes; it was left as it is";
+        }
         return std::nullopt;
     };
     if (auto problem = platform::replace_file(path, ports_file_limit, edit)) {

@@ -89,7 +89,8 @@ std::string edited_text(std::string_view text, int port, const checked_mapping* 
 
 // Sets (value given: "TARGET [KEY=VALUE ...]") or removes (none) the port's line in the file,
 // keeping every other line and comment as it was. Concurrent edits take turns under a lock; a
-// file that cannot be read is left as it is. The value is checked first and its target written
+// file that cannot be read, or that the edit would make larger than ports_file_limit, is left as
+// it is. The value is checked first and its target written
 // in its opened form.
 struct edit_outcome {
     std::string problem;          // empty on success

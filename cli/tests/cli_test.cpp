@@ -778,6 +778,18 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
         << listed.out;
 }
 
+// An edit never writes a file every reader would then refuse.
+TEST_F(ports_file, an_edit_that_would_pass_1_mib_fails_and_changes_nothing) {
+    const std::string full = std::string(1024 * 1024 - 20, '#') + "\n";
+    write_file(file(), full);
+    const process_result r = run({"--map", "COM1=/dev/ttyUSB0"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, "quillon-send: the edit would make " + file() +
+                         " larger than 1 MiB, which no reader takes; it was left as it is\n");
+    EXPECT_EQ(read_file(file()), full);
+    EXPECT_EQ(run({"--map", "COM1=/dev/tty0"}).exit_code, 0) << "one byte less fits";
+}
+
 // A file the user may not read is never replaced by an edit: run as another uid.
 TEST_F(ports_file, an_unreadable_file_is_left_as_it_is) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
