@@ -63,7 +63,10 @@ file_text read_small_file(const std::string& path, std::size_t limit);
 // the current text (or none when there is no file) and returns the new text, or a problem, in
 // which case nothing is written. A symbolic link is followed and stays a link; the file keeps
 // its mode and owner; the new text goes to a fresh temporary file beside it, is flushed to the
-// disk and renamed over the old one. Folders are made as needed. The problem, or none.
+// disk and renamed over the old one. Folders are made as needed. Only what the real user owns is
+// followed or changed (POSIX: a link of the user's own, the user's file or folder, or root's own
+// file), so that root with a user's HOME never writes through the user's files. The problem, or
+// none.
 using text_edit = std::function<std::optional<std::string>(const file_text& now, std::string& out)>;
 std::optional<std::string> replace_file(const std::string& path, std::size_t limit,
                                         const text_edit& edit);

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "testing/hostile_server.h"
 #include "testing/process.h"
@@ -809,6 +810,60 @@ TEST_F(ports_file, an_unreadable_file_is_left_as_it_is) {
                          " cannot be read (Permission denied); it was left as it is\n");
     std::filesystem::permissions(file(), std::filesystem::perms::owner_read);
     EXPECT_EQ(read_file(file()), "# mine\nCOM2 = /dev/ttyACM0\n");
+}
+
+// Root with a user's HOME (sudo -E) changes nothing of the user's: no file in the user's folder,
+// no file behind the user's link, no folder made in the user's.
+TEST_F(ports_file, root_edits_nothing_of_another_users) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
+    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
+    namespace fs = std::filesystem;
+    fs::permissions(home_, fs::perms::others_exec, fs::perm_options::add);
+    const std::string folder = home_ + "/quillon";
+    const std::string secret = home_ + "/secret";
+    const std::string empty_home = home_ + "/user-home";
+    fs::create_directories(folder);
+    fs::create_directories(empty_home);
+    write_file(secret, "root's only\n");
+    fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+    const auto users = [](const std::string& p) { return lchown(p.c_str(), 65534, 65534) == 0; };
+    ASSERT_TRUE(users(folder) && users(empty_home));
+    const std::string why =
+        " belongs to uid 65534 (run the edit as that user; with sudo, sudo -H "
+        "edits root's own ports file, and " +
+        home_ + "/no-system/quillon/ports.conf is the system's, for every user)\n";
+    const struct {
+        std::function<void()> plant;
+        std::string config_home;
+        std::string err;
+    } table[] = {
+        {[&] {
+             write_file(file(), "COM2 = /dev/ttyACM0\n");
+             ASSERT_TRUE(users(file()));
+         },
+         home_, "quillon-send: refusing to edit " + file() + " as uid 0: it and its folder" + why},
+        {[&] {
+             fs::remove(file());
+             fs::create_symlink(secret, file());
+             ASSERT_TRUE(users(file()));
+         },
+         home_,
+         "quillon-send: refusing to edit " + file() + " as uid 0: the symbolic link " + file() +
+             why},
+        {[] {}, empty_home,
+         "quillon-send: refusing to edit " + empty_home +
+             "/quillon/ports.conf as uid 0: its folder " + empty_home + why},
+    };
+    for (const auto& row : table) {
+        row.plant();
+        auto env = env_;
+        env["XDG_CONFIG_HOME"] = row.config_home;
+        const process_result r = run_process({program, "--map", "COM1=/dev/ttyUSB0"}, "", env);
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.err, row.err);
+    }
+    EXPECT_EQ(read_file(secret), "root's only\n");
+    EXPECT_FALSE(fs::exists(empty_home + "/quillon"));
 }
 
 TEST(help, explains_tags_and_exit_codes) {
