@@ -65,8 +65,8 @@ file_text read_small_file(const std::string& path, std::size_t limit);
 // its mode and owner; the new text goes to a fresh temporary file beside it, is flushed to the
 // disk and renamed over the old one. Folders are made as needed. Only what the real user owns is
 // followed or changed (POSIX: a link of the user's own, the user's file or folder, or root's own
-// file), so that root with a user's HOME never writes through the user's files. The problem, or
-// none.
+// file), so that root with a user's HOME never writes through the user's files. No lock or
+// temporary file outlives an edit: a killed edit's go with the next. The problem, or none.
 using text_edit = std::function<std::optional<std::string>(const file_text& now, std::string& out)>;
 std::optional<std::string> replace_file(const std::string& path, std::size_t limit,
                                         const text_edit& edit);

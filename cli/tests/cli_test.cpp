@@ -813,8 +813,9 @@ TEST_F(ports_file, an_unreadable_file_is_left_as_it_is) {
 }
 
 // Root with a user's HOME (sudo -E) changes nothing of the user's: no file in the user's folder,
-// no file behind the user's link, no folder made in the user's.
-TEST_F(ports_file, root_edits_nothing_of_another_users) {
+// no file behind the user's link, no folder made in the user's. And a lock that a killed root
+// edit left (root's, 0600, that the user cannot open) does not lock the user out.
+TEST_F(ports_file, root_edits_nothing_of_another_users_and_no_lock_outlives_an_edit) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
     if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
     namespace fs = std::filesystem;
@@ -864,6 +865,20 @@ TEST_F(ports_file, root_edits_nothing_of_another_users) {
     }
     EXPECT_EQ(read_file(secret), "root's only\n");
     EXPECT_FALSE(fs::exists(empty_home + "/quillon"));
+
+    fs::remove(file());
+    write_file(file(), "COM2 = /dev/ttyACM0\n");
+    ASSERT_TRUE(users(file()));
+    write_file(file() + ".lock", "");
+    fs::permissions(file() + ".lock", fs::perms::owner_read | fs::perms::owner_write);
+    const process_result user =
+        run_process({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
+                     program, "--map", "COM1=/dev/ttyUSB0"},
+                    "", env_);
+    EXPECT_EQ(user.exit_code, 0) << user.err;
+    EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyACM0\nCOM1 = /dev/ttyUSB0\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+        << "a lock or a temporary file outlived the edit";
 }
 
 TEST(help, explains_tags_and_exit_codes) {

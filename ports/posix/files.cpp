@@ -1,4 +1,5 @@
 // Reading and replacing the ports files on POSIX without hanging, ballooning or losing a line.
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -84,9 +85,22 @@ file_text read_open(int fd, std::size_t limit) {
     return result;
 }
 
-// An edit's temporary file is NAME.edit-XXXXXX (six letters or digits).
+// An edit's temporary file is NAME.edit-XXXXXX (six letters or digits): a name no one gives a
+// file of their own, so that the next edit can tell a killed edit's leftover for sure.
 constexpr std::string_view temporary_mark = ".edit-";
 constexpr std::size_t temporary_letters = 6;
+
+bool is_temporary_of(std::string_view entry, std::string_view name) {
+    if (!entry.starts_with(name)) return false;
+    entry.remove_prefix(name.size());
+    if (!entry.starts_with(temporary_mark)) return false;
+    entry.remove_prefix(temporary_mark.size());
+    const auto letter_or_digit = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    };
+    return entry.size() == temporary_letters &&
+           std::all_of(entry.begin(), entry.end(), letter_or_digit);
+}
 
 // Why an edit is refused when what it would follow or change is another user's: root with a
 // user's HOME (sudo -E) must neither change a file through the user's links nor leave files of
@@ -156,16 +170,30 @@ bool wait_for_lock(int fd) {
 }
 
 // The edit lock, NAME.lock beside the file. It lives in a file of its own (the ports file itself
-// is replaced by each edit); each edit checks, once it holds it, that it still holds the file of
-// that name, and else takes the one there now. It takes the
-// ports file's owner: an edit by root never leaves a lock the owner cannot open.
+// is replaced by each edit) and goes when the edit ends, so each edit checks, once it holds it,
+// that it still holds the file of that name, and else takes the one there now. It takes the
+// ports file's owner: an edit by root never leaves a lock the owner cannot open. A lock file the
+// user cannot open and no program holds, in a folder of the user's own, is a leftover of a
+// killed edit by another uid, and goes.
 std::optional<std::string> take_lock(int folder, const std::string& file,
                                      const std::string& lock_name, const struct stat& owner,
                                      serial::descriptor& held) {
+    bool leftover_removed = false;
     for (int tries = 0; tries < 100; ++tries) {
         serial::descriptor lock(
             openat(folder, lock_name.c_str(),
                    O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+        if (!lock && errno == EACCES && !leftover_removed) {
+            struct stat there {};
+            struct stat mine {};
+            leftover_removed = true;
+            if (fstat(folder, &mine) == 0 && mine.st_uid == getuid() &&
+                fstatat(folder, lock_name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(there.st_mode) && !lock_holder_of(file + ".lock")) {
+                static_cast<void>(unlinkat(folder, lock_name.c_str(), 0));
+                continue;
+            }
+        }
         if (!lock) return "cannot lock " + file + ": " + because(errno);
         struct stat s {};
         if (fstat(lock.get(), &s) != 0 || !S_ISREG(s.st_mode) || s.st_nlink != 1) {
@@ -189,6 +217,28 @@ std::optional<std::string> take_lock(int folder, const std::string& file,
         }
     }
     return "cannot lock " + file + ": its lock file keeps changing";
+}
+
+// Removes the leftovers of killed edits: temporary files of the user's own (by lstat). Every
+// live edit writes its temporary file only while it holds the lock, which this edit now holds,
+// so any there now belongs to an edit that died.
+void remove_leftovers(int folder, const std::string& name) {
+    const int copy = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return;
+    DIR* entries = fdopendir(copy);
+    if (entries == nullptr) {
+        static_cast<void>(::close(copy));
+        return;
+    }
+    while (const dirent* entry = readdir(entries)) {
+        struct stat s {};
+        if (is_temporary_of(entry->d_name, name) &&
+            fstatat(folder, entry->d_name, &s, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(s.st_mode) &&
+            s.st_uid == getuid()) {
+            static_cast<void>(unlinkat(folder, entry->d_name, 0));
+        }
+    }
+    closedir(entries);
 }
 
 // A fresh temporary file beside the file, made so that nothing of that name can be followed.
@@ -279,6 +329,13 @@ std::optional<std::string> replace_file(const std::string& path, std::size_t lim
                                  had_file ? before : folder_stat, lock)) {
         return problem;
     }
+    // The lock goes with the edit, whatever its outcome: no file of it stays behind.
+    struct lock_release {
+        int folder;
+        const std::string& name;
+        ~lock_release() { static_cast<void>(unlinkat(folder, name.c_str(), 0)); }
+    } release{folder.get(), lock_name};
+
     serial::descriptor in(openat(folder.get(), name.c_str(),
                                  O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
     file_text now;
@@ -295,6 +352,7 @@ std::optional<std::string> replace_file(const std::string& path, std::size_t lim
     }
     if (!now.problem.empty()) return file.string() + " " + now.problem + "; it was left as it is";
     if (auto problem = ownership_problem(path, in ? &old : nullptr, folder_stat)) return problem;
+    remove_leftovers(folder.get(), name);
     std::string text;
     if (auto problem = edit(now, text)) return problem;
     return write_beside(folder.get(), file, text, in ? &old : nullptr);

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 
 #include "options/standard/display_options.h"
 #include "ports/ports_file.h"
@@ -220,11 +221,27 @@ TEST_F(mapping_sources, edits_keep_every_other_line_and_refuse_a_malformed_targe
         EXPECT_TRUE(edited.refused_target) << refused;
         EXPECT_EQ(read(user_file()), before) << refused;
     }
-    EXPECT_EQ(fs::directory_iterator(user_file().parent_path()) == fs::directory_iterator(), false);
-    for (const auto& entry : fs::directory_iterator(user_file().parent_path())) {
-        const std::string name = entry.path().filename().string();
-        EXPECT_TRUE(name == "ports.conf" || name == "ports.conf.lock") << name << " left behind";
+    const fs::path folder = user_file().parent_path();
+    const auto names_left = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    };
+    EXPECT_EQ(names_left(), std::set<std::string>{"ports.conf"});
+
+    // A killed edit's temporary file and lock go with the next edit; a file of another name, or
+    // another user's, stays.
+    for (const char* name : {"ports.conf.edit-AbC123", "ports.conf.edit-AbC12", "ports.conf.backup",
+                             "ports.conf.edit-Zz9999", "ports.conf.lock"}) {
+        write(folder / name, "COM1 = /dev/ttyS9\n");
     }
+    const bool others = chown((folder / "ports.conf.edit-Zz9999").c_str(), 65534, 65534) == 0;
+    EXPECT_EQ(set_to(3, "/dev/ttyS2"), std::nullopt);
+    std::set<std::string> kept{"ports.conf", "ports.conf.edit-AbC12", "ports.conf.backup"};
+    if (others) kept.insert("ports.conf.edit-Zz9999");
+    EXPECT_EQ(names_left(), kept);
 }
 
 TEST_F(mapping_sources, a_first_edit_makes_the_folder_and_the_file) {
