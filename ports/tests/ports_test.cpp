@@ -377,7 +377,8 @@ TEST_F(mapping_sources, a_registration_is_followed_only_when_the_users_own_and_a
         EXPECT_EQ(resolve_port(3).target, line.path());
         // While it runs, no second display takes the port.
         EXPECT_FALSE(display_claim::make(3, line.path(), why));
-        EXPECT_EQ(why, "COM3 already has a virtual display running (" + file.string() + ")");
+        EXPECT_EQ(why, "COM3 already has a virtual display running (quillon_ports_t, pid " +
+                           std::to_string(getpid()) + ")");
     }
     EXPECT_FALSE(fs::exists(file));
 
@@ -441,11 +442,50 @@ TEST_F(mapping_sources, a_registration_is_followed_only_when_the_users_own_and_a
                             taken.string() + "/displays && echo \"1 " + line.path() + "\" > " +
                             taken.string() + "/displays/COM3"),
               0);
-    EXPECT_EQ(resolve_port(3).source, mapping_source::built_in);
+    // A sender fails, naming the folder, rather than go to the port's real default device.
+    EXPECT_EQ(resolve_port(3).problem,
+              "COM3: " + taken.string() +
+                  " belongs to uid 65534, not to this user: no virtual display there can be "
+                  "trusted, so COM3 does not fall back to /dev/ttyS2 (set XDG_RUNTIME_DIR to a "
+                  "private folder, or map the port)");
+    EXPECT_EQ(resolve_port(3).target, "");
     EXPECT_FALSE(display_claim::make(3, line.path(), why));
     EXPECT_EQ(why, "cannot register COM3: " + taken.string() +
                        " belongs to uid 65534, not to this user; it is neither read nor written "
                        "(set XDG_RUNTIME_DIR to a private folder)");
+}
+
+// A display takes the port's lock before its registration: a stale registration that a sender
+// holds a shared lock on at that moment is taken over all the same, and a second display for
+// the port is refused whichever runtime folder it uses.
+TEST_F(mapping_sources, one_port_has_one_display_whichever_runtime_folder_each_uses) {
+    test::pseudo_terminal line;
+    const fs::path stale = root_ / "run/quillon-displays/COM4";
+    fs::create_directory(stale.parent_path());
+    fs::permissions(stale.parent_path(), fs::perms::owner_all);
+    write(stale, "1 " + line.path() + "\n");
+    fs::permissions(stale, fs::perms::owner_read | fs::perms::owner_write);
+    const int sender = open(stale.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(sender, LOCK_SH), 0);
+    std::string why;
+    std::optional<display_claim> first = display_claim::make(4, line.path(), why);
+    close(sender);
+    ASSERT_TRUE(first) << why;
+    const std::string registered = std::to_string(getpid()) + " " + line.path() + "\n";
+    EXPECT_EQ(read(stale), registered);
+
+    env_.set("XDG_RUNTIME_DIR", std::nullopt);
+    fs::create_directory(root_ / "tmp");
+    fs::permissions(root_ / "tmp", fs::perms::owner_all);
+    env_.set("TMPDIR", (root_ / "tmp").string());
+    EXPECT_FALSE(display_claim::make(4, line.path(), why));
+    EXPECT_EQ(why, "COM4 already has a virtual display running (quillon_ports_t, pid " +
+                       std::to_string(getpid()) + ")");
+    first.reset();
+    const auto second = display_claim::make(4, line.path(), why);
+    ASSERT_TRUE(second) << why;
+    EXPECT_EQ(read(second->file()), registered);
+    EXPECT_EQ(resolve_port(4).target, line.path());
 }
 
 // Displays started at once for one port, as processes: exactly one wins.
