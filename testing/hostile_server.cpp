@@ -30,12 +30,6 @@ std::string all_wrong(const event& e) {
     return frame(e.command + 100, {static_cast<unsigned char>(v == 6 ? 5 : v + 1)});
 }
 
-std::string no_modem_lines(const event& e) {
-    const bool modem_line = e.command == 5 && !e.value.empty() && e.value[0] >= 8 &&
-                            e.value[0] <= 12 && e.value[0] != 10;
-    return modem_line ? std::string() : echo(e);
-}
-
 namespace {
 
 bool send_all(int fd, int stop, const std::string& bytes) {

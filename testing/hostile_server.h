@@ -21,8 +21,6 @@ std::string echo(const serial::network::telnet::event& e);    // the value asked
 std::string silent(const serial::network::telnet::event& e);  // nothing
 std::string baud_115200(const serial::network::telnet::event& e);
 std::string all_wrong(const serial::network::telnet::event& e);  // 115200, break on, value + 1
-// The value asked for, and nothing to DTR and RTS, as ser2net on a pseudo-terminal.
-std::string no_modem_lines(const serial::network::telnet::event& e);
 
 struct script {
     std::string greeting;            // sent at once
