@@ -196,9 +196,10 @@ std::optional<std::string> take_lock(int folder, const std::string& file,
         }
         if (!lock) return "cannot lock " + file + ": " + because(errno);
         struct stat s {};
-        if (fstat(lock.get(), &s) != 0 || !S_ISREG(s.st_mode) || s.st_nlink != 1) {
+        if (fstat(lock.get(), &s) != 0 || !S_ISREG(s.st_mode) || s.st_nlink > 1) {
             return "cannot lock " + file + ": " + lock_name + " is not a plain file";
         }
+        if (s.st_nlink == 0) continue;  // its edit ended and removed it as we opened it
         if (geteuid() == 0 && s.st_uid == 0 && (owner.st_uid != 0 || owner.st_gid != s.st_gid)) {
             // Only root can give a file away. (A cast to void does not silence
             // warn_unused_result, which fortified builds add.)
