@@ -1,57 +1,15 @@
 #include "bridge/display_line.h"
 
-#include "serial/device_layer.h"
+#include "ports/messages.h"
+#include "ports/names.h"
 
 namespace quillon::bridge {
-namespace {
 
-std::string reason(const serial::error& e) {
-    std::string text;
-    switch (e.kind) {
-        case serial::error_kind::not_found:
-            text = "no such device";
-            break;
-        case serial::error_kind::in_use:
-            text = "another program holds it";
-            break;
-        case serial::error_kind::permission_denied:
-            text = "permission denied";
-            break;
-        case serial::error_kind::not_a_serial_device:
-            text = "not a serial device";
-            break;
-        case serial::error_kind::timed_out:
-            text = "the line took nothing in time";
-            break;
-        case serial::error_kind::connection_refused:
-            text = "connection refused";
-            break;
-        case serial::error_kind::host_not_found:
-            text = "unknown host";
-            break;
-        case serial::error_kind::connection_dropped:
-            text = "the connection dropped";
-            break;
-        default:
-            text = "error " + std::to_string(static_cast<int>(e.number));
-            break;
-    }
-    if (const std::string detail = serial::describe(e); !detail.empty())
-        text += " (" + detail + ")";
-    return text;
-}
-
-}  // namespace
-
+// Failures are worded by ports/messages.h, as quillon-send and the window word them.
 std::optional<std::string> display_line::open() {
     const ports::open_result opened = port_.open(setting_.port, setting_.baud);
     if (opened.opened) return std::nullopt;
-    if (opened.mapping && !opened.mapping->problem.empty()) return opened.mapping->problem;
-    std::string where = setting_.port;
-    if (!opened.device_path.empty() && opened.device_path != where) {
-        where += " (" + opened.device_path + ")";
-    }
-    return "cannot open " + where + ": " + reason(opened.failure);
+    return ports::open_failure_message(setting_.port, opened);
 }
 
 std::optional<std::string> display_line::write(std::string_view bytes) {
@@ -64,9 +22,9 @@ std::optional<std::string> display_line::write(std::string_view bytes) {
     }
     const serial::error failed = port_.send(bytes);
     if (!failed) return std::nullopt;
-    const std::string where = port_.device_path();
+    const ports::target where{ports::com_port_number(setting_.port), port_.device_path(), {}};
     port_.close();  // opened again at the next message
-    return "writing to " + setting_.port + " (" + where + ") failed: " + reason(failed);
+    return ports::write_failure_message(where, failed);
 }
 
 }  // namespace quillon::bridge

@@ -125,7 +125,8 @@ std::vector<option> option_table(options& o, std::string& preview_size) {
         {.name = "map",
          .value = "COMn=TARGET",
          .help = "map a port in your ports file (TARGET: " + example +
-                 " or another device, tcp://HOST:PORT or rfc2217://HOST:PORT)",
+                 " or another device, tcp://HOST:PORT or rfc2217://HOST:PORT), the port's "
+                 "settings after it in the same argument (charset=a00)",
          .take = [&](const std::string* v) -> std::string {
              const auto equals = v->find('=');
              o.map_port = ports::com_port_number(v->substr(0, equals));
@@ -134,7 +135,7 @@ std::vector<option> option_table(options& o, std::string& preview_size) {
                      "COMn=TARGET with n from 1 to " + std::to_string(ports::port_count), *v);
              }
              o.map_target = v->substr(equals + 1);
-             return ports::check_target(*o.map_target).problem;
+             return ports::check_mapping(*o.map_target).problem;
          }},
         {.name = "unmap",
          .value = "COMn",

@@ -75,7 +75,7 @@ int edit_mapping(const options& o) {
             return print(name + " has no line in " + *file + ": nothing removed\n");
         return print(name + " removed from " + *file + "\n");
     }
-    if (print(name + " = " + edited.target + " in " + *file + "\n") != sent) return write_failed;
+    if (print(edited.line + " in " + *file + "\n") != sent) return write_failed;
     if (serial::look_at_device(edited.target).failure.kind == serial::error_kind::not_found) {
         note(edited.target + " does not exist now; the line waits for it");
     }

@@ -1,7 +1,7 @@
 // Fuzzes the ports file and the registration text: no crash, no sanitizer report; every good
-// line written back by the editor reads back the same; an edit changes the edited port's line
-// and no other; a registration names a clean absolute path or nothing, and what a display
-// writes reads back exactly.
+// line written back by the editor reads back the same, target and settings; an edit changes the
+// edited port's line and no other, and keeps the settings it does not name; a registration
+// names a clean absolute path or nothing, and what a display writes reads back exactly.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +32,8 @@ std::vector<ports_file_entry> others(std::string_view text, int port) {
 bool same(const std::vector<ports_file_entry>& a, const std::vector<ports_file_entry>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].port != b[i].port || a[i].target != b[i].target || a[i].problem != b[i].problem) {
+        if (a[i].port != b[i].port || a[i].target != b[i].target ||
+            a[i].settings != b[i].settings || a[i].problem != b[i].problem) {
             return false;
         }
     }
@@ -47,8 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const ports_file_entry& entry : parse_ports_file(text)) {
         if (!entry.problem.empty()) continue;
-        const auto again = parse_ports_file(quillon::ports::mapping_line(entry.port, entry.target));
-        if (again.size() != 1 || again[0].target != entry.target) std::abort();
+        const auto again = parse_ports_file(
+            quillon::ports::mapping_line(entry.port, entry.target, entry.settings));
+        if (again.size() != 1 || again[0].target != entry.target ||
+            again[0].settings != entry.settings) {
+            std::abort();
+        }
     }
 
     // The first byte picks the port; the first line after it is the new target.
@@ -58,17 +63,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A byte-order mark counts only at the very start; an edit that removes the first line
         // could bring one from inside the file to the start.
         if (rest.find("\xEF\xBB\xBF", 1) != std::string_view::npos) return 0;
-        const std::string target(rest.substr(0, rest.find('\n')));
-        const auto checked = quillon::ports::check_target(target);
+        const std::string value(rest.substr(0, rest.find('\n')));
+        const auto checked = quillon::ports::check_mapping(value);
+        const auto* wanted = checked.problem.empty() ? &checked : nullptr;
+        // The settings the port's line in force had: an edit keeps those the value leaves out.
+        quillon::ports::port_settings before;
+        for (const ports_file_entry& entry : parse_ports_file(rest)) {
+            if (entry.port == port) before = entry.settings;
+        }
         bool had_line = false;
-        const std::string* wanted = checked.problem.empty() ? &checked.target : nullptr;
         const std::string edited = quillon::ports::edited_text(rest, port, wanted, had_line);
         if (!same(others(rest, port), others(edited, port))) std::abort();
         std::size_t lines_for_port = 0;
         for (const ports_file_entry& entry : parse_ports_file(edited)) {
             if (entry.port != port) continue;
             ++lines_for_port;
-            if (wanted == nullptr || entry.target != *wanted) std::abort();
+            if (wanted == nullptr || entry.target != wanted->target) std::abort();
+            const bool named = wanted->settings.charset || !wanted->cleared.empty();
+            if (entry.settings.charset != (named ? wanted->settings.charset : before.charset)) {
+                std::abort();
+            }
         }
         if (lines_for_port != (wanted != nullptr ? 1u : 0u)) std::abort();
     }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "ports/names.h"
 #include "ports/platform.h"
 #include "serial/network/connection.h"
 #include "serial/network/target.h"
@@ -27,6 +28,15 @@ std::string with_reason(std::string text, const serial::error& e) {
 
 std::string not_a_serial_device(const std::string& path, const serial::error& e) {
     return path + " is " + std::string(serial::describe(e.found)) + ", not a serial device";
+}
+
+// "another program", or the program the system says holds the port: "quillon-bridge (pid 4211)".
+std::string holder_of(const std::string& device_path) {
+    const auto holder = platform::lock_holder_of(device_path);
+    if (!holder) return "another program";
+    const std::string pid = "pid " + std::to_string(holder->pid);
+    return holder->program.empty() ? "another program (" + pid + ")"
+                                   : holder->program + " (" + pid + ")";
 }
 
 // Debian gives serial devices to the dialout group; joining it is the fix only there.
@@ -141,11 +151,21 @@ std::string connect_failure_message(const target& t, const serial::error& e) {
     }
 }
 
+// The group owning the device, looked up only where a permission was refused.
+std::string owner_group_for(const std::string& device_path, const serial::error& e) {
+    if (e.kind != error_kind::permission_denied) return {};
+    return serial::look_at_device(device_path).owner_group;
+}
+
 }  // namespace
 
 std::string describe_target(const target& t) {
     if (t.port == 0) return t.device_path;
     return "COM" + std::to_string(t.port) + " (" + t.device_path + ")";
+}
+
+target target_of(std::string_view device_name, const open_result& opened) {
+    return {com_port_number(device_name), opened.device_path, opened.mapping};
 }
 
 std::string describe_source(const port_mapping& m) {
@@ -188,7 +208,7 @@ std::string open_failure_message(const target& t, const serial::error& e,
                    ") does not exist";
         }
         case error_kind::in_use:
-            return describe_target(t) + " is in use by another program";
+            return describe_target(t) + " is in use by " + holder_of(t.device_path);
         case error_kind::permission_denied:
             return "permission denied opening " + describe_target(t) +
                    permission_advice(owner_group);
@@ -202,6 +222,15 @@ std::string open_failure_message(const target& t, const serial::error& e,
         default:
             return with_reason("cannot open " + describe_target(t), e);
     }
+}
+
+std::string open_failure_message(std::string_view device_name, const open_result& opened) {
+    if (opened.arguments_refused) {
+        return "cannot open " + std::string(device_name) +
+               ": the baud rate is not one of 1200, 2400, 4800 or 9600";
+    }
+    return open_failure_message(target_of(device_name, opened), opened.failure,
+                                owner_group_for(opened.device_path, opened.failure));
 }
 
 std::string write_failure_message(const target& t, const serial::error& e) {
@@ -238,11 +267,8 @@ std::string last_failure_message() {
                std::to_string(latest.baud) +
                " baud: only COM1 to COM8 at 1200, 2400, 4800 or 9600 baud";
     }
-    std::string owner_group;
-    if (latest.failure.kind == error_kind::permission_denied) {
-        owner_group = serial::look_at_device(latest.device_path).owner_group;
-    }
-    return open_failure_message(t, latest.failure, owner_group);
+    return open_failure_message(t, latest.failure,
+                                owner_group_for(latest.device_path, latest.failure));
 }
 
 bool is_network_target(const target& t) { return network_target(t); }
@@ -256,8 +282,9 @@ std::string setting_failure_message(const target& t, const serial::error& e) {
                    ", not " + w.value(e.answer.asked);
         case error_kind::timed_out:
             return start + "the server did not answer the setting of " + w.name + " (" +
-                   w.value(e.answer.asked) + ") within " +
-                   seconds(serial::network::answer_bound_ms);
+                   w.value(e.answer.asked) + ") in time: an open waits " +
+                   seconds(serial::network::answer_bound_ms) + " for an answer and " +
+                   seconds(serial::network::connect_bound_ms) + " in all";
         case error_kind::too_much_input:
             return start + flooded;
         case error_kind::connection_dropped:
@@ -304,7 +331,7 @@ std::string port_list_line(int port, const probe_result& probe) {
                 state = "missing";
                 break;
             case error_kind::in_use:
-                state = "in use by another program";
+                state = "in use by " + holder_of(probe.device_path);
                 break;
             case error_kind::permission_denied:
                 state = "no permission" + permission_advice(probe.owner_group);

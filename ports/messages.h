@@ -1,10 +1,12 @@
 // What a program tells its user about a port: one line per failure, in the same words from
-// every face (quillon-send prints them, the window shows them in a message box), and the line
-// of a port listing.
+// every face (quillon-send prints them, the window shows them in a message box, the bridge logs
+// them and publishes them on a display's error topic), and the line of a port listing. No face
+// words a failure of its own, and none shows the library's error numbers.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ports/port_control.h"
 #include "serial/errors.h"
@@ -20,10 +22,20 @@ struct target {
 
 std::string describe_target(const target& t);
 
+// What an open by device name (a COM port name, a path or a network target) was for, from what
+// the open found: the port, the resolved path and where the mapping came from.
+target target_of(std::string_view device_name, const open_result& opened);
+
 // Why the open failed, on one line, with what the user can do about it. owner_group is the
-// group that owns the device, when known: the dialout advice is given only where it helps.
+// group that owns the device, when known: the dialout advice is given only where it helps. A
+// port in use names the program that holds it when the system tells ("is in use by
+// quillon-bridge (pid 4211)"), and says "another program" when it does not.
 std::string open_failure_message(const target& t, const serial::error& e,
                                  const std::string& owner_group = {});
+
+// The same for an open's result, the device's owning group looked up where a permission was
+// refused: the one call a face that opened a port by name needs.
+std::string open_failure_message(std::string_view device_name, const open_result& opened);
 
 std::string write_failure_message(const target& t, const serial::error& e);
 

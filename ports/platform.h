@@ -31,6 +31,14 @@ std::optional<std::string> native_device(std::string_view name);
 // The serial devices present, found without opening any (see ports/resolve.h).
 std::vector<std::string> serial_devices_present(const std::string& root_folder);
 
+// The program that holds a lock on the file or device, when the system tells: its process id
+// and its name. Looked up after an open found the port in use, to say by whom.
+struct lock_holder {
+    long pid = 0;
+    std::string program;  // empty when the name cannot be read
+};
+std::optional<lock_holder> lock_holder_of(const std::string& path);
+
 // What the platform's texts say, so that help and advice name the platform's own places.
 struct words {
     std::string_view user_ports_file;     // "~/.config/quillon/ports.conf (XDG_CONFIG_HOME)"
@@ -55,7 +63,10 @@ file_text read_small_file(const std::string& path, std::size_t limit);
 // the current text (or none when there is no file) and returns the new text, or a problem, in
 // which case nothing is written. A symbolic link is followed and stays a link; the file keeps
 // its mode and owner; the new text goes to a fresh temporary file beside it, is flushed to the
-// disk and renamed over the old one. Folders are made as needed. The problem, or none.
+// disk and renamed over the old one. Folders are made as needed. Only what the real user owns is
+// followed or changed (POSIX: a link of the user's own, the user's file or folder, or root's own
+// file), so that root with a user's HOME never writes through the user's files. No lock or
+// temporary file outlives an edit: a killed edit's go with the next. The problem, or none.
 using text_edit = std::function<std::optional<std::string>(const file_text& now, std::string& out)>;
 std::optional<std::string> replace_file(const std::string& path, std::size_t limit,
                                         const text_edit& edit);

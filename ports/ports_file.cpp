@@ -57,22 +57,84 @@ std::string_view without_comment(std::string_view line) {
     return line;
 }
 
-// A target in double quotes, \" and \\ inside, then nothing but white space or a comment.
-bool unquote(std::string_view text, std::string& out, std::string& problem) {
+// A target in double quotes, \" and \\ inside; end is where its closing quote is. False when
+// there is none.
+bool unquote(std::string_view text, std::string& out, std::size_t& end) {
     std::size_t i = 1;
     for (; i < text.size() && text[i] != '"'; ++i) {
         if (text[i] == '\\' && i + 1 < text.size()) ++i;
         out.push_back(text[i]);
     }
-    if (i >= text.size()) {
-        problem = "the quoted target has no closing quote";
-        return false;
+    end = i;
+    return i < text.size();
+}
+
+// Reads the KEY=VALUE words of a line after its target into the mapping; the problem, or empty.
+std::string read_settings(std::string_view words, checked_mapping& m) {
+    while (true) {
+        while (!words.empty() && is_blank(words.front())) words.remove_prefix(1);
+        if (words.empty()) return {};
+        auto end = std::find_if(words.begin(), words.end(), is_blank);
+        const std::string_view word =
+            words.substr(0, static_cast<std::size_t>(end - words.begin()));
+        words.remove_prefix(word.size());
+        const auto equals = word.find('=');
+        if (equals == std::string_view::npos || equals == 0) {
+            return shown(word) +
+                   " after the target is not a setting (KEY=VALUE, such as charset=a00)";
+        }
+        const std::string_view key = word.substr(0, equals);
+        const std::string_view value = word.substr(equals + 1);
+        if (key != "charset") {
+            return "unknown setting " + shown(key) + " (the settings are: charset)";
+        }
+        if (m.settings.charset || !m.cleared.empty()) return "charset is given twice";
+        if (value.empty()) {
+            m.cleared.emplace_back(key);
+        } else if (std::find(std::begin(charset_names), std::end(charset_names), value) !=
+                   std::end(charset_names)) {
+            m.settings.charset = std::string(value);
+        } else {
+            return "charset " + shown(value) + " is not raw, a00 or a02";
+        }
     }
-    if (!trimmed(without_comment(text.substr(i + 1))).empty()) {
-        problem = "text follows the quoted target";
-        return false;
+}
+
+// The right-hand side of a line, or of --map's value: a target, quoted or a word, then
+// settings. In a file, a comment may follow.
+checked_mapping mapping_of(std::string_view rest, bool comments) {
+    checked_mapping m;
+    rest = trimmed(rest);
+    std::string written;
+    std::string_view after;
+    if (rest.starts_with('"')) {
+        std::size_t end = 0;
+        if (!unquote(rest, written, end)) {
+            m.problem = "the quoted target has no closing quote";
+            return m;
+        }
+        after = rest.substr(end + 1);
+        if (comments) after = without_comment(after);
+        if (!after.empty() && !is_blank(after.front())) {
+            m.problem = "text follows the quoted target";
+            return m;
+        }
+    } else {
+        if (comments) rest = trimmed(without_comment(rest));
+        const auto end = std::find_if(rest.begin(), rest.end(), is_blank);
+        written = rest.substr(0, static_cast<std::size_t>(end - rest.begin()));
+        after = rest.substr(written.size());
     }
-    return true;
+    checked_target checked = check_target(written);
+    m.problem = std::move(checked.problem);
+    if (m.problem.empty()) m.problem = read_settings(after, m);
+    if (m.problem.empty()) {
+        m.target = std::move(checked.target);
+    } else {
+        m.settings = {};
+        m.cleared.clear();
+    }
+    return m;
 }
 
 bool needs_quotes(std::string_view target) {
@@ -134,20 +196,15 @@ std::vector<ports_file_entry> parse_ports_file(std::string_view text) {
             entry.problem = shown(name) + " is not one of COM1 to COM8";
         } else {
             // The target from the whole line: a "#" in a quoted target is no comment.
-            const std::string_view rest = trimmed(whole.substr(whole.find('=') + 1));
-            std::string written;
-            if (rest.starts_with('"')) {
-                unquote(rest, written, entry.problem);
-            } else {
-                written = trimmed(without_comment(rest));
-            }
-            if (entry.problem.empty()) {
-                checked_target checked = check_target(written);
-                entry.target = std::move(checked.target);
-                entry.problem = std::move(checked.problem);
-            }
+            checked_mapping m = mapping_of(whole.substr(whole.find('=') + 1), true);
+            entry.target = std::move(m.target);
+            entry.settings = std::move(m.settings);
+            entry.problem = std::move(m.problem);
         }
-        if (!entry.problem.empty()) entry.target.clear();
+        if (!entry.problem.empty()) {
+            entry.target.clear();
+            entry.settings = {};
+        }
         entries.push_back(std::move(entry));
     });
     return entries;
@@ -166,59 +223,92 @@ ports_file read_ports_file(const std::string& path) {
     return file;
 }
 
-std::string mapping_line(int port, std::string_view target) {
+std::string settings_words(const port_settings& settings) {
+    return settings.charset ? " charset=" + *settings.charset : std::string();
+}
+
+checked_mapping check_mapping(std::string_view written) {
+    if (std::any_of(written.begin(), written.end(), is_control)) {
+        checked_mapping m;
+        m.problem = shown(written) + " holds a control character or a line break";
+        return m;
+    }
+    return mapping_of(written, false);
+}
+
+std::string mapping_line(int port, std::string_view target, const port_settings& settings) {
     std::string line = port_name(port) + " = ";
-    if (!needs_quotes(target)) return line.append(target);
+    if (!needs_quotes(target)) return line.append(target) + settings_words(settings);
     line.push_back('"');
     for (const char c : target) {
         if (c == '"' || c == '\\') line.push_back('\\');
         line.push_back(c);
     }
     line.push_back('"');
-    return line;
+    return line + settings_words(settings);
 }
 
-std::string edited_text(std::string_view text, int port, const std::string* target,
-                        bool& had_line) {
+std::string edited_text(std::string_view text, int port, const checked_mapping* mapping,
+                        bool& had_line, std::string* written) {
     // Every line as it was, except the port's own: the first becomes the new line (or goes),
-    // later ones go.
+    // later ones go. The line in force (the last) lends the new one the settings it keeps.
     std::vector<int> port_lines;
+    port_settings kept;
     for (const auto& entry : parse_ports_file(text)) {
-        if (entry.port == port) port_lines.push_back(entry.line);
+        if (entry.port != port) continue;
+        port_lines.push_back(entry.line);
+        kept = entry.settings;  // none on a bad line
     }
     had_line = !port_lines.empty();
+    std::string line;
+    if (mapping != nullptr) {
+        if (mapping->settings.charset || !mapping->cleared.empty()) {
+            kept.charset = mapping->settings.charset;
+        }
+        line = mapping_line(port, mapping->target, kept);
+        if (written != nullptr) *written = line;
+        line.push_back('\n');
+    }
     std::string out;
-    bool written = false;
-    for_each_line(text, [&](int number, std::string_view line) {
+    bool placed = false;
+    for_each_line(text, [&](int number, std::string_view old) {
         if (std::find(port_lines.begin(), port_lines.end(), number) == port_lines.end()) {
-            out.append(line).push_back('\n');
-        } else if (target != nullptr && !written) {
-            out += mapping_line(port, *target) + "\n";
-            written = true;
+            out.append(old).push_back('\n');
+        } else if (mapping != nullptr && !placed) {
+            out += line;
+            placed = true;
         }
     });
-    if (target != nullptr && !written) out += mapping_line(port, *target) + "\n";
+    if (mapping != nullptr && !placed) out += line;
     return out;
 }
 
 edit_outcome edit_ports_file(const std::string& path, int port,
-                             const std::optional<std::string>& target) {
+                             const std::optional<std::string>& value) {
     edit_outcome outcome;
-    if (target) {
-        checked_target checked = check_target(*target);
-        if (!checked.problem.empty()) {
-            outcome.problem = std::move(checked.problem);
+    checked_mapping mapping;
+    if (value) {
+        mapping = check_mapping(*value);
+        if (!mapping.problem.empty()) {
+            outcome.problem = std::move(mapping.problem);
             outcome.refused_target = true;
             return outcome;
         }
-        outcome.target = std::move(checked.target);
+        outcome.target = mapping.target;
     }
     const auto edit = [&](const platform::file_text& now,
                           std::string& text) -> std::optional<std::string> {
         if (now.text.find('\0') != std::string::npos) {
             return path + " holds a zero byte: it is no text file; it was left as it is";
         }
-        text = edited_text(now.text, port, target ? &outcome.target : nullptr, outcome.had_line);
+        text = edited_text(now.text, port, value ? &mapping : nullptr, outcome.had_line,
+                           &outcome.line);
+        // Every reader refuses a bigger file: an edit never writes one.
+        if (text.size() > ports_file_limit) {
+            return "the edit would make " + path + " larger than " +
+                   std::to_string(ports_file_limit / (1024 * 1024)) +
+                   " MiB, which no reader takes; it was left as it is";
+        }
         return std::nullopt;
     };
     if (auto problem = platform::replace_file(path, ports_file_limit, edit)) {

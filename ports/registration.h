@@ -8,7 +8,14 @@
 // The folder is XDG_RUNTIME_DIR when that is a directory of the user's own with no access for
 // group or others; otherwise ${TMPDIR:-/tmp}/quillon-UID, made with mode 0700 and checked the
 // same way with lstat. Another user can make that name first under a shared /tmp: a folder
-// that is not the user's own and private is neither read nor written.
+// that is not the user's own and private is neither read nor written, and a port that would
+// otherwise go to its built-in default fails instead (displays_folder_problem).
+//
+// The runtime folder depends on the environment (cron, su and ssh often have no
+// XDG_RUNTIME_DIR), so the claim on a port is a lock on the port, not on the folder: a lock file
+// per port in ${XDG_CONFIG_HOME:-~/.config}/quillon/display-locks, where the user's ports file
+// lives, the same whichever runtime folder a display uses. A display takes a port's lock before
+// anything else, and only then writes its registration, taking over a stale one.
 #pragma once
 
 #include <cstddef>
@@ -30,7 +37,8 @@ std::optional<std::string> registered_path(std::string_view text);
 // Where this user's displays register, and why it cannot be used when it cannot.
 struct registration_folder {
     std::string path;
-    std::string problem;  // empty when the folder is the user's own and private
+    std::string problem;   // empty when the folder is the user's own and private
+    bool missing = false;  // the problem is only that it is not there (no display ever ran)
 };
 // With make, the fallback folder is created when missing.
 registration_folder displays_folder(bool make);
@@ -43,6 +51,10 @@ struct registered_display {
     std::string file;    // the registration
 };
 std::optional<registered_display> running_display(int port);
+
+// Why no registration can be trusted: the folder is there but not the user's own and private.
+// Empty when it is fine or missing. A port that would go to its built-in default fails with it.
+std::string displays_folder_problem();
 
 // The claim a display holds while it runs. Making it fails when another display holds the
 // port: of two displays started at once for one port, exactly one wins. The claim is let go,
@@ -61,8 +73,10 @@ class display_claim {
     const std::string& file() const { return file_; }
 
   private:
-    display_claim(int fd, std::string file) : fd_(fd), file_(std::move(file)) {}
-    int fd_ = -1;  // holds the lock; -1 once moved from
+    display_claim(int fd, int port_lock, std::string file)
+        : fd_(fd), port_lock_(port_lock), file_(std::move(file)) {}
+    int fd_ = -1;         // holds the registration's lock; -1 once moved from
+    int port_lock_ = -1;  // holds the port's lock; -1 once moved from
     std::string file_;
 };
 

@@ -75,6 +75,7 @@ std::optional<port_mapping> from_file(int port, const std::string& path, mapping
         port_mapping m;
         m.port = port;
         m.target = entry.target;
+        m.settings = entry.settings;
         m.source = source;
         m.file = path;
         m.line = entry.line;
@@ -94,6 +95,15 @@ port_mapping resolve_port(int port) {
     if (auto m = from_file(port, system_ports_file(), mapping_source::system_file)) return *m;
     port_mapping m;
     m.port = port;
+    // A display may be running for the port in a folder that cannot be trusted: the port then
+    // fails rather than go to a real device the user may never have meant.
+    if (const std::string problem = displays_folder_problem(); !problem.empty()) {
+        m.problem = port_name(port) + ": " + problem +
+                    ": no virtual display there can be trusted, so " + port_name(port) +
+                    " does not fall back to " + platform::default_target(port) +
+                    " (set XDG_RUNTIME_DIR to a private folder, or map the port)";
+        return m;
+    }
     m.target = platform::default_target(port);
     return m;
 }

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "ports/ports_file.h"
+
 namespace quillon::ports {
 
 enum class mapping_source { environment, virtual_display, user_file, system_file, built_in };
@@ -24,9 +26,10 @@ struct port_mapping {
     int port = 0;
     std::string target;  // what the port opens; empty when problem is set
     mapping_source source = mapping_source::built_in;
-    std::string file;     // the ports file, the registration, or the variable's name
-    int line = 0;         // the line in the file, from 1; 0 when the file as a whole is meant
-    std::string problem;  // "COM1: FILE:LINE: why" when the mapping cannot be used
+    std::string file;        // the ports file, the registration, or the variable's name
+    int line = 0;            // the line in the file, from 1; 0 when the file as a whole is meant
+    std::string problem;     // "COM1: FILE:LINE: why" when the mapping cannot be used
+    port_settings settings;  // what a ports file line gives beyond the target (none elsewhere)
 };
 
 port_mapping resolve_port(int port);

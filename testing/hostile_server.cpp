@@ -82,7 +82,14 @@ void run(const script& s, int fd, int stop, seen& out) {
         events.clear();
         reader.feed(got, events);
         for (const event& e : events) {
-            if (s.answer != nullptr && e.command != 0) send_all(fd, stop, s.answer(e));
+            if (s.answer == nullptr || e.command == 0) continue;
+            std::uint32_t value = 0;
+            for (const unsigned char byte : e.value) value = value << 8 | byte;
+            out.commands.push_back(std::to_string(e.command) + "=" + std::to_string(value));
+            const std::string answer = s.answer(e);
+            if (answer.empty()) continue;
+            if (s.answer_after_ms > 0 && readable_before(stop, stop, s.answer_after_ms)) return;
+            send_all(fd, stop, answer);
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "serial/network/telnet.h"
 
@@ -28,11 +29,13 @@ struct script {
     std::size_t reset_at = never;    // resets once this many data bytes have come
     bool reset_at_end = false;       // resets instead of closing when our end comes
     bool resume_when_quiet = false;  // FLOWCONTROL-RESUME once nothing came for 100 ms
+    int answer_after_ms = 0;         // each answer waits this long (or until stop)
 };
 
 struct seen {
-    std::size_t data = 0;             // data bytes: 'Q', which no command of ours holds
-    std::size_t while_suspended = 0;  // of them, before the server resumed
+    std::size_t data = 0;               // data bytes: 'Q', which no command of ours holds
+    std::size_t while_suspended = 0;    // of them, before the server resumed
+    std::vector<std::string> commands;  // each COM-PORT command as "COMMAND=VALUE"
 };
 
 // Plays the script on an accepted connection until our end comes or stop is readable; every

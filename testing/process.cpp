@@ -64,6 +64,17 @@ pid_t spawn(const std::vector<std::string>& command,
 
 }  // namespace
 
+std::vector<std::string> as_other_user(std::vector<std::string> command) {
+    command.insert(command.begin(),
+                   {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    return command;
+}
+
+std::string other_user_missing() {
+    if (geteuid() != 0) return "needs root to act as another user";
+    return access("/usr/bin/setpriv", X_OK) == 0 ? "" : "setpriv is not installed";
+}
+
 process_result run_process(const std::vector<std::string>& command, const std::string& input,
                            const std::map<std::string, std::string>& environment) {
     int in[2];

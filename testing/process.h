@@ -20,6 +20,11 @@ struct process_result {
 // A value no environment variable can have: given for a variable, it removes it.
 inline const std::string unset_variable(1, '\0');
 
+// A real second local user, uid and gid 65534 with no groups (no account needed): the command
+// run as that user through setpriv, and why a test cannot (not root, or no setpriv), else empty.
+std::vector<std::string> as_other_user(std::vector<std::string> command);
+std::string other_user_missing();
+
 // The environment is the test's own plus the given variables (which win).
 process_result run_process(const std::vector<std::string>& command, const std::string& input,
                            const std::map<std::string, std::string>& environment);

@@ -131,9 +131,13 @@ TEST_F(bridge_run, a_failing_or_stalled_display_holds_up_no_other) {
     EXPECT_EQ(counter_bytes.wait_for(2), "ok");
     EXPECT_TRUE(probe->wait_for("quillon/stuck/error", 1, 0ms).empty());  // still writing
     EXPECT_EQ(last("quillon/gone/error", 1),
-              "a message on quillon/gone/send was not written: cannot open COM3 "
-              "(/nonexistent/quillon-test/COM3): no such device (No such file or directory)");
-    EXPECT_NE(last("quillon/stuck/error", 1).find("took nothing in time"), std::string::npos);
+              "a message on quillon/gone/send was not written: COM3 not found: "
+              "/nonexistent/quillon-test/COM3 does not exist; set QUILLON_COM3 to the port's "
+              "device (e.g. QUILLON_COM3=/dev/ttyUSB0)");
+    EXPECT_EQ(last("quillon/stuck/error", 1),
+              "a message on quillon/stuck/raw was not written: writing to COM4 (" + stalled.path() +
+                  ") timed out: the port did not take the bytes in the time they need at its "
+                  "rate (is the device connected and reading?)");
 }
 
 TEST_F(bridge_run, refuses_a_message_over_the_size_limit) {

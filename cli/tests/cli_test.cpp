@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -205,23 +206,35 @@ TEST(send, a_missing_port_names_its_path_and_variable) {
     EXPECT_NE(r.err.find("QUILLON_COM2"), std::string::npos) << r.err;
 }
 
-TEST(send, a_port_held_by_another_program_is_reported_busy) {
+// A port in use names the program that holds it: here a quillon-send stuck in its write to a
+// pty nobody reads. A hold that no lock table lists (TIOCEXCL, seen by an unprivileged user)
+// stays "another program".
+TEST(send, a_port_in_use_names_the_program_that_holds_it) {
     pseudo_terminal pty;
-    const int holder = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    running_process first({program, "--raw", "-p", "1"},
+                          port_guard::environment({{1, pty.path()}}));
+    ASSERT_TRUE(first.write_input(std::string(20000, 'x')));
+    first.close_input();
+    pollfd first_bytes{pty.master(), POLLIN, 0};
+    ASSERT_EQ(poll(&first_bytes, 1, 10000), 1) << "the first send never started writing";
     const process_result r = send({"-p", "1", "x"}, "", {{1, pty.path()}});
-    close(holder);
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_TRUE(one_line(r.err)) << r.err;
-    EXPECT_NE(r.err.find("in use by another program"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(pty.path()), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "quillon-send: COM1 (" + pty.path() + ") is in use by quillon-send (pid " +
+                         std::to_string(first.pid()) + ")\n");
+
+    if (const std::string why = other_user_missing(); !why.empty()) GTEST_SKIP() << why;
+    pseudo_terminal exclusive;
+    ASSERT_EQ(chmod(exclusive.path().c_str(), 0666), 0);
+    ASSERT_EQ(ioctl(exclusive.slave(), TIOCEXCL), 0);
+    const process_result other = run_process(
+        as_other_user({program, "--device", exclusive.path(), "x"}), "", port_guard::environment());
+    EXPECT_EQ(other.exit_code, 1);
+    EXPECT_EQ(other.err, "quillon-send: " + exclusive.path() + " is in use by another program\n");
 }
 
 // The dialout advice only helps where the device belongs to that group.
 TEST(send, permission_denied_suggests_the_dialout_group_only_for_its_devices) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
-    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
+    if (const std::string why = other_user_missing(); !why.empty()) GTEST_SKIP() << why;
     if (run_shell("setpriv --reuid=65534 --regid=65534 --clear-groups " + program +
                   " --help >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "the unprivileged user cannot run " << program;
@@ -234,15 +247,8 @@ TEST(send, permission_denied_suggests_the_dialout_group_only_for_its_devices) {
         if (owned_by_dialout) {
             ASSERT_EQ(chown(pty.path().c_str(), 0, dialout->gr_gid), 0);
         }
-        std::vector<std::string> args{"/usr/bin/setpriv",
-                                      "--reuid=65534",
-                                      "--regid=65534",
-                                      "--clear-groups",
-                                      program,
-                                      "-p",
-                                      "1",
-                                      "x"};
-        const process_result r = run_process(args, "", port_guard::environment({{1, pty.path()}}));
+        const process_result r = run_process(as_other_user({program, "-p", "1", "x"}), "",
+                                             port_guard::environment({{1, pty.path()}}));
         EXPECT_EQ(r.exit_code, 1);
         EXPECT_TRUE(one_line(r.err)) << r.err;
         EXPECT_NE(r.err.find("permission denied opening COM1 (" + pty.path() + ")"),
@@ -427,8 +433,7 @@ TEST(dry_run_stream, failures_of_standard_input_and_output_keep_their_codes) {
 
 // A send killed in the middle of its write leaves no lock behind: the next user gets the port.
 TEST(send, a_killed_send_leaves_the_port_free_for_the_next_user) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
-    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
+    if (const std::string why = other_user_missing(); !why.empty()) GTEST_SKIP() << why;
     pseudo_terminal pty;
     ASSERT_EQ(chmod(pty.path().c_str(), 0666), 0);
     // More than the pty holds, and nobody reads the master: the send stays in its write.
@@ -489,9 +494,11 @@ TEST(list, tells_each_port_state_without_opening_it) {
     EXPECT_EQ(r.out.substr(0, looked.size()), looked);
     // Only --probe opens, and so only it finds the port the test holds.
     const process_result probed = send({"--list", "--probe"}, "", mapped);
-    EXPECT_NE(
-        probed.out.find("COM2  " + held.path() + "  (environment)  in use by another program\n"),
-        std::string::npos)
+    // The test holds it: the lock table names the test's program.
+    EXPECT_NE(probed.out.find("COM2  " + held.path() +
+                              "  (environment)  in use by quillon_send_te (pid " +
+                              std::to_string(getpid()) + ")\n"),
+              std::string::npos)
         << probed.out;
     close(holder);
 }
@@ -570,7 +577,8 @@ TEST(send, a_network_server_that_does_not_take_a_setting_or_the_bytes_says_so) {
          {agree, silent, "", never, false, false},
          1,
          "",
-         ": the server did not answer the setting of the baud rate (2400) within 2 s\n"},
+         ": the server did not answer the setting of the baud rate (2400) in time: an open "
+         "waits 2 s for an answer and 5 s in all\n"},
         {"tcp://127.0.0.1:",
          {"", nullptr, "", 10, false, false},
          3,
@@ -585,6 +593,40 @@ TEST(send, a_network_server_that_does_not_take_a_setting_or_the_bytes_says_so) {
             send({"--raw", "-b", "2400", "--device", target}, std::string(2000, 'Q'));
         EXPECT_EQ(r.exit_code, row.exit_code) << r.err;
         EXPECT_EQ(r.err.rfind("quillon-send: " + row.before + target + row.after, 0), 0u) << r.err;
+    }
+}
+
+// Each setting goes once, and an open has one deadline, connection, negotiation and settings
+// together: a server that answers each awaited one after 1.8 s answers two before the 5 s run
+// out, is sent nothing more, and the send fails at the open without writing a byte.
+TEST(send, an_rfc2217_open_sends_each_setting_once_within_one_deadline) {
+    const struct {
+        int answer_after_ms;
+        std::string err_after_target;       // none: the send succeeds
+        std::vector<std::string> commands;  // COMMAND=VALUE, the last a write's question
+    } table[] = {
+        {0, "", {"5=6", "1=2400", "2=8", "3=1", "4=1", "5=1", "5=9", "5=12", "5=14", "1=0"}},
+        {1800,
+         ": the server did not answer the setting of the data bits (8) in time: an open waits 2 "
+         "s for an answer and 5 s in all\n",
+         {"5=6", "1=2400", "2=8"}},
+    };
+    for (const auto& row : table) {
+        seen server;
+        std::string target;
+        process_result r;
+        {
+            script slow{agree, echo};
+            slow.answer_after_ms = row.answer_after_ms;
+            local_peer peer([&](int fd, int stop) { run(slow, fd, stop, server); });
+            target = "rfc2217://127.0.0.1:" + std::to_string(peer.port());
+            r = send({"--raw", "-b", "2400", "--device", target}, "QQ");
+        }
+        const bool sent = row.err_after_target.empty();
+        EXPECT_EQ(r.exit_code, sent ? 0 : 1) << r.err;
+        EXPECT_EQ(r.err, sent ? "" : "quillon-send: " + target + row.err_after_target);
+        EXPECT_EQ(server.commands, row.commands);
+        EXPECT_EQ(server.data, sent ? 2u : 0u);
     }
 }
 
@@ -657,6 +699,9 @@ TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_an
         {{"--map", "COM9=/dev/ttyUSB0"},
          "quillon-send: --map: give COMn=TARGET with n from 1 to 8, not 'COM9=/dev/ttyUSB0' (see "
          "quillon-send --help)\n"},
+        {{"--map", "COM1=/dev/ttyUSB0 baud=9600"},
+         "quillon-send: --map: unknown setting 'baud' (the settings are: charset) (see "
+         "quillon-send --help)\n"},
         {{"--unmap", "ttyUSB0"},
          "quillon-send: --unmap: give one of COM1 to COM8, not 'ttyUSB0' (see quillon-send "
          "--help)\n"},
@@ -705,6 +750,11 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
          0,
          "COM2 = /dev/ttyUSB77 in " + file() + "\n",
          "quillon-send: note: /dev/ttyUSB77 does not exist now; the line waits for it\n"},
+        {{"--map", "COM2=/dev/ttyUSB77 charset=a02"},
+         {},
+         0,
+         "COM2 = /dev/ttyUSB77 charset=a02 in " + file() + "\n",
+         "quillon-send: note: /dev/ttyUSB77 does not exist now; the line waits for it\n"},
         {{"--map", "COM3=" + pty.path()},
          {{"QUILLON_COM3", "/dev/ttyS4"}},
          0,
@@ -728,7 +778,7 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
         EXPECT_EQ(r.out, row.out);
         EXPECT_EQ(r.err, row.err);
     }
-    EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyUSB77\nCOM3 = " + pty.path() + "\n");
+    EXPECT_EQ(read_file(file()), "COM2 = /dev/ttyUSB77 charset=a02\nCOM3 = " + pty.path() + "\n");
 
     std::ofstream(file(), std::ios::app) << "COM9 = /dev/ttyUSB9\n";
     EXPECT_NE(run({"--list"})
@@ -749,10 +799,21 @@ TEST_F(ports_file, edits_say_what_else_matters_and_a_fifo_fails_its_ports_at_onc
         << listed.out;
 }
 
+// An edit never writes a file every reader would then refuse.
+TEST_F(ports_file, an_edit_that_would_pass_1_mib_fails_and_changes_nothing) {
+    const std::string full = std::string(1024 * 1024 - 20, '#') + "\n";
+    write_file(file(), full);
+    const process_result r = run({"--map", "COM1=/dev/ttyUSB0"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.err, "quillon-send: the edit would make " + file() +
+                         " larger than 1 MiB, which no reader takes; it was left as it is\n");
+    EXPECT_EQ(read_file(file()), full);
+    EXPECT_EQ(run({"--map", "COM1=/dev/tty0"}).exit_code, 0) << "one byte less fits";
+}
+
 // A file the user may not read is never replaced by an edit: run as another uid.
 TEST_F(ports_file, an_unreadable_file_is_left_as_it_is) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to switch to an unprivileged user";
-    if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is not installed";
+    if (const std::string why = other_user_missing(); !why.empty()) GTEST_SKIP() << why;
     std::filesystem::permissions(home_, std::filesystem::perms::others_exec,
                                  std::filesystem::perm_options::add);
     std::filesystem::create_directories(home_ + "/quillon");
@@ -760,14 +821,65 @@ TEST_F(ports_file, an_unreadable_file_is_left_as_it_is) {
     ASSERT_EQ(chown((home_ + "/quillon").c_str(), 65534, 65534), 0);
     ASSERT_EQ(chown(file().c_str(), 65534, 65534), 0);
     std::filesystem::permissions(file(), std::filesystem::perms::none);
-    const process_result r = run_process({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534",
-                                          "--clear-groups", program, "--map", "COM1=/dev/ttyUSB0"},
-                                         "", env_);
+    const process_result r =
+        run_process(as_other_user({program, "--map", "COM1=/dev/ttyUSB0"}), "", env_);
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.err, "quillon-send: " + file() +
                          " cannot be read (Permission denied); it was left as it is\n");
     std::filesystem::permissions(file(), std::filesystem::perms::owner_read);
     EXPECT_EQ(read_file(file()), "# mine\nCOM2 = /dev/ttyACM0\n");
+}
+
+// Root with a user's HOME (sudo -E) changes nothing of the user's: no file in the user's folder,
+// no file behind the user's link, no folder made in the user's. And a lock that a killed root
+// edit left (root's, 0600, that the user cannot open) does not lock the user out.
+TEST_F(ports_file, root_edits_nothing_of_another_users_and_no_lock_outlives_an_edit) {
+    if (const std::string why = other_user_missing(); !why.empty()) GTEST_SKIP() << why;
+    namespace fs = std::filesystem;
+    fs::permissions(home_, fs::perms::others_exec, fs::perm_options::add);
+    // Three users' configuration folders: a file, a link to root's file, no quillon folder.
+    const std::string secret = home_ + "/secret";
+    write_file(secret, "root's only\n");
+    write_file(home_ + "/file/quillon/ports.conf", "COM2 = /dev/ttyACM0\n");
+    fs::create_directories(home_ + "/link/quillon");
+    fs::create_directories(home_ + "/none");
+    fs::create_symlink(secret, home_ + "/link/quillon/ports.conf");
+    for (const char* path : {"/file/quillon", "/file/quillon/ports.conf", "/link/quillon",
+                             "/link/quillon/ports.conf", "/none"}) {
+        ASSERT_EQ(lchown((home_ + path).c_str(), 65534, 65534), 0) << path;
+    }
+    const std::string why =
+        " belongs to uid 65534 (run the edit as that user; with sudo, sudo -H "
+        "edits root's own ports file, and " +
+        home_ + "/no-system/quillon/ports.conf is the system's, for every user)\n";
+    const std::pair<std::string, std::string> table[] = {
+        {"/file", "it and its folder"},
+        {"/link", "the symbolic link " + home_ + "/link/quillon/ports.conf"},
+        {"/none", "its folder " + home_ + "/none"},
+    };
+    for (const auto& [config_home, what] : table) {
+        auto env = env_;
+        env["XDG_CONFIG_HOME"] = home_ + config_home;
+        const process_result r = run_process({program, "--map", "COM1=/dev/ttyUSB0"}, "", env);
+        EXPECT_EQ(r.exit_code, 1);
+        EXPECT_EQ(r.err, "quillon-send: refusing to edit " + home_ + config_home +
+                             "/quillon/ports.conf as uid 0: " + what + why);
+    }
+    EXPECT_EQ(read_file(secret), "root's only\n");
+    EXPECT_EQ(read_file(home_ + "/file/quillon/ports.conf"), "COM2 = /dev/ttyACM0\n");
+    EXPECT_FALSE(fs::exists(home_ + "/none/quillon"));
+
+    const std::string folder = home_ + "/file/quillon";
+    write_file(folder + "/ports.conf.lock", "");
+    fs::permissions(folder + "/ports.conf.lock", fs::perms::owner_read | fs::perms::owner_write);
+    auto env = env_;
+    env["XDG_CONFIG_HOME"] = home_ + "/file";
+    const process_result user =
+        run_process(as_other_user({program, "--map", "COM1=/dev/ttyUSB0"}), "", env);
+    EXPECT_EQ(user.exit_code, 0) << user.err;
+    EXPECT_EQ(read_file(folder + "/ports.conf"), "COM2 = /dev/ttyACM0\nCOM1 = /dev/ttyUSB0\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+        << "a lock or a temporary file outlived the edit";
 }
 
 TEST(help, explains_tags_and_exit_codes) {

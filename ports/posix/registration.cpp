@@ -1,5 +1,5 @@
-// Registrations on POSIX: a private folder, a file per port, and a lock that proves the display
-// that wrote it is alive.
+// Registrations on POSIX: a private folder, a file per port, a lock that proves the display
+// that wrote it is alive, and a lock per port that keeps a second display off the port.
 #include "ports/registration.h"
 
 #include <fcntl.h>
@@ -12,9 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "ports/names.h"
+#include "ports/platform.h"
 #include "serial/descriptor.h"
 
 namespace quillon::ports {
@@ -56,8 +58,48 @@ registration_folder checked(std::string path, bool make) {
     if (make && mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
         return {path, "cannot make " + path + ": " + std::strerror(errno)};
     }
+    struct stat s {};
+    const bool missing = lstat(path.c_str(), &s) != 0 && errno == ENOENT;
     std::string problem = private_folder_problem(path);
-    return {std::move(path), std::move(problem)};
+    return {std::move(path), std::move(problem), missing};
+}
+
+// Makes a folder (and those above it) only inside a folder of the user's own: root with a
+// user's HOME must leave no folder of root's in the user's home.
+bool made_inside_own(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code failure;
+    fs::path existing = folder;
+    while (!fs::exists(existing, failure) && existing.has_relative_path()) {
+        existing = existing.parent_path();
+    }
+    struct stat s {};
+    if (stat(existing.c_str(), &s) != 0 || s.st_uid != getuid()) return false;
+    fs::create_directories(folder, failure);
+    return !failure;
+}
+
+// The file whose lock is a display's claim on the port: in
+// ${XDG_CONFIG_HOME:-~/.config}/quillon/display-locks, which does not change with the runtime
+// folder, when that folder is the user's own and private; else beside the registrations.
+std::string port_lock_file(const registration_folder& registrations, int port) {
+    if (const auto config = platform::user_config_folder()) {
+        const std::string quillon = *config + "/quillon";
+        const std::string locks = quillon + "/display-locks";
+        if (made_inside_own(quillon) && (mkdir(locks.c_str(), 0700) == 0 || errno == EEXIST) &&
+            private_folder_problem(locks).empty()) {
+            return locks + "/" + port_name(port);
+        }
+    }
+    return registrations.path + "/" + port_name(port) + ".lock";
+}
+
+// Who holds a lock, for a refusal: "quillon-display, pid 4211", or the lock's file.
+std::string holder_words(const std::string& lock_file) {
+    const auto holder = platform::lock_holder_of(lock_file);
+    if (!holder) return lock_file;
+    const std::string pid = "pid " + std::to_string(holder->pid);
+    return holder->program.empty() ? pid : holder->program + ", " + pid;
 }
 
 std::string file_for(const registration_folder& folder, int port) {
@@ -91,12 +133,11 @@ std::string read_up_to(int fd, std::size_t limit) {
     return text;
 }
 
-// Removes a registration whose display is gone. The lock taken first makes it safe: a live
-// display holds its file's lock, and only the holder of a file's lock ever removes it.
-void remove_if_stale(const std::string& file) {
+// Whether a live display holds the registration: it holds an exclusive lock on it. A sender's
+// brief shared lock is no hold, and does not keep a shared lock from being had.
+bool held_by_display(const std::string& file) {
     serial::descriptor fd(open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!fd || flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return;
-    if (same_file(fd.get(), file)) static_cast<void>(unlink(file.c_str()));
+    return fd && flock(fd.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 }  // namespace
@@ -112,6 +153,11 @@ registration_folder displays_folder(bool make) {
     registration_folder folder = checked(base, make);
     if (!folder.problem.empty()) return folder;
     return checked(base + "/displays", make);
+}
+
+std::string displays_folder_problem() {
+    const registration_folder folder = displays_folder(false);
+    return folder.missing ? std::string() : folder.problem;
 }
 
 std::optional<registered_display> running_display(int port) {
@@ -144,8 +190,27 @@ std::optional<display_claim> display_claim::make(int port, const std::string& pt
         return std::nullopt;
     }
     const std::string file = file_for(folder, port);
-    // The whole file is written and locked under a name of its own, then linked in: link()
-    // fails when the name is taken, so of two displays started at once exactly one wins.
+    // The port's lock first, whichever runtime folder this display uses: one port, one display.
+    const std::string lock_file = port_lock_file(folder, port);
+    serial::descriptor lock(open(lock_file.c_str(),
+                                 O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+                                 0600));
+    struct stat held {};
+    if (!lock || fstat(lock.get(), &held) != 0 || !S_ISREG(held.st_mode) ||
+        held.st_uid != getuid() || held.st_nlink != 1) {
+        why = "cannot lock " + port_name(port) + " with " + lock_file + ": " +
+              (lock ? "it is not a plain file of this user's" : std::strerror(errno));
+        return std::nullopt;
+    }
+    if (flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        why = port_name(port) + " already has a virtual display running (" +
+              holder_words(lock_file) + ")";
+        return std::nullopt;
+    }
+    // The whole file is written and locked under a name of its own, then linked in. A file of
+    // that name already there is held by a display only when that display took another port
+    // lock (another configuration folder): it is left alone. Otherwise it is stale, and, with
+    // the port's lock held, no display of this user can be writing one: it is replaced at once.
     std::string temporary = file + ".XXXXXX";
     serial::descriptor fd(mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd) {
@@ -156,10 +221,9 @@ std::optional<display_claim> display_claim::make(int port, const std::string& pt
     const bool written =
         flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
         ::write(fd.get(), content.data(), content.size()) == static_cast<ssize_t>(content.size());
-    int linked = written ? -1 : EIO;
-    for (int tries = 0; tries < 3 && linked != 0 && written; ++tries) {
-        linked = link(temporary.c_str(), file.c_str()) == 0 ? 0 : errno;
-        if (linked == EEXIST) remove_if_stale(file);
+    int linked = !written ? EIO : link(temporary.c_str(), file.c_str()) == 0 ? 0 : errno;
+    if (linked == EEXIST && !held_by_display(file)) {
+        linked = rename(temporary.c_str(), file.c_str()) == 0 ? 0 : errno;
     }
     static_cast<void>(unlink(temporary.c_str()));
     if (linked == EEXIST) {
@@ -170,17 +234,22 @@ std::optional<display_claim> display_claim::make(int port, const std::string& pt
         why = "cannot write " + file + ": " + std::strerror(linked);
         return std::nullopt;
     }
-    return display_claim(fd.release(), file);
+    return display_claim(fd.release(), lock.release(), file);
 }
 
 display_claim::display_claim(display_claim&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), file_(std::move(other.file_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      port_lock_(std::exchange(other.port_lock_, -1)),
+      file_(std::move(other.file_)) {}
 
 display_claim::~display_claim() {
-    if (fd_ < 0) return;
-    // Ours while we hold its lock: no one else removes or replaces a locked registration.
-    if (same_file(fd_, file_)) static_cast<void>(unlink(file_.c_str()));
-    static_cast<void>(::close(fd_));
+    if (fd_ >= 0) {
+        // Ours while we hold its lock: no one else removes or replaces a locked registration.
+        if (same_file(fd_, file_)) static_cast<void>(unlink(file_.c_str()));
+        static_cast<void>(::close(fd_));
+    }
+    // The port goes last, once its registration is gone.
+    if (port_lock_ >= 0) static_cast<void>(::close(port_lock_));
 }
 
 }  // namespace quillon::ports

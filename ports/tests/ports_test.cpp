@@ -15,9 +15,11 @@
 #include <fstream>
 #include <functional>
 
+#include "options/standard/display_options.h"
 #include "ports/ports_file.h"
 #include "ports/registration.h"
 #include "ports/resolve.h"
+#include "testing/process.h"
 #include "testing/pty.h"
 #include "testing/scratch.h"
 
@@ -31,6 +33,7 @@ struct parse_case {
     int port;
     const char* target;
     const char* problem;
+    std::optional<std::string> charset = std::nullopt;
 };
 
 TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
@@ -55,7 +58,18 @@ TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
         {"COM2 = \"/dev/odd name #2\"  # quoted", 2, "/dev/odd name #2", ""},
         {"COM2 = \"/dev/a\\\"b\\\\c\"", 2, "/dev/a\"b\\c", ""},
         {"COM2 = \"/dev/open", 2, "", "the quoted target has no closing quote"},
-        {"COM2 = \"/dev/a\" b", 2, "", "text follows the quoted target"},
+        {"COM2 = \"/dev/a\"b", 2, "", "text follows the quoted target"},
+        {"COM2 = \"/dev/a\" b", 2, "",
+         "'b' after the target is not a setting (KEY=VALUE, such as charset=a00)"},
+        // Settings after the target; a bad one makes the whole line unusable.
+        {"COM1 = /dev/ttyUSB0 charset=a00  # till", 1, "/dev/ttyUSB0", "", "a00"},
+        {"COM2 = \"/dev/odd name\"\tcharset=raw", 2, "/dev/odd name", "", "raw"},
+        {"COM3 = /dev/ttyS0 charset=a01", 3, "", "charset 'a01' is not raw, a00 or a02"},
+        {"COM3 = /dev/ttyS0 baud=9600", 3, "",
+         "unknown setting 'baud' (the settings are: charset)"},
+        {"COM3 = /dev/ttyS0 charset=a00 charset=a02", 3, "", "charset is given twice"},
+        {"COM3 = ttyS0 charset=a00", 3, "",
+         "'ttyS0' is not an absolute device path, tcp://HOST:PORT or rfc2217://HOST:PORT"},
         {"COM3 = /dev/tty\x1b[2J", 3, "",
          "'/dev/tty\\x1B[2J' holds a control character or a line break"},
         {"COM2 = COM2", 2, "",
@@ -68,6 +82,12 @@ TEST(ports_file, each_line_gives_its_port_and_target_or_why_not) {
         EXPECT_EQ(entries[0].port, c.port) << c.text;
         EXPECT_EQ(entries[0].target, c.target) << c.text;
         EXPECT_EQ(entries[0].problem, c.problem) << c.text;
+        EXPECT_EQ(entries[0].settings.charset, c.charset) << c.text;
+    }
+    // The names a line takes are those the programs that convert text take.
+    for (const std::string_view name : charset_names) {
+        std::optional<display::rom> rom;
+        EXPECT_TRUE(options::take_charset(name, rom)) << name;
     }
     // A byte-order mark is no part of the first line.
     const auto marked = parse_ports_file(
@@ -171,9 +191,21 @@ TEST_F(mapping_sources, edits_keep_every_other_line_and_refuse_a_malformed_targe
         {3, std::nullopt,
          "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\n"
          "COM5 = rfc2217://displaypi:2217\n"},
-        {5, "/dev/my display #1",
+        {5, "\"/dev/my display #1\"",
          "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\n"
          "COM5 = \"/dev/my display #1\"\n"},
+        // A setting given replaces the line's, one left out is kept, an empty one goes.
+        {5, "\"/dev/my display #1\" charset=a02",
+         "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\n"
+         "COM5 = \"/dev/my display #1\" charset=a02\n"},
+        {5, "/dev/ttyACM1",
+         "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\nCOM5 = /dev/ttyACM1 "
+         "charset=a02\n"},
+        {5, "/dev/ttyACM1 charset=",
+         "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\nCOM5 = /dev/ttyACM1\n"},
+        {5, "\"/dev/my display #1\" charset=a00",
+         "# my display\nCOM2 = /dev/serial/by-id/usb-X_#1-if00-port0\n\nCOM5 = \"/dev/my display "
+         "#1\" charset=a00\n"},
     };
     for (const auto& step : steps) {
         EXPECT_EQ(edit_ports_file(user_file().string(), step.port, step.target).problem, "");
@@ -182,6 +214,7 @@ TEST_F(mapping_sources, edits_keep_every_other_line_and_refuse_a_malformed_targe
     // What was written reads back exactly.
     EXPECT_EQ(resolve_port(2).target, "/dev/serial/by-id/usb-X_#1-if00-port0");
     EXPECT_EQ(resolve_port(5).target, "/dev/my display #1");
+    EXPECT_EQ(resolve_port(5).settings.charset, "a00");
 
     const std::string before = read(user_file());
     for (const char* refused : {"ttyUSB0", "/dev/ttyUSB0\nCOM1 = /dev/ttyS9", "/dev/tty\tS0"}) {
@@ -189,11 +222,22 @@ TEST_F(mapping_sources, edits_keep_every_other_line_and_refuse_a_malformed_targe
         EXPECT_TRUE(edited.refused_target) << refused;
         EXPECT_EQ(read(user_file()), before) << refused;
     }
-    EXPECT_EQ(fs::directory_iterator(user_file().parent_path()) == fs::directory_iterator(), false);
-    for (const auto& entry : fs::directory_iterator(user_file().parent_path())) {
-        const std::string name = entry.path().filename().string();
-        EXPECT_TRUE(name == "ports.conf" || name == "ports.conf.lock") << name << " left behind";
+    const fs::path folder = user_file().parent_path();
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+    // A killed edit's temporary file and lock go with the next edit; a file of another name, or
+    // another user's, stays.
+    const std::pair<const char*, bool> left[] = {{"ports.conf.edit-AbC123", false},
+                                                 {"ports.conf.lock", false},
+                                                 {"ports.conf.edit-AbC12", true},
+                                                 {"ports.conf.backup", true},
+                                                 {"ports.conf.edit-Zz9999", geteuid() == 0}};
+    for (const auto& [name, stays] : left) write(folder / name, "COM1 = /dev/ttyS9\n");
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown((folder / "ports.conf.edit-Zz9999").c_str(), 65534, 65534), 0);
     }
+    EXPECT_EQ(set_to(3, "/dev/ttyS2"), std::nullopt);
+    for (const auto& [name, stays] : left) EXPECT_EQ(fs::exists(folder / name), stays) << name;
 }
 
 TEST_F(mapping_sources, a_first_edit_makes_the_folder_and_the_file) {
@@ -302,15 +346,6 @@ TEST_F(mapping_sources, lists_the_serial_devices_no_port_maps_stable_names_first
                                   "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/ttyS0"}));
 }
 
-// A shell command run as another local user (a real uid, no account needed).
-int as_other_user(const std::string& command) {
-    return std::system(
-        ("setpriv --reuid=65534 --regid=65534 --clear-groups sh -c '" + command + "' 2>/dev/null")
-            .c_str());
-}
-
-bool can_switch_user() { return geteuid() == 0 && access("/usr/bin/setpriv", X_OK) == 0; }
-
 // Registrations are followed only when nobody else could have made them and their display
 // still holds them. Without XDG_RUNTIME_DIR they live in ${TMPDIR}/quillon-UID, a name any
 // user can take first under a shared folder.
@@ -329,7 +364,8 @@ TEST_F(mapping_sources, a_registration_is_followed_only_when_the_users_own_and_a
         EXPECT_EQ(resolve_port(3).target, line.path());
         // While it runs, no second display takes the port.
         EXPECT_FALSE(display_claim::make(3, line.path(), why));
-        EXPECT_EQ(why, "COM3 already has a virtual display running (" + file.string() + ")");
+        EXPECT_EQ(why, "COM3 already has a virtual display running (quillon_ports_t, pid " +
+                           std::to_string(getpid()) + ")");
     }
     EXPECT_FALSE(fs::exists(file));
 
@@ -380,7 +416,7 @@ TEST_F(mapping_sources, a_registration_is_followed_only_when_the_users_own_and_a
     // The next display takes over the stale file.
     EXPECT_TRUE(display_claim::make(3, line.path(), why)) << why;
 
-    if (!can_switch_user()) GTEST_SKIP() << "needs root and setpriv to act as another user";
+    if (const std::string why = test::other_user_missing(); !why.empty()) GTEST_SKIP() << why;
     // Another user made the fallback folder first, open to all, with a registration in it.
     env_.set("XDG_RUNTIME_DIR", std::nullopt);
     fs::permissions(root_, fs::perms::others_exec, fs::perm_options::add);
@@ -389,15 +425,51 @@ TEST_F(mapping_sources, a_registration_is_followed_only_when_the_users_own_and_a
     fs::permissions(shared_tmp, fs::perms::all | fs::perms::sticky_bit);
     env_.set("TMPDIR", shared_tmp.string());
     const fs::path taken = shared_tmp / ("quillon-" + std::to_string(getuid()));
-    ASSERT_EQ(as_other_user("mkdir -m 777 " + taken.string() + " && mkdir -m 777 " +
-                            taken.string() + "/displays && echo \"1 " + line.path() + "\" > " +
-                            taken.string() + "/displays/COM3"),
+    const std::string plant = "mkdir -m 777 " + taken.string() + " " + taken.string() +
+                              "/displays && echo \"1 " + line.path() + "\" > " + taken.string() +
+                              "/displays/COM3";
+    ASSERT_EQ(test::run_process(test::as_other_user({"/bin/sh", "-c", plant}), "", {}).exit_code,
               0);
-    EXPECT_EQ(resolve_port(3).source, mapping_source::built_in);
+    // A sender fails, naming the folder, rather than go to the port's real default device.
+    EXPECT_EQ(resolve_port(3).problem,
+              "COM3: " + taken.string() +
+                  " belongs to uid 65534, not to this user: no virtual display there can be "
+                  "trusted, so COM3 does not fall back to /dev/ttyS2 (set XDG_RUNTIME_DIR to a "
+                  "private folder, or map the port)");
     EXPECT_FALSE(display_claim::make(3, line.path(), why));
     EXPECT_EQ(why, "cannot register COM3: " + taken.string() +
                        " belongs to uid 65534, not to this user; it is neither read nor written "
                        "(set XDG_RUNTIME_DIR to a private folder)");
+}
+
+// A display takes the port's lock before its registration: a stale registration that a sender
+// holds a shared lock on at that moment is taken over all the same, and a second display for
+// the port is refused whichever runtime folder it uses.
+TEST_F(mapping_sources, one_port_has_one_display_whichever_runtime_folder_each_uses) {
+    test::pseudo_terminal line;
+    const fs::path stale = root_ / "run/quillon-displays/COM4";
+    fs::create_directory(stale.parent_path());
+    fs::permissions(stale.parent_path(), fs::perms::owner_all);
+    write(stale, "1 " + line.path() + "\n");
+    const int sender = open(stale.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(sender, LOCK_SH), 0);
+    std::string why;
+    std::optional<display_claim> first = display_claim::make(4, line.path(), why);
+    close(sender);
+    ASSERT_TRUE(first) << why;
+    EXPECT_EQ(read(stale), std::to_string(getpid()) + " " + line.path() + "\n");
+
+    env_.set("XDG_RUNTIME_DIR", std::nullopt);
+    fs::create_directory(root_ / "tmp");
+    fs::permissions(root_ / "tmp", fs::perms::owner_all);
+    env_.set("TMPDIR", (root_ / "tmp").string());
+    EXPECT_FALSE(display_claim::make(4, line.path(), why));
+    EXPECT_EQ(why, "COM4 already has a virtual display running (quillon_ports_t, pid " +
+                       std::to_string(getpid()) + ")");
+    first.reset();
+    const auto second = display_claim::make(4, line.path(), why);
+    ASSERT_TRUE(second) << why;
+    EXPECT_EQ(resolve_port(4).target, line.path());
 }
 
 // Displays started at once for one port, as processes: exactly one wins.

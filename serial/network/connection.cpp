@@ -5,6 +5,7 @@
 #include <climits>
 #include <deque>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -14,6 +15,13 @@
 #include "serial/write_bound.h"
 
 namespace quillon::serial::network {
+
+// A COM-PORT command as last sent, with the outcome it had: the same value is not sent again,
+// and a setting that asks for it again gets the same outcome (each setting goes once).
+struct sent_command {
+    std::uint32_t value = 0;
+    backend::setting_outcome outcome;
+};
 
 struct connection {
     socket_id socket = no_socket;
@@ -31,10 +39,18 @@ struct connection {
     bool server_silent = false;         // a reply did not come in time: none is awaited again
     bool suspended = false;             // the server asked for no data (FLOWCONTROL-SUSPEND)
     bool flooded = false;               // a cap was passed
+    // The last of each COM-PORT command sent: SET-BAUDRATE to SET-STOPSIZE, then SET-CONTROL
+    // for each of its five groups of values.
+    std::array<std::optional<sent_command>, 9> sent{};
+    // The open's one deadline: connect, negotiation and every setting until the first write
+    // share it. Past it nothing more is sent and every setting is refused at once.
+    std::int64_t open_deadline = 0;
+    bool opening = true;
     // Either kind.
     std::int64_t settled_at = 0;  // when our end may go: settle_ms after connect or last write
     bool peer_closed = false;     // the far end has ended its side
     bool broken = false;          // a send failed or ran out of time: no orderly close
+    bool wrote = false;           // data was written: only then does the close wait
 };
 
 namespace {
@@ -376,32 +392,52 @@ std::uint32_t number_of(std::span<const unsigned char> bytes) {
     return n;
 }
 
-// Sends one command and waits for its answer, which must carry the value sent.
+// Which entry of connection::sent a command is: its own, or SET-CONTROL's group.
+std::size_t sent_slot(const wire_command& w) {
+    if (w.command != set_control) return w.command - telnet::set_baudrate;
+    return 4 + static_cast<std::size_t>(control_group(w.value[0]));
+}
+
+// Sends one command and waits for its answer, which must carry the value sent. A value the
+// command already carried is not sent again: the outcome it had stands.
 backend::setting_outcome exchange(connection& c, const wire_command& w) {
-    const std::int64_t deadline = now() + answer_bound_ms;
+    const setting_answer said{w.command, number_of({w.value.data(), w.length}), 0};
+    std::optional<sent_command>& last = c.sent[sent_slot(w)];
+    if (last && last->value == said.asked) return last->outcome;
+    const std::int64_t answer_deadline = now() + answer_bound_ms;
+    std::int64_t deadline = answer_deadline;
+    if (c.opening) {
+        if (left_ms(c.open_deadline) <= 0) return {codes().timed_out, true, said};
+        deadline = std::min(deadline, c.open_deadline);
+    }
     if (const int native = send_answers(c, deadline); native != 0) return {native, true, {}};
     const std::string frame = telnet::subnegotiation(w.command, {w.value.data(), w.length});
     if (const int native = send_wire(c, frame, deadline); native != 0) return {native, true, {}};
+    const auto settle = [&](backend::setting_outcome outcome) {
+        last = sent_command{said.asked, outcome};
+        return outcome;
+    };
     // ser2net (4.3.11) sends no answer at all to a DTR or RTS command when its device has no
     // modem lines (a pseudo-terminal: its TIOCMGET fails with ENOTTY, measured), and a display
     // module reads no modem line: such a command is sent and not awaited. A late answer to it
     // is told apart from the answer to a later SET-CONTROL by its value (control_group).
-    if (is_modem_line(w)) return {};
-    setting_answer said{w.command, number_of({w.value.data(), w.length}), 0};
+    if (is_modem_line(w)) return settle({});
     // After one silence a server is taken to be silent: waiting again would only freeze the
     // open once per setting.
-    if (c.server_silent) return {codes().timed_out, true, said};
+    if (c.server_silent) return settle({codes().timed_out, true, said});
     std::vector<unsigned char> answer;
     const int native = await_reply(c, w, deadline, answer);
-    if (native == codes().timed_out) c.server_silent = true;
-    if (native != 0) return {native, true, said};
+    // Silent only when its own answer's bound ran out, not the open's.
+    if (native == codes().timed_out && deadline == answer_deadline) c.server_silent = true;
+    if (native != 0) return settle({native, true, said});
     // The answer is the value now in effect: the read-back.
     if (!std::equal(answer.begin(), answer.end(), w.value.begin(), w.value.begin() + w.length) ||
         answer.size() != w.length) {
-        said.answered = number_of(answer);
-        return {codes().answered_otherwise, true, said};
+        setting_answer otherwise = said;
+        otherwise.answered = number_of(answer);
+        return settle({codes().answered_otherwise, true, otherwise});
     }
-    return {};
+    return settle({});
 }
 
 // The answer to a question sent after the data: the server has read every byte before it, and
@@ -455,6 +491,7 @@ connect_outcome connect(const target& where) {
             c->kind = where.kind;
             c->socket = s.release();
             c->settled_at = now() + settle_ms;
+            c->open_deadline = deadline;
             if (where.kind == scheme::rfc2217) {
                 if (const int failed = negotiate(*c, deadline); failed != 0) {
                     return {nullptr, failed};
@@ -509,19 +546,15 @@ void clear_break(connection& c) noexcept {
     try {
         // ser2net answers BREAK off with the value 5 (BREAK on), measured: the answer is
         // awaited only so that it cannot be taken for the answer to a later SET-CONTROL.
-        const std::int64_t deadline = now() + answer_bound_ms;
-        const std::string frame = telnet::subnegotiation(set_control, std::array{break_off});
-        std::vector<unsigned char> ignored;
-        if (send_wire(c, frame, deadline) == 0 && !c.server_silent &&
-            await_reply(c, control(break_off), deadline, ignored) == codes().timed_out) {
-            c.server_silent = true;  // the one reply wait a silent server costs
-        }
+        static_cast<void>(exchange(c, control(break_off)));
     } catch (const std::bad_alloc&) {
     }
 }
 
 int write_all(connection& c, std::span<const char> bytes) {
     if (c.socket == no_socket) return codes().not_connected;
+    c.opening = false;  // the open is over: a later setting has its own answer's bound
+    if (!bytes.empty()) c.wrote = true;
     try {
         // The bound of every writer (serial/write_bound.h) at the baud rate kept; before any
         // rate was set, the slowest one's.
@@ -573,8 +606,11 @@ int close(connection& c) {
     // drop bytes the kernel has not yet moved to the pty's reader (measured: 34 of 2000 with
     // the flush right after the write, 5 of 500 at 1 ms; a send through ser2net lost its text
     // in 1 of 10 runs of 3 sends on a loaded machine without this wait).
-    if (!c.broken) read_until(c.settled_at);
-    if (!c.broken && failure == 0) {
+    // A connection that wrote nothing has nothing to hand over: it closes at once, so that an
+    // open that failed its settings ends within the open's deadline.
+    const bool orderly = !c.broken && c.wrote;
+    if (orderly) read_until(c.settled_at);
+    if (orderly && failure == 0) {
         // Closing with unread input makes the kernel reset the connection, and a reset may make
         // the far end drop what it has not yet written to its device: read until it ends its
         // side. ser2net (4.3.11, measured) reads our end only after its device has taken every

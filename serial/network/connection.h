@@ -14,8 +14,10 @@
 // Bounds: the server's input can make the connection keep only so much (pending_replies_cap
 // replies, answers_cap bytes of negotiation answers, telnet::longest_subnegotiation bytes of one
 // subnegotiation); past any of them the step under way fails with the too-much-input code and
-// the connection is broken. The open (connect and negotiation) has one deadline; a server that
-// lets one reply wait run out is not waited for again.
+// the connection is broken. The open (connect, negotiation and every line setting until the
+// first write) has one deadline, connect_bound_ms; a server that lets one reply wait run out is
+// not waited for again. Each COM-PORT command is sent once: a setting that asks for a value its
+// command already carried gets the outcome that command had.
 //
 // Functions that can fail return a native code of the socket seam (see sockets.h), 0 on
 // success; error_for is the only place that turns one into an error number and kind.
@@ -34,9 +36,9 @@
 
 namespace quillon::serial::network {
 
-// An open (connect and negotiation) gives up after this long, over all the addresses a name
-// resolves to. The name lookup itself is bounded by the system resolver (its time-out and
-// attempts).
+// An open (connect, negotiation and the line settings that follow until the first write) gives
+// up after this long, over all the addresses a name resolves to. The name lookup itself is bounded
+// by the system resolver (its time-out and attempts).
 inline constexpr int connect_bound_ms = 5000;
 // The server's agreement to COM-PORT-OPTION (within the open's bound), and its answer to a
 // COM-PORT command.
@@ -89,7 +91,8 @@ void clear_break(connection& c) noexcept;
 int write_all(connection& c, std::span<const char> bytes);
 
 // Shuts our side, waits up to close_bound_ms for the far end to end the connection (ser2net
-// does once its device has taken what it holds), and closes. A reset or error while waiting is
+// does once its device has taken what it holds), and closes; a connection that never wrote a
+// byte closes at once. A reset or error while waiting is
 // returned (the bytes may not have been taken); the far end keeping its side open past the
 // bound is not. Our side is shut settle_ms after the connect and the last write at the
 // earliest. Never retried.
