@@ -120,9 +120,10 @@ int dry_run(const options& o) {
 }
 
 int send_to_port(const options& o) {
-    // The resolved port's own charset goes here once the ports file carries one (--charset, when
-    // given, comes first: charset_for).
-    const text_settings settings = settings_for(o, std::nullopt);
+    // The port's own charset= from the ports file (--charset, when given, comes first).
+    const std::optional<charset::rom> port_charset =
+        o.device ? std::nullopt : ports::charset_of(ports::resolve_port(o.port));
+    const text_settings settings = settings_for(o, port_charset);
     text_to_bytes step(settings);
     std::string bytes;
     if (!whole_text(o, step, bytes)) return fail(usage, "cannot read standard input");

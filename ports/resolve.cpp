@@ -86,6 +86,10 @@ std::optional<port_mapping> from_file(int port, const std::string& path, mapping
 
 }  // namespace
 
+std::optional<charset::rom> charset_of(const port_mapping& m) {
+    return m.settings.charset ? charset::parse_rom(*m.settings.charset) : std::nullopt;
+}
+
 port_mapping resolve_port(int port) {
     if (auto m = from_environment(port)) return *m;
     if (auto m = from_virtual_display(port)) return *m;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "charset/rom.h"
 #include "ports/ports_file.h"
 
 namespace quillon::ports {
@@ -33,6 +34,9 @@ struct port_mapping {
 };
 
 port_mapping resolve_port(int port);
+
+// The ROM a mapping's charset= names; nothing for raw or none (the characters as typed).
+std::optional<charset::rom> charset_of(const port_mapping& m);
 
 // Where the two files are. A user with no usable XDG_CONFIG_HOME or HOME has no file of their
 // own: an empty or relative variable would name a place that others share.

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "charset/rom_text.h"
+#include "charset/utf8.h"
 #include "ui/dialog_vocabulary.h"
 #include "ui/main_window_ids.h"
 
@@ -47,6 +49,19 @@ std::int32_t read_buttons(window_system& windows, window_handle main_window,
     return result;
 }
 
+// The text box's text as the port's module reads it: in the module's ROM codes when the ports file
+// names one for the port (the tags stay as typed: the library's send translates them next), in
+// the window's code page, 1252, otherwise.
+std::string typed_bytes(window_system& windows, window_handle text_box,
+                        const serial_library& serial, std::int32_t port) {
+    const std::optional<charset::rom> rom =
+        serial.port_charset ? serial.port_charset(port) : std::nullopt;
+    if (!rom) return windows.get_text(text_box);
+    std::string utf8;
+    for (const char32_t c : windows.get_characters(text_box)) utf8 += charset::encode_utf8(c);
+    return charset::to_rom_codes(utf8, *rom).bytes;
+}
+
 }  // namespace
 
 std::int32_t read_port(window_system& windows, window_handle main_window) {
@@ -63,9 +78,9 @@ std::int32_t send_action(window_system& windows, window_handle main_window,
     if (high_word(wparam) != bn_clicked) return 0;
 
     const window_handle text_box = windows.find_control(main_window, FORM1_TEXT);
-    const std::string text = windows.get_text(text_box);
     const std::int32_t port = read_port(windows, main_window);
     const std::int32_t baud = read_baud(windows, main_window);
+    const std::string text = typed_bytes(windows, text_box, serial, port);
 
     const int opened = serial.open(port, baud);
     // Asked at once: the send that follows, with no port open, must not hide why.

@@ -1,6 +1,8 @@
 // Binds the Send action to the serial library the program is linked with. Kept apart so that
 // the engine and its tests build without the library.
 #include "ports/messages.h"
+#include "ports/names.h"
+#include "ports/resolve.h"
 #include "ui/serial_library.h"
 
 namespace quillon::ui {
@@ -13,6 +15,10 @@ serial_library linked_serial_library() {
         .allocate = SysAllocStringByteLen,
         .release = SysFreeString,
         .failure = ports::last_failure_message,
+        .port_charset = [](int port) -> std::optional<charset::rom> {
+            if (port < 1 || port > ports::port_count) return std::nullopt;
+            return ports::charset_of(ports::resolve_port(port));
+        },
     };
 }
 

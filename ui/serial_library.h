@@ -2,8 +2,10 @@
 // the serial line.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "charset/rom.h"
 #include "library/quillon.h"
 
 namespace quillon::ui {
@@ -17,6 +19,9 @@ struct serial_library {
     // Beside the C functions, whose results carry no reason: why the latest open or write failed,
     // in the words quillon-send prints; empty when it did not fail.
     std::string (*failure)();
+    // The ROM the port's module holds (charset= in the ports file), which typed text beyond
+    // ASCII is converted to; nothing for the window's own code page, 1252.
+    std::optional<charset::rom> (*port_charset)(int port);
 };
 
 // The functions of the serial library this program is linked with.

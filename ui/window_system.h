@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/cp1252.h"
+
 namespace quillon::ui {
 
 // A window of the window system; 0 is no window.
@@ -61,6 +63,11 @@ class window_system {
     virtual window_handle find_control(window_handle dialog, int id) = 0;
 
     virtual std::string get_text(window_handle window) = 0;
+    // The text with every character the window holds, not only those of its code page: for a
+    // module whose own character set goes beyond it. By default the code page's text.
+    virtual std::u32string get_characters(window_handle window) {
+        return decode_cp1252(get_text(window));
+    }
     virtual bool set_text(window_handle window, std::string_view text) = 0;
 
     // Sends a message and returns its result; to a dialog, through its dialog procedure.

@@ -685,6 +685,18 @@ TEST_F(ports_file, map_once_then_the_port_sends_there_and_unmap_undoes_it) {
     EXPECT_NE(run({"--list"}).out.find("COM3  /dev/ttyS2  (default)  "), std::string::npos);
 }
 
+// charset= on the port's line converts what goes there to its module's ROM; --charset wins.
+TEST_F(ports_file, a_ports_charset_converts_the_text_unless_charset_is_given) {
+    pseudo_terminal pty;
+    EXPECT_EQ(run({"--map", "COM2=" + pty.path() + " charset=a00"}).exit_code, 0);
+    EXPECT_EQ(run({"-p", "2", "Grün 25°C"}).exit_code, 0);
+    EXPECT_EQ(pty.read_master(9),
+              "Gr\xF5n 25\xDF"
+              "C");
+    EXPECT_EQ(run({"-p", "2", "--charset", "raw", "-q", "ü"}).exit_code, 0);
+    EXPECT_EQ(pty.read_master(2), "\xC3\xBC");
+}
+
 TEST_F(ports_file, malformed_edits_are_usage_errors_and_a_bad_line_names_file_and_line) {
     const std::string one_action =
         "quillon-send: --map and --unmap go alone: one of them, without --list, --preview, "

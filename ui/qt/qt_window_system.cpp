@@ -82,6 +82,11 @@ std::string qt_window_system::get_text(window_handle window) {
     return target == nullptr ? std::string{} : window_text(*target);
 }
 
+std::u32string qt_window_system::get_characters(window_handle window) {
+    const QWidget* target = widget(window);
+    return target == nullptr ? std::u32string{} : window_characters(*target);
+}
+
 bool qt_window_system::set_text(window_handle window, std::string_view text) {
     QWidget* target = widget(window);
     if (target == nullptr) return false;

@@ -34,6 +34,7 @@ class qt_window_system final : public window_system {
     std::optional<rect> map_dialog_rect(window_handle dialog, const rect& units) override;
     window_handle find_control(window_handle dialog, int id) override;
     std::string get_text(window_handle window) override;
+    std::u32string get_characters(window_handle window) override;
     bool set_text(window_handle window, std::string_view text) override;
     std::intptr_t send_message(window_handle window, std::uint32_t message, std::uintptr_t wparam,
                                std::intptr_t lparam) override;

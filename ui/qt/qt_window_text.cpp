@@ -14,7 +14,7 @@ namespace quillon::ui {
 namespace {
 
 // Text boxes report line breaks as 13 10; the document holds paragraph and line separators.
-std::string to_window_bytes(const QString& text) {
+std::u32string to_window_characters(const QString& text) {
     std::u32string characters;
     for (const char32_t character : text.toUcs4()) {
         if (character == 0x2029 || character == 0x2028) {
@@ -23,7 +23,18 @@ std::string to_window_bytes(const QString& text) {
             characters += character;
         }
     }
-    return encode_cp1252(characters);
+    return characters;
+}
+
+QString text_of(const QWidget& widget) {
+    if (const auto* box = qobject_cast<const QPlainTextEdit*>(&widget)) {
+        // toPlainText() would turn non-breaking spaces into blanks; the raw text keeps them.
+        return box->document()->toRawText();
+    }
+    if (const auto* frame = qobject_cast<const QGroupBox*>(&widget)) return frame->title();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) return button->text();
+    if (const auto* label = qobject_cast<const QLabel*>(&widget)) return label->text();
+    return widget.windowTitle();
 }
 
 }  // namespace
@@ -40,20 +51,11 @@ QString to_plain_lines(QString text) {
 }
 
 std::string window_text(const QWidget& widget) {
-    if (const auto* box = qobject_cast<const QPlainTextEdit*>(&widget)) {
-        // toPlainText() would turn non-breaking spaces into blanks; the raw text keeps them.
-        return to_window_bytes(box->document()->toRawText());
-    }
-    if (const auto* frame = qobject_cast<const QGroupBox*>(&widget)) {
-        return to_window_bytes(frame->title());
-    }
-    if (const auto* button = qobject_cast<const QAbstractButton*>(&widget)) {
-        return to_window_bytes(button->text());
-    }
-    if (const auto* label = qobject_cast<const QLabel*>(&widget)) {
-        return to_window_bytes(label->text());
-    }
-    return to_window_bytes(widget.windowTitle());
+    return encode_cp1252(to_window_characters(text_of(widget)));
+}
+
+std::u32string window_characters(const QWidget& widget) {
+    return to_window_characters(text_of(widget));
 }
 
 void set_window_text(QWidget& widget, std::string_view text) {

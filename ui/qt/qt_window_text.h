@@ -18,6 +18,8 @@ QString to_plain_lines(QString text);
 // What GetWindowTextA gives for the widget: a text box's text, a button's or frame's label, a
 // label's text, a dialog's caption.
 std::string window_text(const QWidget& widget);
+// The same text before the code page: every character the widget holds.
+std::u32string window_characters(const QWidget& widget);
 
 // What SetWindowTextA does to the widget.
 void set_window_text(QWidget& widget, std::string_view text);

@@ -77,8 +77,8 @@ inline int fake_close() {
 inline serial_library fake_serial_library(int open_result = 1) {
     recorded_serial() = serial_calls{};
     recorded_serial().open_result = open_result;
-    return serial_library{fake_open,     fake_send,    fake_close,
-                          fake_allocate, fake_release, fake_failure};
+    return serial_library{fake_open,    fake_send,    fake_close, fake_allocate,
+                          fake_release, fake_failure, nullptr};
 }
 
 }  // namespace quillon::ui::testing

@@ -292,6 +292,23 @@ TEST_F(qt_window_test, com1_follows_the_ports_file_from_one_send_to_the_next) {
     }
     EXPECT_EQ(adapter.read_master(2), "Hi");
     EXPECT_EQ(replacement.read_master(2), "Hi");
+
+    // A port whose module holds a ROM of its own (charset=): what is typed goes out in its codes,
+    // characters beyond the window's code page too; the tags stay for the send to translate.
+    for (const auto& [rom, bytes] : {std::pair{"a00",
+                                               "Gr\xF5n 25\xDF"
+                                               "C \xE0\xE2\xFE\x01\xFE\x80"},
+                                     std::pair{"a02",
+                                               "Gr\xFCn 25\xB0"
+                                               "C \x90?\xFE\x01\xFE\x80"}}) {
+        std::FILE* file = std::fopen(ports::user_ports_file()->c_str(), "w");
+        ASSERT_NE(file, nullptr);
+        std::fprintf(file, "COM1 = %s charset=%s\n", replacement.path().c_str(), rom);
+        std::fclose(file);
+        text_box()->setPlainText(QString::fromUtf8("Gr\u00fcn 25\u00b0C \u03b1\u03b2<LMA_CLS>"));
+        click(FORM1_SEND);
+        EXPECT_EQ(replacement.read_master(16), bytes) << rom;
+    }
 }
 
 #ifdef QUILLON_DISPLAY_PATH

@@ -84,6 +84,25 @@ class win32_window_system final : public window_system {
         return text;
     }
 
+    // The wide text: the edit control keeps every character typed, the code page's or not.
+    std::u32string get_characters(window_handle window) override {
+        const int length = GetWindowTextLengthW(hwnd(window));
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        const int copied = GetWindowTextW(hwnd(window), text.data(), length + 1);
+        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+        std::u32string characters;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char32_t unit = text[i];
+            if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] < 0xE000) {
+                characters += 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+            } else {
+                characters += unit;
+            }
+        }
+        return characters;
+    }
+
     bool set_text(window_handle window, std::string_view text) override {
         return SetWindowTextA(hwnd(window), std::string(text).c_str()) != FALSE;
     }
