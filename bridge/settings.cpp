@@ -8,6 +8,7 @@
 
 #include "bridge/private_file.h"
 #include "options/option_table.h"
+#include "options/small_file.h"
 #include "options/standard/display_options.h"
 #include "options/standard/port_options.h"
 #include "options/words.h"
@@ -274,6 +275,15 @@ std::string check_whole(settings& s) {
     }
     if (s.certfile.empty() != s.keyfile.empty()) return "--cert and --key go together";
     if (!s.password_file.empty() && s.username.empty()) return "--password-file needs --username";
+    // The TLS library opens these itself, blocking, at every connect: each is read here first
+    // as every file is, so that a FIFO, a device or a missing file is named at once.
+    for (const auto& [option, path] :
+         {std::pair{"--cafile", &s.cafile}, {"--cert", &s.certfile}, {"--key", &s.keyfile}}) {
+        if (path->empty()) continue;
+        if (const auto file = options::read_small_file(*path); !file.problem.empty()) {
+            return std::string(option) + ": " + file.problem;
+        }
+    }
     if (s.client_id.empty()) s.client_id = default_client_id();
     return {};
 }

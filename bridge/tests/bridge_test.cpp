@@ -189,5 +189,20 @@ TEST_F(bridge_run, subscribes_again_after_a_broker_restart) {
     EXPECT_EQ(counter_bytes.wait_for(4), "back");
 }
 
+// A settings file replaced by a FIFO is refused at the reload, named, and the bridge still
+// stops at SIGTERM (it used to wait on the FIFO for ever, with its signals blocked).
+TEST_F(bridge_run, a_reload_refuses_a_fifo_and_still_stops) {
+    scratch_folder folder;
+    const std::string config = (folder / "bridge.conf").string();
+    write_file(config, "display counter=COM1\n");
+    auto bridge = start({"--config", config});
+    std::filesystem::remove(config);
+    ASSERT_EQ(mkfifo(config.c_str(), 0600), 0);
+    kill(bridge->process().pid(), SIGHUP);
+    kill(bridge->process().pid(), SIGTERM);
+    EXPECT_EQ(bridge->process().wait(), 0);
+    EXPECT_EQ(last(status, 2), "offline");
+}
+
 }  // namespace
 }  // namespace quillon::test
