@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 
@@ -129,6 +130,10 @@ std::function<std::string(const std::string*)> set_prefix(std::string& field) {
         if (!is_topic_prefix(*value)) {
             return "a topic prefix without + or #, not starting or ending in /";
         }
+        // A topic starting with $ is the broker's own ($SYS/...): it drops what clients publish
+        // there, so a bridge under it would serve nothing.
+        if (value->front() == '$')
+            return "a topic prefix may not start with $, not '" + *value + "'";
         field = *value;
         return {};
     };
@@ -268,8 +273,48 @@ std::string apply_arguments(settings& s, const std::vector<std::string>& argumen
     return {};
 }
 
+// What a display's port opens in the end, for telling two displays on one port apart: a COM
+// port through the mapping, a path with its links followed, a network target with its host in
+// lower case. Empty when a COM port's mapping cannot be used (its display reports that).
+std::string target_of(const std::string& port) {
+    std::string target = port;
+    if (const int number = ports::com_port_number(port); number != 0) {
+        target = ports::resolve_port(number).target;
+        if (target.empty()) return {};
+    }
+    if (target.find("://") != std::string::npos) {
+        std::transform(target.begin(), target.end(), target.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return target;
+    }
+    std::error_code ignored;
+    const std::filesystem::path followed = std::filesystem::weakly_canonical(target, ignored);
+    return followed.empty() ? target : followed.string();
+}
+
+// Two displays on one port: the second could never open it (the first holds it), and would
+// report "another program holds it" for ever.
+std::string check_ports(const settings& s) {
+    std::map<std::string, const display_setting*> seen;
+    for (const display_setting& d : s.displays) {
+        const std::string target = target_of(d.port);
+        if (target.empty()) continue;
+        const auto [earlier, fresh] = seen.emplace(target, &d);
+        if (fresh) continue;
+        std::string where = target;
+        if (earlier->second->port != target || d.port != target) {
+            where += " (" + earlier->second->port +
+                     (earlier->second->port == d.port ? "" : " and " + d.port) + ")";
+        }
+        return "displays " + earlier->second->name + " and " + d.name + " are both on " + where +
+               "; give each display a port of its own";
+    }
+    return {};
+}
+
 std::string check_whole(settings& s) {
     if (s.displays.empty()) return "no display given (--display NAME=PORT)";
+    if (std::string problem = check_ports(s); !problem.empty()) return problem;
     if (!s.broker.tls && !(s.cafile.empty() && s.certfile.empty() && s.keyfile.empty())) {
         return "--cafile, --cert and --key go with an mqtts:// broker";
     }
