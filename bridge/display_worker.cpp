@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "bridge/findings.h"
 #include "bridge/topics.h"
 #include "display/rom_text.h"
 #include "serial/write_bound.h"
 #include "translate/outside_tags.h"
 #include "translate/translate.h"
+#include "translate/unknown_names.h"
 
 namespace quillon::bridge {
 
@@ -42,16 +44,37 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     connection_->start();
 }
 
-std::string display_worker::in_charset(std::string_view text) const {
-    if (!charset_) return std::string(text);
-    display::rom_text converted = display::to_rom_codes(text, *charset_);
-    if (outside_tags_holds_any(text, display::ascii_shown_otherwise(*charset_))) {
-        log_line(line_->setting().name + ": " + display::ascii_shown_otherwise_warning(*charset_));
+std::string display_worker::to_bytes(std::string_view text) {
+    text_findings found;
+    unknown_name_finder unknown;
+    unknown.look(text);
+    found.unknown_names = unknown.names();
+    std::string bytes;
+    if (charset_) {
+        display::rom_text converted = display::to_rom_codes(text, *charset_);
+        if (outside_tags_holds_any(text, display::ascii_shown_otherwise(*charset_))) {
+            log_line(line_->setting().name + ": " +
+                     display::ascii_shown_otherwise_warning(*charset_));
+        }
+        for (const char32_t c : converted.missing) {
+            found.missing.push_back(display::code_point_name(c));
+        }
+        bytes = TRANSLATE_TEXT(converted.bytes);
+    } else {
+        bytes = TRANSLATE_TEXT(text);
     }
-    for (const char32_t c : converted.missing) {
-        log_line(line_->setting().name + ": " + display::missing_character_warning(c, *charset_));
+    report(finding_lines(found, charset_));
+    return bytes;
+}
+
+void display_worker::report(const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    std::string joined;
+    for (const std::string& line : lines) {
+        log_line(line_->setting().name + ": " + line);
+        joined += (joined.empty() ? "" : "; ") + line;
     }
-    return std::move(converted.bytes);
+    connection_->publish(error_topic_, "a message on " + send_topic_ + ": " + joined, false);
 }
 
 void display_worker::deliver(const mosquitto_message& message) {
@@ -69,7 +92,7 @@ void display_worker::deliver(const mosquitto_message& message) {
     }
     // Payloads are bytes: invalid UTF-8 and zero bytes go through as they came.
     const std::string_view payload(static_cast<const char*>(message.payload), size);
-    const std::string bytes = raw ? std::string(payload) : TRANSLATE_TEXT(in_charset(payload));
+    const std::string bytes = raw ? std::string(payload) : to_bytes(payload);
     if (bytes.empty()) return;
     if (const auto failure = line_->write(bytes)) {
         connection_->publish(error_topic_,

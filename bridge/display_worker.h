@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bridge/display_line.h"
 #include "bridge/mqtt_connection.h"
@@ -26,9 +27,14 @@ class display_worker {
 
   private:
     void deliver(const mosquitto_message& message);
-    // A send message's text beyond ASCII in the module's own codes, each missing character
-    // logged, and once the ASCII outside tags that the ROM shows otherwise (A00's \ and ~).
-    std::string in_charset(std::string_view text) const;
+    // A send message's bytes: its text beyond ASCII in the module's own codes, then its tags
+    // translated. What was lost on the way (characters the ROM lacks, unknown names) is
+    // reported, bounded (bridge/findings.h); the ASCII outside tags that the ROM shows otherwise
+    // (A00's \ and ~) is logged.
+    std::string to_bytes(std::string_view text);
+    // The lines of what a conversion found, each logged and all on the error topic in one
+    // message.
+    void report(const std::vector<std::string>& lines);
 
     std::shared_ptr<display_line> line_;
     std::optional<display::rom> charset_;

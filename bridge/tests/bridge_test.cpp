@@ -78,6 +78,40 @@ TEST_F(bridge_run, a_display_with_a_character_set_gets_the_rom_codes) {
     EXPECT_TRUE(bridge->wait_for_log("counter: \\ and ~ are not in the A00 ROM: sent as typed", 1));
 }
 
+// A publisher chooses the text: 15,000 characters the ROM lacks and 25 unknown names give one
+// line of each, 20 named, not one line each (a 60 KB message logged 19,999 lines before).
+TEST_F(bridge_run, names_at_most_twenty_of_what_a_message_lost) {
+    auto bridge = start({"--display", "counter=COM1,a00"}, {}, false);  // counter given again
+    ASSERT_TRUE(bridge->wait_for_log("serving", 2));
+    std::string text;
+    for (char32_t c = 0x20000; c < 0x20000 + 15000; ++c) {  // 4 bytes of UTF-8 each
+        text += {'\xF0', static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+                 static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    for (int i = 0; i < 25; ++i) text += "<N" + std::to_string(i) + ">";
+    ASSERT_TRUE(probe->publish("quillon/counter/send", text));
+    EXPECT_EQ(counter_bytes.wait_for(15000), std::string(15000, '?'));
+    const std::string missing =
+        "U+20000, U+20001, U+20002, U+20003, U+20004, U+20005, U+20006, U+20007, U+20008, U+20009, "
+        "U+2000A, U+2000B, U+2000C, U+2000D, U+2000E, U+2000F, U+20010, U+20011, U+20012, U+20013 "
+        "and 14980 more are not in the A00 ROM: sent as ?";
+    const std::string unknown =
+        "unknown names N0, N1, N2, N3, N4, N5, N6, N7, N8, N9, N10, N11, N12, N13, N14, N15, N16, "
+        "N17, N18, N19 and 5 more: sent as nothing";
+    EXPECT_EQ(last("quillon/counter/error", 1),
+              "a message on quillon/counter/send: " + missing + "; " + unknown);
+    ASSERT_TRUE(bridge->wait_for_log("sent as nothing"));
+    const std::string& log = bridge->output();
+    std::size_t lines = 0;  // the display's own: serving, then one of each kind found
+    for (auto at = log.find("counter: "); at != std::string::npos;
+         at = log.find("counter: ", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 3u) << log;
+    EXPECT_NE(log.find("counter: " + missing + "\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("counter: " + unknown + "\n"), std::string::npos) << log;
+}
+
 TEST_F(bridge_run, status_is_retained_online_and_offline_by_will_and_by_clean_stop) {
     auto bridge = start();
     EXPECT_EQ(last(status, 1), "online");

@@ -72,6 +72,8 @@ class bridge_process {
     bool wait_for_log(const std::string& text, int count = 1,
                       std::chrono::milliseconds bound = 15s);
     running_process& process() { return process_; }
+    // What the bridge has printed so far (as far as wait_for_log has read).
+    const std::string& output() const { return output_; }
 
   private:
     running_process process_;
