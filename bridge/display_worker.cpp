@@ -20,6 +20,14 @@ int keepalive_for(std::size_t max_payload, int baud) {
     return static_cast<int>(std::clamp(needed, 60.0, 65535.0));
 }
 
+std::uint32_t packet_size_for(std::size_t max_payload, std::size_t topic_size) {
+    // A PUBLISH: its type and remaining length (5 bytes at most), the topic and its length (2),
+    // the packet id (2), then the properties the publisher set, which the broker passes on.
+    constexpr std::size_t header = 5 + 2 + 2;
+    constexpr std::size_t properties = 512;
+    return static_cast<std::uint32_t>(max_payload + topic_size + header + properties);
+}
+
 display_worker::display_worker(const settings& s, const broker_login& login,
                                std::shared_ptr<display_line> line,
                                std::optional<display::rom> charset)
@@ -33,6 +41,7 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     options.client_id = s.client_id + "/" + line_->setting().name;
     options.persistent_session = true;
     options.keepalive_seconds = keepalive_for(s.max_payload, line_->setting().baud);
+    options.maximum_packet_size = packet_size_for(s.max_payload, send_topic_.size());
     mqtt_connection::callbacks handlers;
     handlers.on_connect = [this] { connection_->subscribe({send_topic_, raw_topic_}); };
     handlers.on_subscribed = [this] {

@@ -5,6 +5,7 @@
 // stalls holds up only its own connection.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,5 +51,10 @@ class display_worker {
 // must outlast the longest write: serial::write_bound_ms for a message of the largest size at
 // the line's rate.
 int keepalive_for(std::size_t max_payload, int baud);
+
+// The Maximum-Packet-Size a display's connection asks of the broker: a message of --max-payload
+// bytes on its longest topic, with room for a publisher's properties. A slightly larger payload
+// with fewer properties still comes, and is refused by the bridge's own check.
+std::uint32_t packet_size_for(std::size_t max_payload, std::size_t topic_size);
 
 }  // namespace quillon::bridge

@@ -54,11 +54,15 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
     client_.reset(mosquitto_new(options_.client_id.c_str(), !options_.persistent_session, this));
     if (!client_) throw std::runtime_error("cannot make an MQTT client: out of memory");
     mosquitto* c = client_.get();
-    // MQTT 5 for the receive maximum: with 1 the broker sends a connection's next message only
-    // after the previous one was acknowledged, so at most one message at a time is in the
-    // bridge (the library acknowledges before the callback runs: mosquitto issue 2884).
+    // MQTT 5 for Maximum-Packet-Size (see connection_options). The library reads one packet at a
+    // time, exactly its length, and queues the PUBACK to be written after the message callback
+    // has returned: what the broker sent beyond it stays unread and unacknowledged in the
+    // socket. The receive maximum is the protocol's largest, not 1: mosquitto (2.0.11,
+    // measured) counts a message it drops for Maximum-Packet-Size against the quota and never
+    // gives it back until the client connects again, so with 1 a single oversize message would
+    // stall the display; with 65535 a publisher must send that many first.
     check(mosquitto_int_option(c, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5), "MQTT 5");
-    check(mosquitto_int_option(c, MOSQ_OPT_RECEIVE_MAXIMUM, 1), "receive maximum");
+    check(mosquitto_int_option(c, MOSQ_OPT_RECEIVE_MAXIMUM, 65535), "receive maximum");
     // Every packet is small and waited for (a PUBACK lets the broker send the next message):
     // Nagle's algorithm would hold one back for the peer's delayed ACK.
     check(mosquitto_int_option(c, MOSQ_OPT_TCP_NODELAY, 1), "TCP_NODELAY");
@@ -86,12 +90,17 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
                                   payload.data(), 1, true, nullptr),
             "last will");
     }
-    mosquitto_connect_v5_callback_set(
-        c, [](mosquitto*, void* self, int rc, int, const mosquitto_property*) {
-            if (rc != 0) return;
-            owner(self).connected_ = true;
-            if (owner(self).handlers_.on_connect) owner(self).handlers_.on_connect();
-        });
+    mosquitto_connect_v5_callback_set(c, [](mosquitto*, void* self, int rc, int,
+                                            const mosquitto_property*) {
+        // A broker of MQTT 3.1.1 answers a version-5 CONNECT with its own CONNACK refusing
+        // the protocol level, which the library reports as this reason.
+        if (rc == MQTT_RC_UNSUPPORTED_PROTOCOL_VERSION || rc == CONNACK_REFUSED_PROTOCOL_VERSION) {
+            owner(self).protocol_refused_ = true;
+        }
+        if (rc != 0) return;
+        owner(self).connected_ = true;
+        if (owner(self).handlers_.on_connect) owner(self).handlers_.on_connect();
+    });
     mosquitto_subscribe_v5_callback_set(
         c, [](mosquitto*, void* self, int, int, const int*, const mosquitto_property*) {
             if (owner(self).handlers_.on_subscribed) owner(self).handlers_.on_subscribed();
@@ -147,6 +156,19 @@ void mqtt_connection::run() {
         connected_ = false;
         connect_and_serve();
         if (stopping_) break;
+        if (protocol_refused_.exchange(false) && !mqtt311_) {
+            // Once, at start: the broker's size limit is all that stands before the bridge's
+            // memory then, and a message over --max-payload is refused only once it is read.
+            mqtt311_ = true;
+            static std::atomic<bool> said{false};  // once for the bridge, not per connection
+            if (!said.exchange(true))
+                log_line(options_.client_id + ": the broker at " + where +
+                         " speaks only MQTT 3.1.1: messages over --max-payload are refused only "
+                         "once they have reached the bridge");
+            static_cast<void>(
+                mosquitto_int_option(client_.get(), MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311));
+            continue;
+        }
         if (connected_) {
             delay = first_retry;  // it worked for a while: start the back-off anew
             reported = false;
@@ -160,10 +182,14 @@ void mqtt_connection::run() {
 
 void mqtt_connection::connect_and_serve() {
     property_list properties;
-    if (options_.persistent_session) {
+    if (options_.persistent_session && !mqtt311_) {
         // Without it an MQTT 5 broker ends the session when the connection ends.
         mosquitto_property_add_int32(properties.out(), MQTT_PROP_SESSION_EXPIRY_INTERVAL,
                                      session_expiry_seconds);
+    }
+    if (options_.maximum_packet_size != 0 && !mqtt311_) {
+        mosquitto_property_add_int32(properties.out(), MQTT_PROP_MAXIMUM_PACKET_SIZE,
+                                     options_.maximum_packet_size);
     }
     const broker_address& b = login_.broker.broker;
     if (mosquitto_connect_bind_v5(client_.get(), b.host.c_str(), b.port, options_.keepalive_seconds,

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,6 +52,9 @@ struct connection_options {
     int keepalive_seconds = 60;
     // A message the broker publishes (retained) when the connection ends without a DISCONNECT.
     std::optional<std::pair<std::string, std::string>> will;
+    // MQTT 5's Maximum-Packet-Size: the broker never sends a larger packet (it drops the
+    // message instead), so no publisher can make the bridge hold more. 0: none.
+    std::uint32_t maximum_packet_size = 0;
 };
 
 struct mosquitto_deleter {
@@ -94,6 +98,9 @@ class mqtt_connection {
     connection_options options_;
     callbacks handlers_;
     mosquitto_ptr client_;
+    // The broker refused MQTT 5: MQTT 3.1.1 from then on, without Maximum-Packet-Size.
+    bool mqtt311_ = false;
+    std::atomic<bool> protocol_refused_{false};
     std::atomic<bool> stopping_{false};
     std::atomic<bool> connected_{false};
     std::mutex wake_mutex_;

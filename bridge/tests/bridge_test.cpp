@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "bridge/tests/mqtt_support.h"
 #include "testing/pty.h"
+#include "testing/ser2net.h"
 
 namespace quillon::test {
 namespace {
@@ -162,6 +164,53 @@ TEST_F(bridge_run, refuses_a_message_over_the_size_limit) {
     EXPECT_EQ(last("quillon/pole/error", 1),
               "a message of 9 bytes on quillon/pole/raw was refused: the limit is 8 bytes "
               "(--max-payload)");
+}
+
+// The broker never sends the bridge more than a message of --max-payload (MQTT 5's
+// Maximum-Packet-Size): 200 MB to each of 8 displays leave its peak resident memory small (one
+// such message took it from 5.7 MB to 396 MB before), and the messages after them still come.
+TEST_F(bridge_run, no_publisher_sets_its_memory) {
+    std::vector<std::unique_ptr<pseudo_terminal>> more(6);
+    std::vector<std::unique_ptr<master_drain>> drains;
+    std::vector<std::string> displays;
+    std::map<int, std::string> ports;
+    for (std::size_t i = 0; i < more.size(); ++i) {
+        more[i] = std::make_unique<pseudo_terminal>();
+        drains.push_back(std::make_unique<master_drain>(more[i]->master()));
+        displays.insert(displays.end(),
+                        {"--display", "d" + std::to_string(i) + "=COM" + std::to_string(i + 3)});
+        ports.emplace(static_cast<int>(i) + 3, more[i]->path());
+    }
+    auto bridge = start(displays, ports);
+    const std::string huge(200 * 1024 * 1024, 'x');
+    mqtt_probe publisher(broker->port(), {});  // subscribed to nothing, so it is sent nothing
+    for (const char* name : {"counter", "pole", "d0", "d1", "d2", "d3", "d4", "d5"}) {
+        ASSERT_TRUE(publisher.publish("quillon/" + std::string(name) + "/raw", huge));
+        ASSERT_TRUE(publisher.publish("quillon/" + std::string(name) + "/raw", "ok"));
+    }
+    EXPECT_EQ(counter_bytes.wait_for(2), "ok");
+    EXPECT_EQ(pole_bytes.wait_for(2), "ok");
+    for (auto& drain : drains) EXPECT_EQ(drain->wait_for(2), "ok");
+    EXPECT_LT(peak_resident_kib(bridge->process().pid()), 20 * 1024);
+}
+
+// A broker of MQTT 3.1.1 refuses a version-5 CONNECT with its own CONNACK (return code 1): the
+// bridge says at start that the size limit then works only once a message has arrived.
+TEST(bridge_start, says_when_the_broker_speaks_only_mqtt_3_1_1) {
+    local_peer old_broker([](int connection, int stop) {
+        char connect[256];
+        if (readable_before(connection, stop, 10000) &&
+            read(connection, connect, sizeof connect) > 0) {
+            EXPECT_EQ(write(connection, "\x20\x02\x00\x01", 4), 4);
+        }
+        readable_before(stop, stop, 10000);
+    });
+    bridge_process bridge({"--broker", "mqtt://127.0.0.1:" + std::to_string(old_broker.port()),
+                           "--display", "counter=COM1"},
+                          {});
+    EXPECT_TRUE(
+        bridge.wait_for_log("speaks only MQTT 3.1.1: messages over --max-payload are "
+                            "refused only once they have reached the bridge"));
 }
 
 TEST_F(bridge_run, delivers_what_was_published_while_it_was_away) {

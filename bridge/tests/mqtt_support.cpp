@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <stdexcept>
 
 #include "testing/pty.h"
@@ -129,6 +130,19 @@ bool bridge_process::wait_for_log(const std::string& text, int count,
         output_ += more;
     }
     return true;
+}
+
+long peak_resident_kib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmHWM:") {
+            long kib = 0;
+            status >> kib;
+            return kib;
+        }
+    }
+    return 0;
 }
 
 }  // namespace quillon::test

@@ -20,7 +20,8 @@ namespace quillon::test {
 
 using namespace std::chrono_literals;
 
-// mosquitto -c FILE on a free port, no persistence; ready when it takes a TCP connection.
+// mosquitto -c FILE on a free port, no persistence; ready when it takes a TCP connection. Its
+// default message_size_limit (0) takes a message of any size the protocol allows (256 MB).
 class test_broker {
   public:
     explicit test_broker(int port = 0);  // 0: a free port
@@ -79,5 +80,8 @@ class bridge_process {
     running_process process_;
     std::string output_;
 };
+
+// The process's peak resident memory (VmHWM of /proc/PID/status), in KiB; 0 when unknown.
+long peak_resident_kib(pid_t pid);
 
 }  // namespace quillon::test
