@@ -1,6 +1,9 @@
 // quillon-bridge as a process against a real mosquitto, with pseudo-terminals as displays.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -211,6 +214,106 @@ TEST(bridge_start, says_when_the_broker_speaks_only_mqtt_3_1_1) {
     EXPECT_TRUE(
         bridge.wait_for_log("speaks only MQTT 3.1.1: messages over --max-payload are "
                             "refused only once they have reached the bridge"));
+}
+
+// A CA and a certificate for 127.0.0.1 signed by it, and a second CA that signed nothing here.
+struct test_certificates {
+    scratch_folder folder{"quillon-tls"};
+    std::string path(const char* name) const { return (folder / name).string(); }
+    test_certificates() {
+        const std::string key =
+            "openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes ";
+        write_file(folder / "san", "subjectAltName=IP:127.0.0.1\n");
+        const std::string made =
+            run_shell("cd " + folder.path().string() + " && " + key +
+                      "-x509 -days 2 -subj /CN=quillon-ca -keyout ca.key -out ca.pem && " + key +
+                      "-x509 -days 2 -subj /CN=other-ca -keyout other.key -out other.pem && " +
+                      key +
+                      "-subj /CN=127.0.0.1 -keyout server.key -out server.csr && openssl x509 -req "
+                      "-days 2 "
+                      "-in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -extfile san -out "
+                      "server.pem") == 0
+                ? ""
+                : "openssl failed";
+        EXPECT_EQ(made, "");
+    }
+};
+
+// Each way a connect fails is said in the first log line, in words, not "no connection;
+// retrying" for all of them.
+TEST(bridge_start, says_why_it_cannot_connect) {
+    const test_certificates tls;
+    scratch_folder folder;
+    const std::string passwords = (folder / "passwords").string();
+    ASSERT_EQ(run_shell("mosquitto_passwd -b -c " + passwords + " till right 2>/dev/null"), 0);
+    const std::string wrong = (folder / "wrong.pw").string();
+    write_file(wrong, "wrong\n");
+    chmod(wrong.c_str(), 0600);
+    const int closed = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);  // bound, not listening
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(closed, reinterpret_cast<sockaddr*>(&address), size), 0);
+    getsockname(closed, reinterpret_cast<sockaddr*>(&address), &size);
+    const std::string tls_listener = "cafile " + tls.path("ca.pem") + "\ncertfile " +
+                                     tls.path("server.pem") + "\nkeyfile " +
+                                     tls.path("server.key") + "\nallow_anonymous true\n";
+    const struct {
+        std::string broker_settings;  // empty: no broker
+        std::string scheme;
+        std::vector<std::string> more;
+        std::string said;
+    } cases[] = {
+        {"allow_anonymous false\npassword_file " + passwords + "\n",
+         "mqtt://",
+         {"--username", "till", "--password-file", wrong},
+         // mosquitto (2.0.11) says the same of a wrong password as of none
+         "the broker refused the connection: not authorized (CONNACK 135)"},
+        {"allow_anonymous false\npassword_file " + passwords + "\n",
+         "mqtt://",
+         {},
+         "the broker refused the connection: not authorized (CONNACK 135)"},
+        {"", "mqtt://", {}, "connection refused"},
+        {tls_listener,
+         "mqtts://",
+         {"--cafile", tls.path("other.pem")},
+         "TLS: certificate verify failed (not signed by --cafile " + tls.path("other.pem") +
+             ", or not for 127.0.0.1)"},
+        {tls_listener,
+         "mqtts://",
+         {},
+         "TLS: certificate verify failed (not signed by an authority of the system's, "
+         "/etc/ssl/certs, or not for 127.0.0.1)"},
+        {tls_listener,
+         "mqtt://",
+         {},
+         "the broker closed the connection without answering (a TLS port? mqtts:// connects "
+         "with TLS)"},
+        {tls_listener, "mqtts://", {"--cafile", tls.path("ca.pem")}, "serving"},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<test_broker> broker;
+        if (!c.broker_settings.empty())
+            broker = std::make_unique<test_broker>(0, c.broker_settings);
+        const int port = broker ? broker->port() : ntohs(address.sin_port);
+        std::vector<std::string> arguments{
+            "--broker",    c.scheme + "127.0.0.1:" + std::to_string(port),
+            "--client-id", "till",
+            "--display",   "counter=COM1"};
+        arguments.insert(arguments.end(), c.more.begin(), c.more.end());
+        bridge_process bridge(arguments, {});
+        EXPECT_TRUE(bridge.wait_for_log(c.said)) << c.said << "\n" << bridge.output();
+        if (c.said != "serving") {
+            EXPECT_TRUE(bridge.wait_for_log(": no connection to 127.0.0.1:" + std::to_string(port) +
+                                            ": " + c.said + "; retrying"))
+                << bridge.output();
+        }
+    }
+    bridge_process unknown({"--broker", "mqtt://quillon-test.invalid", "--display", "a=COM1"}, {});
+    EXPECT_TRUE(
+        unknown.wait_for_log("no connection to quillon-test.invalid:1883: cannot resolve "
+                             "quillon-test.invalid"))
+        << unknown.output();
+    close(closed);
 }
 
 TEST_F(bridge_run, delivers_what_was_published_while_it_was_away) {

@@ -33,10 +33,14 @@ int try_socket(int port, bool bind_free) {
 
 }  // namespace
 
-test_broker::test_broker(int port) : port_(port != 0 ? port : try_socket(0, true)) {
-    write_file(folder_ / "mosquitto.conf", "listener " + std::to_string(port_) +
-                                               " 127.0.0.1\nallow_anonymous true\n"
-                                               "persistence false\nlog_dest none\n");
+test_broker::test_broker(int port, const std::string& settings)
+    : port_(port != 0 ? port : try_socket(0, true)) {
+    write_file(folder_ / "mosquitto.conf", "listener " + std::to_string(port_) + " 127.0.0.1\n" +
+                                               settings +
+                                               "persistence false\nlog_dest none\n"
+                                               // Started as root, mosquitto becomes user
+                                               // mosquitto, who cannot read the test's files.
+                                               "user root\n");
     process_ = std::make_unique<running_process>(
         std::vector<std::string>{"/usr/sbin/mosquitto", "-c",
                                  (folder_ / "mosquitto.conf").string()},

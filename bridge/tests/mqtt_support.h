@@ -24,7 +24,8 @@ using namespace std::chrono_literals;
 // default message_size_limit (0) takes a message of any size the protocol allows (256 MB).
 class test_broker {
   public:
-    explicit test_broker(int port = 0);  // 0: a free port
+    // 0: a free port. The settings follow the listener's line (TLS files, a password file).
+    explicit test_broker(int port = 0, const std::string& settings = "allow_anonymous true\n");
     int port() const { return port_; }
     std::string url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
 
