@@ -42,6 +42,7 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     options.persistent_session = true;
     options.keepalive_seconds = keepalive_for(s.max_payload, line_->setting().baud);
     options.maximum_packet_size = packet_size_for(s.max_payload, send_topic_.size());
+    options.idle_refresh = std::chrono::minutes(2);
     mqtt_connection::callbacks handlers;
     handlers.on_connect = [this] { connection_->subscribe({send_topic_, raw_topic_}); };
     handlers.on_subscribed = [this] {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace quillon::bridge {
 namespace {
@@ -89,15 +90,14 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
     client_.reset(mosquitto_new(options_.client_id.c_str(), !options_.persistent_session, this));
     if (!client_) throw std::runtime_error("cannot make an MQTT client: out of memory");
     mosquitto* c = client_.get();
-    // MQTT 5 for Maximum-Packet-Size (see connection_options). The library reads one packet at a
-    // time, exactly its length, and queues the PUBACK to be written after the message callback
-    // has returned: what the broker sent beyond it stays unread and unacknowledged in the
-    // socket. The receive maximum is the protocol's largest, not 1: mosquitto (2.0.11,
-    // measured) counts a message it drops for Maximum-Packet-Size against the quota and never
-    // gives it back until the client connects again, so with 1 a single oversize message would
-    // stall the display; with 65535 a publisher must send that many first.
+    // MQTT 5 for the receive maximum: with 1 the broker sends a connection's next message only
+    // after the previous one was acknowledged, so at most one message at a time is in the
+    // bridge (the library acknowledges before the callback runs: mosquitto issue 2884). More
+    // would wait unread in the socket, and a bridge killed then resets the connection, which
+    // makes the broker drop the PUBACKs it has not read yet and send all those messages again.
+    // And for Maximum-Packet-Size (see connection_options).
     check(mosquitto_int_option(c, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5), "MQTT 5");
-    check(mosquitto_int_option(c, MOSQ_OPT_RECEIVE_MAXIMUM, 65535), "receive maximum");
+    check(mosquitto_int_option(c, MOSQ_OPT_RECEIVE_MAXIMUM, 1), "receive maximum");
     // Every packet is small and waited for (a PUBACK lets the broker send the next message):
     // Nagle's algorithm would hold one back for the peer's delayed ACK.
     check(mosquitto_int_option(c, MOSQ_OPT_TCP_NODELAY, 1), "TCP_NODELAY");
@@ -153,6 +153,7 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
         });
     mosquitto_message_v5_callback_set(
         c, [](mosquitto*, void* self, const mosquitto_message* message, const mosquitto_property*) {
+            owner(self).last_message_ = std::chrono::steady_clock::now();
             if (owner(self).handlers_.on_message) owner(self).handlers_.on_message(*message);
         });
     // The library says what failed in TLS only in its log ("OpenSSL Error[0]: error:0A000086:SSL
@@ -256,6 +257,7 @@ void mqtt_connection::run() {
                 mosquitto_int_option(client_.get(), MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311));
             continue;
         }
+        if (std::exchange(refreshing_, false)) continue;
         if (connected_) delay = first_retry;  // it worked for a while: start the back-off anew
         wait_before_retry(delay);
         delay = std::min(delay * 2, std::chrono::milliseconds(longest_retry));
@@ -332,7 +334,18 @@ void mqtt_connection::connect_and_serve() {
     // A stop asked for while the connect was under way found nothing to disconnect.
     bool disconnect_sent = false;
     int loops_since_stop = 0;
+    last_message_ = std::chrono::steady_clock::now();
     while ((rc = mosquitto_loop(client_.get(), 1000, 1)) == MOSQ_ERR_SUCCESS && !handed_back_) {
+        if (!stopping_ && options_.idle_refresh.count() != 0 &&
+            std::chrono::steady_clock::now() - last_message_ > options_.idle_refresh) {
+            // See connection_options::idle_refresh: connected again at once, not a failure.
+            static_cast<void>(
+                mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
+            while (mosquitto_loop(client_.get(), 100, 1) == MOSQ_ERR_SUCCESS) {
+            }
+            refreshing_ = true;
+            return;
+        }
         if (!stopping_) continue;
         if (!disconnect_sent) {
             static_cast<void>(

@@ -67,6 +67,11 @@ struct connection_options {
     // MQTT 5's Maximum-Packet-Size: the broker never sends a larger packet (it drops the
     // message instead), so no publisher can make the bridge hold more. 0: none.
     std::uint32_t maximum_packet_size = 0;
+    // After this long without a message the connection is made again. mosquitto (2.0.11,
+    // measured) counts a message it drops for Maximum-Packet-Size against the receive maximum
+    // (1, see mqtt_connection.cpp) and gives it back only at the next connect: until then the
+    // broker sends the display nothing more. 0: never.
+    std::chrono::seconds idle_refresh{0};
     friend bool operator==(const connection_options&, const connection_options&) = default;
 };
 
@@ -132,6 +137,8 @@ class mqtt_connection {
     std::atomic<bool> stopping_{false};
     std::atomic<bool> connected_{false};
     std::atomic<bool> handed_back_{false};
+    bool refreshing_ = false;
+    std::chrono::steady_clock::time_point last_message_{};
     // What the broker or the library said of the connect under way, for the failure's words.
     std::string refusal_;    // the CONNACK's reason
     std::string tls_error_;  // the library's last TLS error line

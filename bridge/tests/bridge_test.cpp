@@ -172,6 +172,8 @@ TEST_F(bridge_run, refuses_a_message_over_the_size_limit) {
 // The broker never sends the bridge more than a message of --max-payload (MQTT 5's
 // Maximum-Packet-Size): 200 MB to each of 8 displays leave its peak resident memory small (one
 // such message took it from 5.7 MB to 396 MB before), and the messages after them still come.
+// The large ones go at QoS 0: mosquitto 2.0.11 holds back a display's next QoS 1 message after
+// dropping an oversize QoS 1 one, until the connection's idle refresh (mqtt_connection.h).
 TEST_F(bridge_run, no_publisher_sets_its_memory) {
     std::vector<std::unique_ptr<pseudo_terminal>> more(6);
     std::vector<std::unique_ptr<master_drain>> drains;
@@ -188,7 +190,7 @@ TEST_F(bridge_run, no_publisher_sets_its_memory) {
     const std::string huge(200 * 1024 * 1024, 'x');
     mqtt_probe publisher(broker->port(), {});  // subscribed to nothing, so it is sent nothing
     for (const char* name : {"counter", "pole", "d0", "d1", "d2", "d3", "d4", "d5"}) {
-        ASSERT_TRUE(publisher.publish("quillon/" + std::string(name) + "/raw", huge));
+        ASSERT_TRUE(publisher.publish("quillon/" + std::string(name) + "/raw", huge, false, 0));
         ASSERT_TRUE(publisher.publish("quillon/" + std::string(name) + "/raw", "ok"));
     }
     EXPECT_EQ(counter_bytes.wait_for(2), "ok");

@@ -79,13 +79,14 @@ mqtt_probe::~mqtt_probe() {
     mosquitto_destroy(client_);
 }
 
-bool mqtt_probe::publish(const std::string& topic, const std::string& payload, bool retain) {
+bool mqtt_probe::publish(const std::string& topic, const std::string& payload, bool retain,
+                         int qos) {
     {
         std::lock_guard lock(mutex_);
         ++sent_;
     }
     mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                      payload.data(), 1, retain);
+                      payload.data(), qos, retain);
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, 10s, [&] { return acknowledged_ >= sent_; });
 }

@@ -49,8 +49,10 @@ class mqtt_probe {
     mqtt_probe(const mqtt_probe&) = delete;
     mqtt_probe& operator=(const mqtt_probe&) = delete;
 
-    // QoS 1; returns once the broker has acknowledged every publish so far (or the bound).
-    bool publish(const std::string& topic, const std::string& payload, bool retain = false);
+    // QoS 1 (or 0); returns once the broker has acknowledged every publish so far (QoS 0: once
+    // it is sent), or the bound passed.
+    bool publish(const std::string& topic, const std::string& payload, bool retain = false,
+                 int qos = 1);
     // The payloads that arrived on the topic, once `count` have (or the bound passed).
     std::vector<mqtt_message> wait_for(const std::string& topic, std::size_t count,
                                        std::chrono::milliseconds bound = 10s);
