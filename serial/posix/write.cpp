@@ -2,13 +2,19 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <optional>
+#include <stop_token>
 
+#include "serial/descriptor.h"
 #include "serial/posix/port.h"
 #include "serial/posix/system_calls.h"
 #include "serial/write_bound.h"
@@ -68,10 +74,14 @@ int give_up(const port& p) {
 
 }  // namespace
 
-int write_all(port& p, std::span<const char> bytes) {
+int write_all(port& p, std::span<const char> bytes, std::stop_token cancel) {
     if (p.fd < 0) return EBADF;
     const auto& sys = posix::syscalls();
     sigpipe_guard guard;
+    // Made at the first wait for room, and only when the write can be cancelled: the request
+    // wakes the poll through it. The callback is gone before the descriptor is closed.
+    serial::descriptor wake;
+    std::optional<std::stop_callback<std::function<void()>>> on_cancel;
     const std::int64_t deadline = now_ms() + bound_ms(p, bytes.size());
     std::size_t done = 0;
     // An empty string is still one write, of zero bytes.
@@ -91,9 +101,22 @@ int write_all(port& p, std::span<const char> bytes) {
             // The descriptor is non-blocking: wait for room, but not past the deadline.
             const std::int64_t left = deadline - now_ms();
             if (left <= 0) return give_up(p);
-            pollfd waiting{p.fd, POLLOUT, 0};
+            if (cancel.stop_possible() && !wake) {
+                wake = serial::descriptor(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+                const int fd = wake.get();
+                on_cancel.emplace(cancel, std::function<void()>([fd] {
+                                      const std::uint64_t one = 1;
+                                      if (::write(fd, &one, sizeof one) < 0) {
+                                      }  // a counter at its top still wakes the poll
+                                  }));
+            }
+            if (cancel.stop_requested()) {
+                give_up(p);
+                return ECANCELED;
+            }
+            pollfd waiting[2] = {{p.fd, POLLOUT, 0}, {wake.get(), POLLIN, 0}};
             const int timeout = left > 60000 ? 60000 : static_cast<int>(left);
-            if (sys.poll(&waiting, 1, timeout) < 0 && errno != EINTR) return errno;
+            if (sys.poll(waiting, wake ? 2 : 1, timeout) < 0 && errno != EINTR) return errno;
             continue;
         }
         if (native == EPIPE) guard.note_epipe();
