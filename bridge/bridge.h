@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "bridge/display_line.h"
 #include "bridge/display_worker.h"
 #include "bridge/mqtt_connection.h"
 #include "bridge/settings.h"
@@ -32,20 +31,23 @@ class bridge {
     bridge(const bridge&) = delete;
     bridge& operator=(const bridge&) = delete;
 
-    // New settings (SIGHUP): connections are made again; a display whose port and rate are
-    // unchanged keeps its open port, checked against the ports mapping at its next message.
+    // New settings (SIGHUP). A display whose settings (and the broker's) did not change is not
+    // touched: its connection and open port stay, its port checked against the ports mapping at
+    // its next message. The others are stopped as at a stop and started anew; the status
+    // connection is made again. Nothing waits on a display that is stuck.
     void reload(const loaded_settings& loaded);
-    // Waits for the messages being written, publishes "offline" and disconnects.
+    // Cancels the writes in progress (their messages go back to the broker, which sends them
+    // again at the next start), publishes "offline" and disconnects.
     void stop() { halt(true); }
 
   private:
-    void start(std::vector<std::string> retired);
     void halt(bool say_offline);
+    // Stops the workers side by side: each is asked first, then each is waited for.
+    static void stop_all(std::vector<std::unique_ptr<display_worker>>& workers);
 
     settings settings_;
     broker_login login_;
-    std::map<std::string, std::shared_ptr<display_line>> lines_;
-    std::vector<std::unique_ptr<display_worker>> workers_;
+    std::map<std::string, std::unique_ptr<display_worker>> workers_;
     std::unique_ptr<status_link> status_;
 };
 

@@ -55,6 +55,7 @@ std::optional<std::string> display_line::open() {
 }
 
 std::optional<std::string> display_line::write(std::string_view bytes) {
+    if (cancelled()) return "the bridge is stopping";
     if (recheck_.exchange(false) && port_.is_open() &&
         ports::look_at_device(setting_.port).device_path != port_.device_path()) {
         port_.close();
@@ -62,7 +63,7 @@ std::optional<std::string> display_line::write(std::string_view bytes) {
     if (!port_.is_open()) {
         if (auto failure = open()) return failure;
     }
-    const serial::error failed = port_.send(bytes);
+    const serial::error failed = port_.send(bytes, cancel_.get_token());
     if (!failed) return std::nullopt;
     const std::string where = port_.device_path();
     port_.close();  // opened again at the next message

@@ -29,10 +29,11 @@ std::uint32_t packet_size_for(std::size_t max_payload, std::size_t topic_size) {
 }
 
 display_worker::display_worker(const settings& s, const broker_login& login,
-                               std::shared_ptr<display_line> line,
-                               std::optional<display::rom> charset)
-    : line_(std::move(line)),
-      charset_(charset),
+                               const display_setting& display)
+    : settings_(s),
+      login_(login),
+      line_(std::make_unique<display_line>(display)),
+      charset_(display.charset),
       max_payload_(s.max_payload),
       send_topic_(send_topic(s, line_->setting().name)),
       raw_topic_(raw_topic(s, line_->setting().name)),
@@ -105,10 +106,24 @@ void display_worker::deliver(const mosquitto_message& message) {
     const std::string bytes = raw ? std::string(payload) : to_bytes(payload);
     if (bytes.empty()) return;
     if (const auto failure = line_->write(bytes)) {
+        if (line_->cancelled()) {
+            connection_->hand_back_message();  // sent again at the next start
+            return;
+        }
         connection_->publish(error_topic_,
                              "a message on " + std::string(topic) + " was not written: " + *failure,
                              false);
     }
+}
+
+bool display_worker::serves(const settings& s, const broker_login& login,
+                            const display_setting& display) const {
+    const settings& mine = settings_;
+    return display == line_->setting() && s.broker == mine.broker && s.cafile == mine.cafile &&
+           s.certfile == mine.certfile && s.keyfile == mine.keyfile &&
+           s.username == mine.username && login.password == login_.password &&
+           s.client_id == mine.client_id && s.prefix == mine.prefix &&
+           s.max_payload == mine.max_payload;
 }
 
 }  // namespace quillon::bridge

@@ -20,11 +20,22 @@ namespace quillon::bridge {
 
 class display_worker {
   public:
-    display_worker(const settings& s, const broker_login& login, std::shared_ptr<display_line> line,
-                   std::optional<display::rom> charset);
-    void request_stop() { connection_->request_stop(); }
-    // Waits for the message being written, if any.
-    void stop() { connection_->stop(); }
+    display_worker(const settings& s, const broker_login& login, const display_setting& display);
+    // The write in progress is cancelled and its message handed back to the broker, which
+    // sends it again at the next start; a connect under way is interrupted. Returns at once.
+    void request_stop() {
+        line_->cancel();
+        connection_->request_stop();
+    }
+    // request_stop, then waits for the connection's thread, which then has nothing to wait on.
+    void stop() {
+        request_stop();
+        connection_->stop();
+    }
+    // The ports mapping may have changed (SIGHUP): see display_line::recheck_mapping.
+    void recheck_mapping() { line_->recheck_mapping(); }
+    // Whether these settings would give the same worker: then a reload leaves it alone.
+    bool serves(const settings& s, const broker_login& login, const display_setting& display) const;
 
   private:
     void deliver(const mosquitto_message& message);
@@ -37,7 +48,10 @@ class display_worker {
     // message.
     void report(const std::vector<std::string>& lines);
 
-    std::shared_ptr<display_line> line_;
+    // Where messages arrive (deliver), and the display's line, which this worker alone owns.
+    settings settings_;
+    broker_login login_;
+    std::unique_ptr<display_line> line_;
     std::optional<display::rom> charset_;
     std::size_t max_payload_;
     std::string send_topic_;

@@ -51,7 +51,6 @@ class mqtt_library {
 struct broker_login {
     settings broker;  // the broker, TLS files and user name of these settings
     std::optional<std::string> password;
-    friend bool operator==(const broker_login&, const broker_login&) = default;
 };
 
 // The name lookup, TCP connect, TLS handshake and CONNACK of one connect, together.
@@ -72,7 +71,6 @@ struct connection_options {
     // (1, see mqtt_connection.cpp) and gives it back only at the next connect: until then the
     // broker sends the display nothing more. 0: never.
     std::chrono::seconds idle_refresh{0};
-    friend bool operator==(const connection_options&, const connection_options&) = default;
 };
 
 struct mosquitto_deleter {

@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -141,6 +142,87 @@ TEST_F(bridge_run, announces_each_display_to_home_assistant) {
               R"("payload_not_available":"offline","device":{"identifiers":["till"],)"
               R"("name":"Quillon bridge till","manufacturer":"Quillon","model":)"
               R"("quillon-bridge","sw_version":"1.1"}})");
+}
+
+// 20 KB for a display at 1200 baud that nobody reads: the write would wait 168 s for room.
+// The test knows it is under way once bytes wait in the pty.
+std::string stuck_write(bridge_process& bridge, pseudo_terminal& stuck, mqtt_probe& probe) {
+    std::string message;
+    for (int i = 0; i < 2000; ++i) message += "message" + std::to_string(i % 10) + "..";
+    message += "END";
+    EXPECT_TRUE(probe.publish("quillon/stuck/raw", message));
+    pollfd waiting{stuck.master(), POLLIN, 0};
+    EXPECT_EQ(poll(&waiting, 1, 10000), 1) << bridge.output();
+    return message;
+}
+
+// A stop never waits on a stuck display: the write in progress is cancelled, and its message,
+// handed back to the broker unacknowledged, comes again whole at the next start.
+TEST_F(bridge_run, stops_at_once_with_a_display_stuck_and_gets_its_message_again) {
+    auto stuck = std::make_unique<pseudo_terminal>();
+    const std::map<int, std::string> ports{{3, stuck->path()}};
+    auto bridge = start({"--display", "stuck=COM3@1200"}, ports);
+    const std::string message = stuck_write(*bridge, *stuck, *probe);
+    const auto asked = std::chrono::steady_clock::now();
+    kill(bridge->process().pid(), SIGTERM);
+    EXPECT_EQ(bridge->process().wait(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 10s);  // 168 s before; see the report
+    master_drain stuck_bytes(stuck->master());
+    bridge = start({"--display", "stuck=COM3@1200"}, ports);
+    std::string got;
+    for (std::size_t want = message.size(); !got.ends_with(message) && want < 3 * message.size();
+         want = got.size() + 1) {
+        got = stuck_bytes.wait_for(want);
+    }
+    EXPECT_TRUE(got.ends_with(message)) << got.size();
+}
+
+// A reload does not wait on a stuck display either, and leaves alone a display whose settings
+// did not change: counter serves on (one "serving" line); stuck, given a new rate, is stopped
+// and started anew.
+TEST_F(bridge_run, a_reload_passes_a_stuck_display_by) {
+    scratch_folder folder;
+    const std::string config = (folder / "bridge.conf").string();
+    write_file(config, "display stuck=COM3@1200\n");
+    pseudo_terminal stuck;
+    auto bridge = start({"--config", config}, {{3, stuck.path()}}, false);
+    ASSERT_TRUE(bridge->wait_for_log("serving", 3));
+    stuck_write(*bridge, stuck, *probe);
+    write_file(config, "display stuck=COM3@2400\n");
+    kill(bridge->process().pid(), SIGHUP);
+    // The status connection is made again once the changed displays were stopped; the new
+    // stuck worker is busy at once, with the message handed back.
+    ASSERT_TRUE(bridge->wait_for_log("till: connected", 2)) << bridge->output();
+    ASSERT_TRUE(probe->publish("quillon/counter/send", "after"));
+    EXPECT_EQ(counter_bytes.wait_for(5), "after");
+    const std::string& log = bridge->output();
+    EXPECT_EQ(log.find("counter: serving"), log.rfind("counter: serving")) << log;
+}
+
+// A broker that takes no more connections (its queue full: the SYNs are dropped) holds a
+// connect until its bound, which is said, and a stop ends it at once.
+TEST(bridge_start, a_connect_is_bounded_and_a_stop_ends_it) {
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    ASSERT_EQ(listen(listener, 0), 0);
+    std::vector<int> queued;  // never accepted
+    for (int i = 0; i < 3; ++i) {
+        queued.push_back(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+        connect(queued.back(), reinterpret_cast<sockaddr*>(&address), size);
+    }
+    const std::string where = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    bridge_process bridge({"--broker", "mqtt://" + where, "--display", "a=COM1"}, {});
+    EXPECT_TRUE(bridge.wait_for_log("no connection to " + where + ": no answer within 10 s"))
+        << bridge.output();
+    const auto asked = std::chrono::steady_clock::now();
+    kill(bridge.process().pid(), SIGTERM);
+    EXPECT_EQ(bridge.process().wait(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);  // 131.6 s before
+    for (const int fd : queued) close(fd);
+    close(listener);
 }
 
 TEST_F(bridge_run, a_failing_or_stalled_display_holds_up_no_other) {
