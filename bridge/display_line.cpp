@@ -54,6 +54,11 @@ std::optional<std::string> display_line::open() {
     return "cannot open " + where + ": " + reason(opened.failure);
 }
 
+std::optional<std::string> display_line::ensure_open() {
+    if (cancelled()) return "the bridge is stopping";
+    return port_.is_open() ? std::nullopt : open();
+}
+
 std::optional<std::string> display_line::write(std::string_view bytes) {
     if (cancelled()) return "the bridge is stopping";
     if (recheck_.exchange(false) && port_.is_open() &&

@@ -32,6 +32,10 @@ class display_line {
     // is resolved again and the port reopened only when it now points elsewhere.
     void recheck_mapping() { recheck_ = true; }
 
+    // Opens the port unless it is open; why it could not be, or nothing.
+    std::optional<std::string> ensure_open();
+    bool is_open() const { return port_.is_open(); }
+
   private:
     std::optional<std::string> open();
 

@@ -5,6 +5,7 @@
 // stalls holds up only its own connection.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -24,6 +25,7 @@ class display_worker {
     // The write in progress is cancelled and its message handed back to the broker, which
     // sends it again at the next start; a connect under way is interrupted. Returns at once.
     void request_stop() {
+        connection_->publish(availability_topic_, "offline", true);
         line_->cancel();
         connection_->request_stop();
     }
@@ -47,6 +49,10 @@ class display_worker {
     // The lines of what a conversion found, each logged and all on the error topic in one
     // message.
     void report(const std::vector<std::string>& lines);
+    // The port opened at each connect and tried again every few seconds while it fails;
+    // P/NAME/availability says whether it is open (retained, "offline" also the will).
+    void check_port(bool now);
+    void say_available(bool available);
 
     // Where messages arrive (deliver), and the display's line, which this worker alone owns.
     settings settings_;
@@ -57,6 +63,9 @@ class display_worker {
     std::string send_topic_;
     std::string raw_topic_;
     std::string error_topic_;
+    std::string availability_topic_;
+    std::optional<bool> said_available_;  // what availability_topic_ holds, as far as we know
+    std::chrono::steady_clock::time_point port_checked_{};
     std::unique_ptr<mqtt_connection> connection_;  // last: its thread uses everything above
 };
 

@@ -346,7 +346,10 @@ void mqtt_connection::connect_and_serve() {
             refreshing_ = true;
             return;
         }
-        if (!stopping_) continue;
+        if (!stopping_) {
+            if (handlers_.on_idle) handlers_.on_idle();
+            continue;
+        }
         if (!disconnect_sent) {
             static_cast<void>(
                 mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));

@@ -87,6 +87,8 @@ class mqtt_connection {
         // Why the connection could not be made or was lost, in words; at most as often as it
         // is logged (the first time, then once a minute).
         std::function<void(const std::string&)> on_failure;
+        // While connected, after each pass of the loop: at least once a second.
+        std::function<void()> on_idle;
     };
 
     // Throws std::runtime_error when the client cannot be set up (a TLS file the library

@@ -12,7 +12,7 @@ status_link::status_link(const settings& s, const broker_login& login,
     options.will = {status_topic(s), "offline"};
     connection_ = std::make_unique<mqtt_connection>(
         login, options,
-        mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr, nullptr});
+        mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr, nullptr, nullptr});
     connection_->start();
 }
 

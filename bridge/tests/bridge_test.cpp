@@ -137,11 +137,28 @@ TEST_F(bridge_run, announces_each_display_to_home_assistant) {
     auto bridge = start();
     EXPECT_EQ(last("homeassistant/notify/till/counter/config", 1),
               R"({"name":"counter","unique_id":"till_counter","command_topic":)"
-              R"("quillon/counter/send","qos":1,"retain":false,"availability_topic":)"
-              R"("quillon/bridge/till/status","payload_available":"online",)"
+              R"("quillon/counter/send","qos":1,"retain":false,"availability":[{"topic":)"
+              R"("quillon/bridge/till/status"},{"topic":"quillon/counter/availability"}],)"
+              R"("availability_mode":"all","payload_available":"online",)"
               R"("payload_not_available":"offline","device":{"identifiers":["till"],)"
               R"("name":"Quillon bridge till","manufacturer":"Quillon","model":)"
               R"("quillon-bridge","sw_version":"1.1"}})");
+}
+
+// Each display is available while its port opens: one whose device is missing is offline
+// until the device appears, and every display goes offline by its will when the bridge dies.
+TEST_F(bridge_run, each_display_is_available_while_its_port_opens) {
+    scratch_folder folder;
+    const std::string later = (folder / "later").string();
+    auto bridge = start({"--display", "late=COM3"}, {{3, later}});
+    EXPECT_EQ(last("quillon/counter/availability", 1), "online");
+    EXPECT_EQ(last("quillon/late/availability", 1), "offline");
+    pseudo_terminal plugged;
+    std::filesystem::create_symlink(plugged.path(), later);
+    EXPECT_EQ(last("quillon/late/availability", 2), "online");
+    kill(bridge->process().pid(), SIGKILL);
+    EXPECT_EQ(last("quillon/counter/availability", 2), "offline");
+    EXPECT_EQ(last("quillon/late/availability", 3), "offline");
 }
 
 // 20 KB for a display at 1200 baud that nobody reads: the write would wait 168 s for room.
