@@ -54,11 +54,14 @@ def start_broker(folder):
     raise SystemExit("mosquitto did not start")
 
 
-def wait_ready(process, count):
-    for _ in range(count):
+def wait_ready(process, count, word=""):
+    """Reads the process's lines until `count` of them hold the word."""
+    while count > 0:
         line = process.stdout.readline()
         if not line:
             raise SystemExit("a bridge ended before it was ready")
+        if word in line:
+            count -= 1
 
 
 def start_quillon(program, port, prefix, displays):
@@ -67,7 +70,7 @@ def start_quillon(program, port, prefix, displays):
     for name, d in displays.items():
         arguments += ["--display", f"{name}={d.path}"]
     process = subprocess.Popen(arguments, stdout=subprocess.PIPE, text=True)
-    wait_ready(process, len(displays))  # one "serving" line per display
+    wait_ready(process, len(displays), "serving")  # one per display
     return process
 
 
