@@ -8,7 +8,13 @@
 // its next message only once the previous one is written, the broker sends one at a time
 // (receive maximum 1), and the rest wait at the broker or unacknowledged in the socket, from
 // where the broker sends them again after a restart. At most the message being written when
-// the bridge dies is lost, on each display.
+// the bridge dies is lost, on each display. Each display's connection asks for a
+// Maximum-Packet-Size, so that no publisher can make the bridge hold more than --max-payload.
+//
+// Each display's worker (display_worker.h) owns its line; messages arrive at its deliver().
+// A stop cancels the write in progress and hands its message back to the broker
+// unacknowledged; a reload touches only the displays whose settings changed. Nothing waits on
+// a display that is stuck, or on a connect (which has a bound and is interrupted at a stop).
 #pragma once
 
 #include <map>

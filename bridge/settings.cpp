@@ -245,6 +245,7 @@ constexpr std::string_view closing =
     "  P/NAME/send          text with tags, such as Hello<13><LMA_LINE2>World\n"
     "  P/NAME/raw           bytes, unchanged\n"
     "  P/NAME/error         one line for each message that could not be written\n"
+    "  P/NAME/availability  online while the display's port opens, else offline (retained)\n"
     "  P/bridge/ID/status   online or offline (retained)\n"
     "A settings file holds the same settings without the dashes, one a line:\n"
     "  broker mqtt://broker.local\n"
