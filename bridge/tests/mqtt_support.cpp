@@ -140,14 +140,10 @@ bool bridge_process::wait_for_log(const std::string& text, int count,
 long peak_resident_kib(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string word;
-    while (status >> word) {
-        if (word == "VmHWM:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
+    while (status >> word && word != "VmHWM:") {
     }
-    return 0;
+    long kib = 0;
+    return status >> kib ? kib : 0;
 }
 
 }  // namespace quillon::test

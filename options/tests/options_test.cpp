@@ -145,8 +145,6 @@ TEST(small_file, reads_only_a_regular_file_within_the_limit) {
     };
     for (const auto& c : cases) EXPECT_EQ(read_small_file(c.path).problem, c.problem);
     EXPECT_EQ(read_small_file((folder / "ok").string()).text, "name x\n");
-    taken t;
-    EXPECT_EQ(apply_settings_file(t.table, fifo), fifo + " is a FIFO, not a regular file");
 }
 
 }  // namespace
