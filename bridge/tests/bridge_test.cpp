@@ -191,9 +191,8 @@ TEST_F(bridge_run, stops_at_once_with_a_display_stuck_and_gets_its_message_again
     EXPECT_TRUE(got.ends_with(message)) << got.size();
 }
 
-// A reload does not wait on a stuck display either, and leaves alone a display whose settings
-// did not change: counter serves on (one "serving" line); stuck, given a new rate, is stopped
-// and started anew.
+// A reload does not wait on a stuck display, and leaves alone a display whose settings did not
+// change: counter serves on (one "serving" line); stuck, given a new rate, starts anew.
 TEST_F(bridge_run, a_reload_passes_a_stuck_display_by) {
     scratch_folder folder;
     const std::string config = (folder / "bridge.conf").string();
@@ -260,6 +259,7 @@ TEST_F(bridge_run, no_publisher_sets_its_memory) {
         ports.emplace(i + 3, more[i].path());
     }
     auto bridge = start(displays, ports);
+    const long started = peak_resident_kib(bridge->process().pid());  // about 6 MB; more in asan
     const std::string huge(200 * 1024 * 1024, 'x');
     mqtt_probe publisher(broker->port(), {});  // subscribed to nothing, so it is sent nothing
     for (const char* name : {"counter", "pole", "d0", "d1", "d2", "d3", "d4", "d5"}) {
@@ -269,7 +269,7 @@ TEST_F(bridge_run, no_publisher_sets_its_memory) {
     EXPECT_EQ(counter_bytes.wait_for(2), "ok");
     EXPECT_EQ(pole_bytes.wait_for(2), "ok");
     for (auto& drain : drains) EXPECT_EQ(drain.wait_for(2), "ok");
-    EXPECT_LT(peak_resident_kib(bridge->process().pid()), 20 * 1024);
+    EXPECT_LT(peak_resident_kib(bridge->process().pid()), started + 14 * 1024);
 }
 
 // A broker of MQTT 3.1.1 refuses a version-5 CONNECT with its own CONNACK (return code 1): the
