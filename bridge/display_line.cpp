@@ -12,7 +12,13 @@ std::optional<std::string> display_line::open() {
     return ports::open_failure_message(setting_.port, opened);
 }
 
+std::optional<std::string> display_line::ensure_open() {
+    if (cancelled()) return "the bridge is stopping";
+    return port_.is_open() ? std::nullopt : open();
+}
+
 std::optional<std::string> display_line::write(std::string_view bytes) {
+    if (cancelled()) return "the bridge is stopping";
     if (recheck_.exchange(false) && port_.is_open() &&
         ports::look_at_device(setting_.port).device_path != port_.device_path()) {
         port_.close();
@@ -20,7 +26,7 @@ std::optional<std::string> display_line::write(std::string_view bytes) {
     if (!port_.is_open()) {
         if (auto failure = open()) return failure;
     }
-    const serial::error failed = port_.send(bytes);
+    const serial::error failed = port_.send(bytes, cancel_.get_token());
     if (!failed) return std::nullopt;
     const ports::target where{ports::com_port_number(setting_.port), port_.device_path(), {}};
     port_.close();  // opened again at the next message

@@ -1,11 +1,13 @@
 // The serial line of one display: opened at its first message and kept open while the bridge
 // runs, so DTR does not drop on every message; after a failed write (an unplugged adapter, a
 // line that stalled past its bound) it is closed and opened again at the next message.
-// Used by one thread at a time: its display's connection.
+// Used by one thread at a time, its display's connection, but for cancel(), which a stopping
+// thread calls to end the write in progress at once.
 #pragma once
 
 #include <atomic>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -21,9 +23,18 @@ class display_line {
     const display_setting& setting() const { return setting_; }
     // Writes exactly the bytes; returns why they were not written, or nothing.
     std::optional<std::string> write(std::string_view bytes);
+    // From any thread: the write in progress ends at once, its bytes not yet sent discarded
+    // (the device layer's cancel, through ports::held_port), and every later write fails at
+    // once. For a stop: the line is not used again.
+    void cancel() { cancel_.request_stop(); }
+    bool cancelled() const { return cancel_.stop_requested(); }
     // After the ports mapping may have changed (SIGHUP): at the next message the port's target
     // is resolved again and the port reopened only when it now points elsewhere.
     void recheck_mapping() { recheck_ = true; }
+
+    // Opens the port unless it is open; why it could not be, or nothing.
+    std::optional<std::string> ensure_open();
+    bool is_open() const { return port_.is_open(); }
 
   private:
     std::optional<std::string> open();
@@ -31,6 +42,7 @@ class display_line {
     display_setting setting_;
     ports::held_port port_;
     std::atomic<bool> recheck_{false};
+    std::stop_source cancel_;
 };
 
 }  // namespace quillon::bridge

@@ -5,10 +5,13 @@
 // stalls holds up only its own connection.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bridge/display_line.h"
 #include "bridge/mqtt_connection.h"
@@ -18,11 +21,23 @@ namespace quillon::bridge {
 
 class display_worker {
   public:
-    display_worker(const settings& s, const broker_login& login, std::shared_ptr<display_line> line,
-                   std::optional<display::rom> charset);
-    void request_stop() { connection_->request_stop(); }
-    // Waits for the message being written, if any.
-    void stop() { connection_->stop(); }
+    display_worker(const settings& s, const broker_login& login, const display_setting& display);
+    // The write in progress is cancelled and its message handed back to the broker, which
+    // sends it again at the next start; a connect under way is interrupted. Returns at once.
+    void request_stop() {
+        connection_->publish(availability_topic_, "offline", true);
+        line_->cancel();
+        connection_->request_stop();
+    }
+    // request_stop, then waits for the connection's thread, which then has nothing to wait on.
+    void stop() {
+        request_stop();
+        connection_->stop();
+    }
+    // The ports mapping may have changed (SIGHUP): see display_line::recheck_mapping.
+    void recheck_mapping() { line_->recheck_mapping(); }
+    // Whether these settings would give the same worker: then a reload leaves it alone.
+    bool serves(const settings& s, const broker_login& login, const display_setting& display) const;
 
   private:
     void deliver(const mosquitto_message& message);
@@ -30,13 +45,23 @@ class display_worker {
     // the characters the ROM lacks are logged and published on the error topic, at most 20 of
     // each named and the rest counted, and the ASCII that the ROM shows otherwise is logged.
     std::string text_bytes(std::string_view text, std::string_view topic) const;
+    // The port opened at each connect and tried again every few seconds while it fails;
+    // P/NAME/availability says whether it is open (retained, "offline" also the will).
+    void check_port(bool now);
+    void say_available(bool available);
 
-    std::shared_ptr<display_line> line_;
+    // Where messages arrive (deliver), and the display's line, which this worker alone owns.
+    settings settings_;
+    broker_login login_;
+    std::unique_ptr<display_line> line_;
     std::optional<display::rom> charset_;
     std::size_t max_payload_;
     std::string send_topic_;
     std::string raw_topic_;
     std::string error_topic_;
+    std::string availability_topic_;
+    std::optional<bool> said_available_;  // what availability_topic_ holds, as far as we know
+    std::chrono::steady_clock::time_point port_checked_{};
     std::unique_ptr<mqtt_connection> connection_;  // last: its thread uses everything above
 };
 
@@ -45,5 +70,10 @@ class display_worker {
 // must outlast the longest write: serial::write_bound_ms for a message of the largest size at
 // the line's rate.
 int keepalive_for(std::size_t max_payload, int baud);
+
+// The Maximum-Packet-Size a display's connection asks of the broker: a message of --max-payload
+// bytes on its longest topic, with room for a publisher's properties. A slightly larger payload
+// with fewer properties still comes, and is refused by the bridge's own check.
+std::uint32_t packet_size_for(std::size_t max_payload, std::size_t topic_size);
 
 }  // namespace quillon::bridge

@@ -27,15 +27,13 @@ void complain(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The signals are taken by sigwait on this thread alone: blocked before any thread starts,
-    // so every thread inherits the mask. A write to a broker or network target that went away
-    // fails with EPIPE instead of ending the program.
-    sigset_t handled;
-    sigemptyset(&handled);
-    for (const int s : {SIGHUP, SIGTERM, SIGINT}) sigaddset(&handled, s);
-    pthread_sigmask(SIG_BLOCK, &handled, nullptr);
-    signal(SIGPIPE, SIG_IGN);
-
+    // SIGHUP waits for the loop below, which reloads; SIGTERM and SIGINT are blocked only once
+    // the settings are read, so that they end the bridge at once even then (every file is read
+    // without blocking and with a size cap, so a reload's reading is short too).
+    sigset_t reload;
+    sigemptyset(&reload);
+    sigaddset(&reload, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &reload, nullptr);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     bridge::loaded_settings loaded = bridge::load_settings(arguments);
     if (!loaded.error.empty()) {
@@ -44,6 +42,15 @@ int main(int argc, char** argv) {
     }
     if (loaded.chosen.help) return print(bridge::help_text()) ? 0 : 1;
     if (loaded.chosen.version) return print("quillon-bridge " QUILLON_PACKAGE_VERSION "\n") ? 0 : 1;
+
+    // The signals are taken by sigwait on this thread alone: blocked before any thread starts,
+    // so every thread inherits the mask. A write to a broker or network target that went away
+    // fails with EPIPE instead of ending the program.
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (const int s : {SIGHUP, SIGTERM, SIGINT}) sigaddset(&handled, s);
+    pthread_sigmask(SIG_BLOCK, &handled, nullptr);
+    signal(SIGPIPE, SIG_IGN);
 
     try {
         bridge::mqtt_library library;

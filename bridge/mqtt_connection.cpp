@@ -1,10 +1,17 @@
 #include "bridge/mqtt_connection.h"
 
 #include <mqtt_protocol.h>
+#include <netdb.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace quillon::bridge {
 namespace {
@@ -17,6 +24,14 @@ using namespace std::chrono_literals;
 constexpr std::uint32_t session_expiry_seconds = 7 * 24 * 3600;
 constexpr auto first_retry = 100ms;
 constexpr auto longest_retry = 5000ms;
+// A failure that goes on is logged again at most this often, with a count.
+constexpr auto failure_log_interval = 60s;
+// After the bound, the interrupt comes again this often: one that came just before the
+// library's connect began is then followed by another while it waits.
+constexpr auto interrupt_repeat = 100ms;
+// Where Debian keeps the system's certificate authorities, one file per authority with hashed
+// names (ca-certificates): the CA path OpenSSL looks in.
+constexpr const char* system_ca_path = "/etc/ssl/certs";
 
 class property_list {
   public:
@@ -31,13 +46,32 @@ class property_list {
     mosquitto_property* list_ = nullptr;
 };
 
-void check(int rc, const char* what) {
-    if (rc != MOSQ_ERR_SUCCESS) {
-        throw std::runtime_error(std::string(what) + ": " + mosquitto_strerror(rc));
-    }
+void check(int rc, const std::string& what) {
+    if (rc != MOSQ_ERR_SUCCESS) throw std::runtime_error(what + ": " + mosquitto_strerror(rc));
 }
 
 mqtt_connection& owner(void* self) { return *static_cast<mqtt_connection*>(self); }
+
+// The signal that interrupts a blocking connect: a handler that does nothing, installed without
+// SA_RESTART, so that connect(2) returns EINTR. The first real-time signal the C library leaves
+// free; nothing else in the bridge uses it.
+int interrupt_signal() {
+    static const int chosen = [] {
+        struct sigaction action {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGRTMIN, &action, nullptr);
+        return SIGRTMIN;
+    }();
+    return chosen;
+}
+
+std::string lower_first(std::string text) {
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' && (text.size() < 2 || text[1] > 'Z')) {
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -51,12 +85,17 @@ void log_line(const std::string& text) {
 mqtt_connection::mqtt_connection(const broker_login& login, connection_options options,
                                  callbacks handlers)
     : login_(login), options_(std::move(options)), handlers_(std::move(handlers)) {
+    const broker_address& b = login_.broker.broker;
+    where_ = b.host + ":" + std::to_string(b.port);
     client_.reset(mosquitto_new(options_.client_id.c_str(), !options_.persistent_session, this));
     if (!client_) throw std::runtime_error("cannot make an MQTT client: out of memory");
     mosquitto* c = client_.get();
     // MQTT 5 for the receive maximum: with 1 the broker sends a connection's next message only
     // after the previous one was acknowledged, so at most one message at a time is in the
-    // bridge (the library acknowledges before the callback runs: mosquitto issue 2884).
+    // bridge (the library acknowledges before the callback runs: mosquitto issue 2884). More
+    // would wait unread in the socket, and a bridge killed then resets the connection, which
+    // makes the broker drop the PUBACKs it has not read yet and send all those messages again.
+    // And for Maximum-Packet-Size (see connection_options).
     check(mosquitto_int_option(c, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5), "MQTT 5");
     check(mosquitto_int_option(c, MOSQ_OPT_RECEIVE_MAXIMUM, 1), "receive maximum");
     // Every packet is small and waited for (a PUBACK lets the broker send the next message):
@@ -66,13 +105,17 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
     check(mosquitto_threaded_set(c, true), "threads");
     const settings& s = login_.broker;
     if (s.broker.tls) {
-        if (s.cafile.empty()) {
-            check(mosquitto_int_option(c, MOSQ_OPT_TLS_USE_OS_CERTS, 1), "system certificates");
-        }
+        // Without --cafile, the system's authorities: the CA path. The library takes neither a
+        // file nor a path as "invalid arguments", whatever it is told of the system's.
+        const bool own_ca = !s.cafile.empty();
         const auto or_null = [](const std::string& t) { return t.empty() ? nullptr : t.c_str(); };
-        check(mosquitto_tls_set(c, or_null(s.cafile), nullptr, or_null(s.certfile),
-                                or_null(s.keyfile), nullptr),
-              "TLS files");
+        check(
+            mosquitto_tls_set(c, or_null(s.cafile), own_ca ? nullptr : system_ca_path,
+                              or_null(s.certfile), or_null(s.keyfile), nullptr),
+            "TLS files (" +
+                (own_ca ? "--cafile " + s.cafile : std::string("the system's, ") + system_ca_path) +
+                (s.certfile.empty() ? "" : ", --cert " + s.certfile + ", --key " + s.keyfile) +
+                ")");
     }
     if (!s.username.empty()) {
         check(mosquitto_username_pw_set(c, s.username.c_str(),
@@ -86,20 +129,45 @@ mqtt_connection::mqtt_connection(const broker_login& login, connection_options o
                                   payload.data(), 1, true, nullptr),
             "last will");
     }
-    mosquitto_connect_v5_callback_set(
-        c, [](mosquitto*, void* self, int rc, int, const mosquitto_property*) {
-            if (rc != 0) return;
-            owner(self).connected_ = true;
-            if (owner(self).handlers_.on_connect) owner(self).handlers_.on_connect();
-        });
+    mosquitto_connect_v5_callback_set(c, [](mosquitto*, void* self, int rc, int,
+                                            const mosquitto_property*) {
+        mqtt_connection& me = owner(self);
+        // A broker of MQTT 3.1.1 answers a version-5 CONNECT with its own CONNACK refusing
+        // the protocol level, which the library reports as this reason.
+        if (rc == MQTT_RC_UNSUPPORTED_PROTOCOL_VERSION || rc == CONNACK_REFUSED_PROTOCOL_VERSION) {
+            me.protocol_refused_ = true;
+        }
+        if (rc != 0) {
+            me.refusal_ = "the broker refused the connection: " +
+                          lower_first(me.mqtt311_ ? mosquitto_connack_string(rc)
+                                                  : mosquitto_reason_string(rc)) +
+                          " (CONNACK " + std::to_string(rc) + ")";
+            return;
+        }
+        me.connected_ = true;
+        if (me.handlers_.on_connect) me.handlers_.on_connect();
+    });
     mosquitto_subscribe_v5_callback_set(
         c, [](mosquitto*, void* self, int, int, const int*, const mosquitto_property*) {
             if (owner(self).handlers_.on_subscribed) owner(self).handlers_.on_subscribed();
         });
     mosquitto_message_v5_callback_set(
         c, [](mosquitto*, void* self, const mosquitto_message* message, const mosquitto_property*) {
+            owner(self).last_message_ = std::chrono::steady_clock::now();
             if (owner(self).handlers_.on_message) owner(self).handlers_.on_message(*message);
         });
+    // The library says what failed in TLS only in its log ("OpenSSL Error[0]: error:0A000086:SSL
+    // routines::certificate verify failed"): the last such line is kept for the failure's words.
+    mosquitto_log_callback_set(c, [](mosquitto*, void* self, int level, const char* text) {
+        if (level != MOSQ_LOG_ERR || text == nullptr) return;
+        std::string_view line = text;
+        if (!line.starts_with("OpenSSL Error")) return;
+        // The reason is after the last ':' of OpenSSL's "error:CODE:LIBRARY:FUNCTION:REASON".
+        const std::size_t colon = line.rfind(':');
+        if (colon != std::string_view::npos) line.remove_prefix(colon + 1);
+        owner(self).tls_error_ = std::string(line);
+    });
+    interrupt_signal();
 }
 
 void mqtt_connection::start() {
@@ -128,6 +196,8 @@ void mqtt_connection::request_stop() {
         stopping_ = true;
     }
     wake_.notify_all();
+    // A connect under way is interrupted (the library's connect blocks in connect(2)).
+    arm_interrupt(1ns);
     // Queues the DISCONNECT behind what is queued and wakes the loop's wait on the socket.
     static_cast<void>(
         mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
@@ -138,43 +208,148 @@ void mqtt_connection::stop() {
     if (thread_.joinable()) thread_.join();
 }
 
+void mqtt_connection::hand_back_message() {
+    handed_back_ = true;
+    // Nothing more is written: the PUBACK queued for the message never leaves, and the broker
+    // sees the connection end without DISCONNECT (a display's connection has no will).
+    const int fd = mosquitto_socket(client_.get());
+    if (fd >= 0) static_cast<void>(::shutdown(fd, SHUT_RDWR));
+}
+
+void mqtt_connection::arm_interrupt(std::chrono::nanoseconds after) {
+    std::lock_guard lock(wake_mutex_);
+    if (!interrupt_) return;
+    itimerspec when{};
+    when.it_value.tv_sec = static_cast<time_t>(after.count() / 1000000000);
+    when.it_value.tv_nsec = static_cast<long>(after.count() % 1000000000);
+    when.it_interval.tv_nsec = std::chrono::nanoseconds(interrupt_repeat).count();
+    static_cast<void>(timer_settime(*interrupt_, 0, &when, nullptr));
+}
+
 void mqtt_connection::run() {
+    {
+        // A timer that signals this thread alone (Linux's SIGEV_THREAD_ID).
+        sigevent event{};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = interrupt_signal();
+        event._sigev_un._tid = gettid();  // sigev_notify_thread_id, which glibc 2.36 does not name
+        timer_t made{};
+        std::lock_guard lock(wake_mutex_);
+        if (timer_create(CLOCK_MONOTONIC, &event, &made) == 0) interrupt_ = made;
+    }
+    if (stopping_) arm_interrupt(1ns);
     auto delay = first_retry;
-    const broker_address& b = login_.broker.broker;
-    const std::string where = b.host + ":" + std::to_string(b.port);
-    bool reported = false;  // the failure to reach the broker was logged once already
-    while (!stopping_) {
+    while (!stopping_ && !handed_back_) {
         connected_ = false;
         connect_and_serve();
-        if (stopping_) break;
-        if (connected_) {
-            delay = first_retry;  // it worked for a while: start the back-off anew
-            reported = false;
+        if (stopping_ || handed_back_) break;
+        if (protocol_refused_.exchange(false) && !mqtt311_) {
+            // Once, at start: the broker's size limit is all that stands before the bridge's
+            // memory then, and a message over --max-payload is refused only once it is read.
+            mqtt311_ = true;
+            static std::atomic<bool> said{false};  // once for the bridge, not per connection
+            if (!said.exchange(true)) {
+                log_line(options_.client_id + ": the broker at " + where_ +
+                         " speaks only MQTT 3.1.1: messages over --max-payload are refused only "
+                         "once they have reached the bridge");
+            }
+            static_cast<void>(
+                mosquitto_int_option(client_.get(), MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311));
+            continue;
         }
-        if (!reported) log_line(options_.client_id + ": no connection to " + where + "; retrying");
-        reported = true;
+        if (std::exchange(refreshing_, false)) continue;
+        if (connected_) delay = first_retry;  // it worked for a while: start the back-off anew
         wait_before_retry(delay);
         delay = std::min(delay * 2, std::chrono::milliseconds(longest_retry));
+    }
+    std::lock_guard lock(wake_mutex_);
+    if (interrupt_) timer_delete(*interrupt_);
+    interrupt_.reset();
+}
+
+std::string mqtt_connection::connect_failure(int rc) const {
+    const broker_address& b = login_.broker.broker;
+    if (!refusal_.empty()) return refusal_;
+    if (!tls_error_.empty()) {
+        std::string words = "TLS: " + tls_error_;
+        if (tls_error_.find("wrong version number") != std::string::npos) {
+            words += " (no TLS at this port? mqtt:// connects without)";
+        } else if (tls_error_.find("verify failed") != std::string::npos) {
+            words += login_.broker.cafile.empty()
+                         ? std::string(" (not signed by an authority of the system's, ") +
+                               system_ca_path + ", or not for " + b.host + ")"
+                         : " (not signed by --cafile " + login_.broker.cafile + ", or not for " +
+                               b.host + ")";
+        }
+        return words;
+    }
+    switch (rc) {
+        case MOSQ_ERR_EAI:
+            return "cannot resolve " + b.host + " (" + gai_strerror(errno) + ")";
+        case MOSQ_ERR_ERRNO:
+            return lower_first(std::strerror(errno));
+        case MOSQ_ERR_CONN_LOST:
+        case MOSQ_ERR_NO_CONN:
+            return b.tls ? "the broker closed the connection"
+                         : "the broker closed the connection without answering (a TLS port? "
+                           "mqtts:// connects with TLS)";
+        default:
+            return lower_first(mosquitto_strerror(rc));
     }
 }
 
 void mqtt_connection::connect_and_serve() {
     property_list properties;
-    if (options_.persistent_session) {
+    if (options_.persistent_session && !mqtt311_) {
         // Without it an MQTT 5 broker ends the session when the connection ends.
         mosquitto_property_add_int32(properties.out(), MQTT_PROP_SESSION_EXPIRY_INTERVAL,
                                      session_expiry_seconds);
     }
+    if (options_.maximum_packet_size != 0 && !mqtt311_) {
+        mosquitto_property_add_int32(properties.out(), MQTT_PROP_MAXIMUM_PACKET_SIZE,
+                                     options_.maximum_packet_size);
+    }
+    refusal_.clear();
+    tls_error_.clear();
+    const auto deadline = std::chrono::steady_clock::now() + connect_bound;
+    arm_interrupt(connect_bound);
     const broker_address& b = login_.broker.broker;
-    if (mosquitto_connect_bind_v5(client_.get(), b.host.c_str(), b.port, options_.keepalive_seconds,
-                                  nullptr, properties.get()) != MOSQ_ERR_SUCCESS) {
+    int rc = mosquitto_connect_bind_v5(client_.get(), b.host.c_str(), b.port,
+                                       options_.keepalive_seconds, nullptr, properties.get());
+    // The rest of the connect (TLS, CONNACK) runs in the loop below, within the same bound.
+    while (rc == MOSQ_ERR_SUCCESS && !connected_ && !stopping_ && !protocol_refused_ &&
+           std::chrono::steady_clock::now() < deadline) {
+        rc = mosquitto_loop(client_.get(), 100, 1);
+    }
+    arm_interrupt(0ns);  // disarmed (a stop re-arms it)
+    if (stopping_) return;
+    if (!connected_) {
+        if (protocol_refused_) return;
+        failed(std::chrono::steady_clock::now() >= deadline
+                   ? "no answer within " + std::to_string(connect_bound.count()) + " s"
+                   : connect_failure(rc));
         return;
     }
+    logged_reason_.clear();  // connected: the next failure is news again
     // A stop asked for while the connect was under way found nothing to disconnect.
     bool disconnect_sent = false;
     int loops_since_stop = 0;
-    while (mosquitto_loop(client_.get(), 1000, 1) == MOSQ_ERR_SUCCESS) {
-        if (!stopping_) continue;
+    last_message_ = std::chrono::steady_clock::now();
+    while ((rc = mosquitto_loop(client_.get(), 1000, 1)) == MOSQ_ERR_SUCCESS && !handed_back_) {
+        if (!stopping_ && options_.idle_refresh.count() != 0 &&
+            std::chrono::steady_clock::now() - last_message_ > options_.idle_refresh) {
+            // See connection_options::idle_refresh: connected again at once, not a failure.
+            static_cast<void>(
+                mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
+            while (mosquitto_loop(client_.get(), 100, 1) == MOSQ_ERR_SUCCESS) {
+            }
+            refreshing_ = true;
+            return;
+        }
+        if (!stopping_) {
+            if (handlers_.on_idle) handlers_.on_idle();
+            continue;
+        }
         if (!disconnect_sent) {
             static_cast<void>(
                 mosquitto_disconnect_v5(client_.get(), MQTT_RC_NORMAL_DISCONNECTION, nullptr));
@@ -183,6 +358,28 @@ void mqtt_connection::connect_and_serve() {
         // What is queued goes out within a few passes; a broker that takes nothing more is left.
         if (++loops_since_stop > 3) break;
     }
+    if (!stopping_ && !handed_back_) {
+        failed(rc == MOSQ_ERR_KEEPALIVE ? "the broker stopped answering"
+                                        : "the connection was lost: " + connect_failure(rc));
+    }
+}
+
+void mqtt_connection::failed(const std::string& reason) {
+    const auto now = std::chrono::steady_clock::now();
+    ++failures_since_log_;
+    if (reason == logged_reason_ && now - logged_at_ < failure_log_interval) return;
+    std::string line = options_.client_id + ": ";
+    if (reason == logged_reason_) {
+        line += "still no connection to " + where_ + ": " + reason + " (" +
+                std::to_string(failures_since_log_) + " tries in the last minute)";
+    } else {
+        line += "no connection to " + where_ + ": " + reason + "; retrying";
+    }
+    log_line(line);
+    logged_reason_ = reason;
+    logged_at_ = now;
+    failures_since_log_ = 0;
+    if (handlers_.on_failure) handlers_.on_failure(reason);
 }
 
 void mqtt_connection::wait_before_retry(std::chrono::milliseconds delay) {

@@ -11,8 +11,9 @@ namespace quillon::bridge {
 
 private_file read_private_file(const std::string& path) {
     private_file result;
-    // Checked on the open descriptor (fstat), not the path, so the file checked is the file read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Checked on the open descriptor (fstat), not the path, so the file checked is the file read;
+    // O_NONBLOCK, so that a FIFO is refused instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         result.problem = "cannot read " + path + ": " + std::strerror(errno);
         return result;
@@ -20,6 +21,8 @@ private_file read_private_file(const std::string& path) {
     struct stat look {};
     if (::fstat(fd, &look) != 0 || !S_ISREG(look.st_mode)) {
         result.problem = path + " is not a regular file";
+    } else if (static_cast<std::size_t>(look.st_size) > private_file_limit) {
+        result.problem = path + " is larger than " + std::to_string(private_file_limit) + " bytes";
     } else if ((look.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         result.problem =
             path + " may be read or changed by others (mode " +
@@ -31,7 +34,7 @@ private_file read_private_file(const std::string& path) {
         char buffer[4096];
         std::string text;
         ssize_t got = 0;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536) {
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0 && text.size() < private_file_limit) {
             text.append(buffer, static_cast<std::size_t>(got));
         }
         if (got < 0) result.problem = "cannot read " + path + ": " + std::strerror(errno);

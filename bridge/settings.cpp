@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 
 #include "bridge/private_file.h"
 #include "options/option_table.h"
+#include "options/small_file.h"
 #include "options/standard/display_options.h"
 #include "options/standard/port_options.h"
 #include "options/words.h"
@@ -128,6 +130,10 @@ std::function<std::string(const std::string*)> set_prefix(std::string& field) {
         if (!is_topic_prefix(*value)) {
             return "a topic prefix without + or #, not starting or ending in /";
         }
+        // A topic starting with $ is the broker's own ($SYS/...): it drops what clients publish
+        // there, so a bridge under it would serve nothing.
+        if (value->front() == '$')
+            return "a topic prefix may not start with $, not '" + *value + "'";
         field = *value;
         return {};
     };
@@ -239,6 +245,7 @@ constexpr std::string_view closing =
     "  P/NAME/send          text with tags, such as Hello<13><LMA_LINE2>World\n"
     "  P/NAME/raw           bytes, unchanged\n"
     "  P/NAME/error         one line for each message that could not be written\n"
+    "  P/NAME/availability  online while the display's port opens, else offline (retained)\n"
     "  P/bridge/ID/status   online or offline (retained)\n"
     "A settings file holds the same settings without the dashes, one a line:\n"
     "  broker mqtt://broker.local\n"
@@ -267,13 +274,62 @@ std::string apply_arguments(settings& s, const std::vector<std::string>& argumen
     return {};
 }
 
+// What a display's port opens in the end, for telling two displays on one port apart: a COM
+// port through the mapping, a path with its links followed, a network target with its host in
+// lower case. Empty when a COM port's mapping cannot be used (its display reports that).
+std::string target_of(const std::string& port) {
+    std::string target = port;
+    if (const int number = ports::com_port_number(port); number != 0) {
+        target = ports::resolve_port(number).target;
+        if (target.empty()) return {};
+    }
+    if (target.find("://") != std::string::npos) {
+        std::transform(target.begin(), target.end(), target.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return target;
+    }
+    std::error_code ignored;
+    const std::filesystem::path followed = std::filesystem::weakly_canonical(target, ignored);
+    return followed.empty() ? target : followed.string();
+}
+
+// Two displays on one port: the second could never open it (the first holds it), and would
+// report "another program holds it" for ever.
+std::string check_ports(const settings& s) {
+    std::map<std::string, const display_setting*> seen;
+    for (const display_setting& d : s.displays) {
+        const std::string target = target_of(d.port);
+        if (target.empty()) continue;
+        const auto [earlier, fresh] = seen.emplace(target, &d);
+        if (fresh) continue;
+        std::string where = target;
+        if (earlier->second->port != target || d.port != target) {
+            where += " (" + earlier->second->port +
+                     (earlier->second->port == d.port ? "" : " and " + d.port) + ")";
+        }
+        return "displays " + earlier->second->name + " and " + d.name + " are both on " + where +
+               "; give each display a port of its own";
+    }
+    return {};
+}
+
 std::string check_whole(settings& s) {
     if (s.displays.empty()) return "no display given (--display NAME=PORT)";
+    if (std::string problem = check_ports(s); !problem.empty()) return problem;
     if (!s.broker.tls && !(s.cafile.empty() && s.certfile.empty() && s.keyfile.empty())) {
         return "--cafile, --cert and --key go with an mqtts:// broker";
     }
     if (s.certfile.empty() != s.keyfile.empty()) return "--cert and --key go together";
     if (!s.password_file.empty() && s.username.empty()) return "--password-file needs --username";
+    // The TLS library opens these itself, blocking, at every connect: each is read here first
+    // as every file is, so that a FIFO, a device or a missing file is named at once.
+    for (const auto& [option, path] :
+         {std::pair{"--cafile", &s.cafile}, {"--cert", &s.certfile}, {"--key", &s.keyfile}}) {
+        if (path->empty()) continue;
+        if (const auto file = options::read_small_file(*path); !file.problem.empty()) {
+            return std::string(option) + ": " + file.problem;
+        }
+    }
     if (s.client_id.empty()) s.client_id = default_client_id();
     return {};
 }

@@ -11,7 +11,8 @@ status_link::status_link(const settings& s, const broker_login& login,
     options.client_id = s.client_id;
     options.will = {status_topic(s), "offline"};
     connection_ = std::make_unique<mqtt_connection>(
-        login, options, mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr});
+        login, options,
+        mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr, nullptr, nullptr});
     connection_->start();
 }
 

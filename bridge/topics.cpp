@@ -34,6 +34,9 @@ std::string raw_topic(const settings& s, const std::string& display) {
 std::string error_topic(const settings& s, const std::string& display) {
     return s.prefix + "/" + display + "/error";
 }
+std::string availability_topic(const settings& s, const std::string& display) {
+    return s.prefix + "/" + display + "/availability";
+}
 std::string status_topic(const settings& s) {
     return s.prefix + "/bridge/" + s.client_id + "/status";
 }
@@ -47,8 +50,10 @@ std::string discovery_config(const settings& s, const std::string& display) {
     return "{\"name\":" + quoted(display) +
            ",\"unique_id\":" + quoted(s.client_id + "_" + display) +
            ",\"command_topic\":" + quoted(send_topic(s, display)) +
-           ",\"qos\":1,\"retain\":false,\"availability_topic\":" + quoted(status_topic(s)) +
-           ",\"payload_available\":\"online\",\"payload_not_available\":\"offline\"" +
+           ",\"qos\":1,\"retain\":false,\"availability\":[{\"topic\":" + quoted(status_topic(s)) +
+           "},{\"topic\":" + quoted(availability_topic(s, display)) +
+           "}],\"availability_mode\":\"all\",\"payload_available\":\"online\","
+           "\"payload_not_available\":\"offline\"" +
            ",\"device\":{\"identifiers\":[" + quoted(s.client_id) +
            "],\"name\":" + quoted("Quillon bridge " + s.client_id) +
            ",\"manufacturer\":\"Quillon\",\"model\":\"quillon-bridge\",\"sw_version\":" +

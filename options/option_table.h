@@ -60,8 +60,9 @@ parsed_command_line parse_command_line(std::span<const option> table,
 // value", "port: " and what its take said), or empty.
 std::string apply_settings_line(std::span<const option> table, std::string_view line);
 
-// Every line of a settings file: "PATH:LINE: " and the first line's problem, "cannot read
-// PATH", or empty.
+// Every line of a settings file: "PATH:LINE: " and the first line's problem, or why the file
+// was not read (options/small_file.h: a regular file of at most 1 MiB, opened without
+// blocking), or empty.
 std::string apply_settings_file(std::span<const option> table, const std::string& path);
 
 // One entry per option: "  -p, --port N   what it does", the texts in one column (at most 30

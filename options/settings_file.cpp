@@ -1,8 +1,8 @@
 // The lines of a settings file, through the same table as the command line.
 #include <algorithm>
-#include <fstream>
 
 #include "options/option_table.h"
+#include "options/small_file.h"
 
 namespace quillon::options {
 namespace {
@@ -38,15 +38,18 @@ std::string apply_settings_line(std::span<const option> table, std::string_view 
 }
 
 std::string apply_settings_file(std::span<const option> table, const std::string& path) {
-    std::ifstream in(path);
-    if (!in) return "cannot read " + path;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (std::string problem = apply_settings_line(table, line); !problem.empty()) {
+    const small_file file = read_small_file(path);
+    if (!file.problem.empty()) return file.problem;
+    std::string_view rest = file.text;
+    for (int number = 1; !rest.empty(); ++number) {
+        const std::size_t end = rest.find('\n');
+        if (std::string problem = apply_settings_line(table, rest.substr(0, end));
+            !problem.empty()) {
             return path + ":" + std::to_string(number) + ": " + problem;
         }
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     }
-    return in.bad() ? "cannot read " + path : std::string{};
+    return {};
 }
 
 }  // namespace quillon::options

@@ -13,7 +13,9 @@ open_result held_port::open(std::string_view device_name, int baud) {
     return opened;
 }
 
-error held_port::send(std::string_view bytes) { return send_bytes_to(number_, bytes); }
+error held_port::send(std::string_view bytes, std::stop_token cancel) {
+    return send_bytes_to(number_, bytes, std::move(cancel));
+}
 
 void held_port::close() {
     if (number_ != 0) close_record(number_);

@@ -3,6 +3,7 @@
 // exported functions, which stays one at a time. One thread uses a held port at a time.
 #pragma once
 
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,11 @@ class held_port {
     // rfc2217://) as open_device does, closing what was open before. On failure nothing is open.
     open_result open(std::string_view device_name, int baud);
     // Exactly the bytes; error 52 when nothing is open. A write that ran out of time leaves the
-    // port closed (the device layer closes it).
-    error send(std::string_view bytes);
+    // port closed (the device layer closes it). A stop requested on `cancel` from another
+    // thread ends a send that waits for the line at once, the bytes not yet sent discarded,
+    // and leaves the port closed the same way: the one call of a held port that may come from
+    // another thread than its user's.
+    error send(std::string_view bytes, std::stop_token cancel = {});
     void close();
     bool is_open() const;
     // The resolved path it was opened on; empty when nothing is open.

@@ -173,9 +173,9 @@ open_result open_device_as(record_number number, std::string_view device_name, i
     return open_and_configure(device_name, baud, number);
 }
 
-error send_bytes_to(record_number number, std::string_view bytes) {
+error send_bytes_to(record_number number, std::string_view bytes, std::stop_token cancel) {
     error_state errors;
-    serial::write_port(errors, number, bytes);
+    serial::write_port(errors, number, bytes, std::move(cancel));
     return errors.take();
 }
 

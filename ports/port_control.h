@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -80,7 +81,8 @@ failure_record last_failure();
 // that keeps several ports open at once (ports/held_port.h). The caller allocates the record
 // number (serial::allocate_record_number) and closes what it opened.
 open_result open_device_as(record_number number, std::string_view device_name, int baud);
-error send_bytes_to(record_number number, std::string_view bytes);
+// A stop requested on `cancel` from another thread ends the send at once (serial::write_port).
+error send_bytes_to(record_number number, std::string_view bytes, std::stop_token cancel = {});
 void close_record(record_number number);
 
 // "v1.0, 26 May 2000, " and the project's home address.

@@ -56,11 +56,12 @@ backend::setting_outcome apply_to(port_record& r, line_setting setting, std::int
                       r.device);
 }
 
-int write_to(port_record& r, std::string_view bytes) {
+int write_to(port_record& r, std::string_view bytes, const std::stop_token& cancel) {
     return std::visit(
-        overloaded{[](std::monostate) { return 0; },
-                   [&](backend::port_ptr& p) { return backend::write_all(*p, bytes); },
-                   [&](network::connection_ptr& c) { return network::write_all(*c, bytes); }},
+        overloaded{
+            [](std::monostate) { return 0; },
+            [&](backend::port_ptr& p) { return backend::write_all(*p, bytes, cancel); },
+            [&](network::connection_ptr& c) { return network::write_all(*c, bytes, cancel); }},
         r.device);
 }
 
@@ -247,7 +248,8 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
     }
 }
 
-void write_port(error_state& errors, record_number number, std::string_view bytes) {
+void write_port(error_state& errors, record_number number, std::string_view bytes,
+                std::stop_token cancel) {
     port_handle_ptr record = port_handle(errors, number);
     if (!record) return;
     error failure;
@@ -257,7 +259,7 @@ void write_port(error_state& errors, record_number number, std::string_view byte
             errors.store({error_number::no_such_record, 0, error_kind::other});
             return;
         }
-        const int native = write_to(*record, bytes);
+        const int native = write_to(*record, bytes, cancel);
         if (native == 0) return;
         failure = error_of(*record, native);
         failure.number = error_number::write_failed;
@@ -265,7 +267,7 @@ void write_port(error_state& errors, record_number number, std::string_view byte
     errors.store(failure);
     // A port that could not take its bytes in time is wedged or not drained: it is closed, so
     // that later sends fail at once instead of waiting out the bound again.
-    if (failure.kind == error_kind::timed_out) {
+    if (failure.kind == error_kind::timed_out || cancel.stop_requested()) {
         error_state ignored;
         close_port(ignored, number);
     }

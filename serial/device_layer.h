@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -46,8 +47,11 @@ void apply_line_setting(error_state& errors, record_number number, line_setting 
                         std::int32_t value);
 
 // Exactly the bytes, nothing added. A number that is not open gives error 52 and no platform
-// call is made.
-void write_port(error_state& errors, record_number number, std::string_view bytes);
+// call is made. A stop requested on `cancel` from another thread ends the write at once (see
+// backend::write_all); the record is then closed, as after a time-out. The record's lock is not
+// taken by the request: the write itself wakes and returns.
+void write_port(error_state& errors, record_number number, std::string_view bytes,
+                std::stop_token cancel = {});
 
 // Removes the record and closes its device; a failing close still removes the record.
 // A number that is not open makes it do nothing.

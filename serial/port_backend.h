@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,7 +76,10 @@ void clear_break(port& p) noexcept;
 // One synchronous write: returns when the driver has taken every byte, or failed. It is bounded
 // by the time the bytes need at the line rate plus two seconds; past that it fails with the
 // platform's time-out code, the bytes not yet sent are discarded, and the port should be closed.
-int write_all(port& p, std::span<const char> bytes);
+// A stop requested on `cancel` (from another thread) ends a write that waits for room at once,
+// the same way, with the platform's cancelled code (POSIX; the Windows backend has no caller
+// that cancels and waits out its bound).
+int write_all(port& p, std::span<const char> bytes, std::stop_token cancel = {});
 
 // Closes the device; the port's memory is released by its deleter. Never retried.
 int close_port(port& p);

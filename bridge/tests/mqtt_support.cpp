@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <stdexcept>
 
 #include "testing/pty.h"
@@ -32,10 +33,14 @@ int try_socket(int port, bool bind_free) {
 
 }  // namespace
 
-test_broker::test_broker(int port) : port_(port != 0 ? port : try_socket(0, true)) {
-    write_file(folder_ / "mosquitto.conf", "listener " + std::to_string(port_) +
-                                               " 127.0.0.1\nallow_anonymous true\n"
-                                               "persistence false\nlog_dest none\n");
+test_broker::test_broker(int port, const std::string& settings)
+    : port_(port != 0 ? port : try_socket(0, true)) {
+    write_file(folder_ / "mosquitto.conf", "listener " + std::to_string(port_) + " 127.0.0.1\n" +
+                                               settings +
+                                               "persistence false\nlog_dest none\n"
+                                               // Started as root, mosquitto becomes user
+                                               // mosquitto, who cannot read the test's files.
+                                               "user root\n");
     process_ = std::make_unique<running_process>(
         std::vector<std::string>{"/usr/sbin/mosquitto", "-c",
                                  (folder_ / "mosquitto.conf").string()},
@@ -74,13 +79,14 @@ mqtt_probe::~mqtt_probe() {
     mosquitto_destroy(client_);
 }
 
-bool mqtt_probe::publish(const std::string& topic, const std::string& payload, bool retain) {
+bool mqtt_probe::publish(const std::string& topic, const std::string& payload, bool retain,
+                         int qos) {
     {
         std::lock_guard lock(mutex_);
         ++sent_;
     }
     mosquitto_publish(client_, nullptr, topic.c_str(), static_cast<int>(payload.size()),
-                      payload.data(), 1, retain);
+                      payload.data(), qos, retain);
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, 10s, [&] { return acknowledged_ >= sent_; });
 }
@@ -129,6 +135,15 @@ bool bridge_process::wait_for_log(const std::string& text, int count,
         output_ += more;
     }
     return true;
+}
+
+long peak_resident_kib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string word;
+    while (status >> word && word != "VmHWM:") {
+    }
+    long kib = 0;
+    return status >> kib ? kib : 0;
 }
 
 }  // namespace quillon::test

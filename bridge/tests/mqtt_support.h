@@ -20,10 +20,12 @@ namespace quillon::test {
 
 using namespace std::chrono_literals;
 
-// mosquitto -c FILE on a free port, no persistence; ready when it takes a TCP connection.
+// mosquitto -c FILE on a free port, no persistence; ready when it takes a TCP connection. Its
+// default message_size_limit (0) takes a message of any size the protocol allows (256 MB).
 class test_broker {
   public:
-    explicit test_broker(int port = 0);  // 0: a free port
+    // 0: a free port. The settings follow the listener's line (TLS files, a password file).
+    explicit test_broker(int port = 0, const std::string& settings = "allow_anonymous true\n");
     int port() const { return port_; }
     std::string url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
 
@@ -47,8 +49,10 @@ class mqtt_probe {
     mqtt_probe(const mqtt_probe&) = delete;
     mqtt_probe& operator=(const mqtt_probe&) = delete;
 
-    // QoS 1; returns once the broker has acknowledged every publish so far (or the bound).
-    bool publish(const std::string& topic, const std::string& payload, bool retain = false);
+    // QoS 1 (or 0); returns once the broker has acknowledged every publish so far (QoS 0: once
+    // it is sent), or the bound passed.
+    bool publish(const std::string& topic, const std::string& payload, bool retain = false,
+                 int qos = 1);
     // The payloads that arrived on the topic, once `count` have (or the bound passed).
     std::vector<mqtt_message> wait_for(const std::string& topic, std::size_t count,
                                        std::chrono::milliseconds bound = 10s);
@@ -72,10 +76,15 @@ class bridge_process {
     bool wait_for_log(const std::string& text, int count = 1,
                       std::chrono::milliseconds bound = 15s);
     running_process& process() { return process_; }
+    // What the bridge has printed so far (as far as wait_for_log has read).
+    const std::string& output() const { return output_; }
 
   private:
     running_process process_;
     std::string output_;
 };
+
+// The process's peak resident memory (VmHWM of /proc/PID/status), in KiB; 0 when unknown.
+long peak_resident_kib(pid_t pid);
 
 }  // namespace quillon::test

@@ -18,6 +18,9 @@ TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
     chmod((folder / "open.pw").c_str(), 0644);
     const std::string bad = (folder / "bad.conf").string();
     const std::string pw = (folder / "open.pw").string();
+    const std::string fifo = (folder / "fifo").string();
+    mkfifo(fifo.c_str(), 0600);
+    const std::string no_ca = (folder / "none.pem").string();
     const struct {
         std::vector<std::string> arguments;
         std::string error;
@@ -43,6 +46,27 @@ TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
         {{"--display", "a=COM1", "--username", "u", "--password-file", pw},
          pw + " may be read or changed by others (mode 644); allow only its owner: chmod 600 " +
              pw},
+        // Settings that could never work: a second display on a port (the first holds it), a
+        // prefix under the broker's own $ topics.
+        {{"--display", "a=COM1", "--display", "b=/dev/pts/../pts/7", "--display", "c=/dev/pts/7"},
+         "displays b and c are both on /dev/pts/7 (/dev/pts/../pts/7 and /dev/pts/7); give each "
+         "display a port of its own"},
+        {{"--display", "a=tcp://Host:7000", "--display", "b=tcp://host:7000"},
+         "displays a and b are both on tcp://host:7000 (tcp://Host:7000 and tcp://host:7000); "
+         "give each display a port of its own"},
+        {{"--display", "a=COM1", "--display", "b=/nonexistent/quillon-test/COM1@1200"},
+         "displays a and b are both on /nonexistent/quillon-test/COM1 (COM1 and "
+         "/nonexistent/quillon-test/COM1); give each display a port of its own"},
+        {{"--prefix", "$SYS/quillon"},
+         "--prefix: a topic prefix may not start with $, not '$SYS/quillon'"},
+        // Files that would block the open, or never end, are refused at once and named.
+        {{"--display", "a=COM1", "--username", "u", "--password-file", fifo},
+         fifo + " is not a regular file"},
+        {{"--config", fifo}, fifo + " is a FIFO, not a regular file"},
+        {{"--broker", "mqtts://h", "--display", "a=COM1", "--cafile", no_ca},
+         "--cafile: cannot read " + no_ca + ": No such file or directory"},
+        {{"--broker", "mqtts://h", "--display", "a=COM1", "--cert", fifo, "--key", pw},
+         "--cert: " + fifo + " is a FIFO, not a regular file"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(load_settings(c.arguments).error, c.error) << c.arguments.size();

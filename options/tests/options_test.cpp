@@ -1,8 +1,10 @@
 // The one option table: the command line's forms and refusals (whole numbers and the shared
 // options' words among them), a settings file's lines, and the help's columns.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "options/option_table.h"
+#include "options/small_file.h"
 #include "options/standard/display_options.h"
 #include "options/standard/port_options.h"
 #include "testing/scratch.h"
@@ -105,7 +107,8 @@ TEST(settings_file, takes_the_options_marked_for_files_line_by_line) {
     taken t;
     EXPECT_EQ(apply_settings_file(t.table, path), path + ":5: name needs a value");
     EXPECT_EQ(t.line(), "port=1 baud=9600 quiet name=x=1");
-    EXPECT_EQ(apply_settings_file(t.table, path + ".none"), "cannot read " + path + ".none");
+    EXPECT_EQ(apply_settings_file(t.table, path + ".none"),
+              "cannot read " + path + ".none: No such file or directory");
     for (const auto& [line, error] : {std::pair{"quiet on", "quiet takes no value"},
                                       {"port 2", "unknown setting 'port'"},
                                       {"--quiet", "unknown setting '--quiet'"}}) {
@@ -136,6 +139,28 @@ TEST(help, puts_the_texts_in_one_column_wrapped_at_80) {
               "  --display NAME=PORT         a\n"
               "                              b\n"
               "  --serve-every-display-there-is\n");
+}
+
+// Settings files and the files settings name: a FIFO would block the open for ever, /dev/zero
+// never ends; each is refused at once, named.
+TEST(small_file, reads_only_a_regular_file_within_the_limit) {
+    test::scratch_folder folder;
+    const std::string fifo = (folder / "fifo").string();
+    const std::string big = (folder / "big").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    test::write_file(big, std::string(1024 * 1024 + 1, '#'));
+    test::write_file(folder / "ok", "name x\n");
+    const struct {
+        std::string path, problem;
+    } cases[] = {
+        {fifo, fifo + " is a FIFO, not a regular file"},
+        {"/dev/zero", "/dev/zero is a character device, not a regular file"},
+        {folder.path().string(), folder.path().string() + " is a directory, not a regular file"},
+        {big, big + " is larger than 1 MiB"},
+        {(folder / "ok").string(), ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(read_small_file(c.path).problem, c.problem);
+    EXPECT_EQ(read_small_file((folder / "ok").string()).text, "name x\n");
 }
 
 }  // namespace

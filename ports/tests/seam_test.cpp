@@ -112,40 +112,6 @@ TEST(driver_write, would_block_waits_for_room_with_poll) {
     close_current();
 }
 
-int broken_pipe_writer = -1;
-
-// A write that really meets a pipe without reader: the kernel raises SIGPIPE.
-ssize_t write_into_broken_pipe(int, const void* bytes, std::size_t count) {
-    return seam_override::real().write(broken_pipe_writer, bytes, count);
-}
-
-TEST(driver_write, a_broken_pipe_is_error_69_and_the_signal_is_swallowed) {
-    pseudo_terminal pty;
-    port_guard ports({{1, pty.path()}});
-    ASSERT_TRUE(open_port(1, 9600).opened);
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    close(ends[0]);
-    broken_pipe_writer = ends[1];
-    sigset_t mask_before;
-    ASSERT_EQ(pthread_sigmask(SIG_SETMASK, nullptr, &mask_before), 0);
-    {
-        seam_override seam;
-        seam.calls().write = write_into_broken_pipe;
-        const error e = send_bytes("nobody reads this");
-        EXPECT_EQ(e.number, error_number::write_failed);
-        EXPECT_EQ(e.native, EPIPE);
-    }
-    sigset_t mask_after;
-    sigset_t pending;
-    ASSERT_EQ(pthread_sigmask(SIG_SETMASK, nullptr, &mask_after), 0);
-    ASSERT_EQ(sigpending(&pending), 0);
-    EXPECT_EQ(sigismember(&mask_after, SIGPIPE), sigismember(&mask_before, SIGPIPE));
-    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
-    close(ends[1]);
-    close_current();
-}
-
 // tcsetattr "succeeds" (it does when any part of a change was taken) but the speed stays.
 int drops_speed_9600(int fd, int when, const termios* t) {
     if (cfgetospeed(t) == B9600) return 0;

@@ -551,11 +551,19 @@ void clear_break(connection& c) noexcept {
     }
 }
 
-int write_all(connection& c, std::span<const char> bytes) {
+int write_all(connection& c, std::span<const char> bytes, std::stop_token cancel) {
     if (c.socket == no_socket) return codes().not_connected;
     c.opening = false;  // the open is over: a later setting has its own answer's bound
     if (!bytes.empty()) c.wrote = true;
     try {
+        // Shutting our side wakes a wait for room on the socket; the socket stays open (it is
+        // closed under the device layer's lock), so the call is safe from the other thread.
+        const socket_id s = c.socket;
+        const std::stop_callback on_cancel(cancel, [s] { sockets().shutdown_sending(s); });
+        if (cancel.stop_requested()) {
+            c.broken = true;
+            return codes().aborted;
+        }
         // The bound of every writer (serial/write_bound.h) at the baud rate kept; before any
         // rate was set, the slowest one's.
         const std::int64_t deadline = now() + write_bound_ms(bytes.size(), c.kept.baud_rate);

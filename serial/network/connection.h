@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string>
 
 #include "serial/errors.h"
@@ -88,7 +89,9 @@ void clear_break(connection& c) noexcept;
 // be closed. rfc2217:// returns once the server has answered a question sent after the data
 // (unless it has been silent before): success means the server has taken the bytes. An empty
 // string sends nothing.
-int write_all(connection& c, std::span<const char> bytes);
+// A stop requested on `cancel` (from another thread) shuts the sending side at once: the write
+// fails, and the connection should be closed.
+int write_all(connection& c, std::span<const char> bytes, std::stop_token cancel = {});
 
 // Shuts our side, waits up to close_bound_ms for the far end to end the connection (ser2net
 // does once its device has taken what it holds), and closes; a connection that never wrote a

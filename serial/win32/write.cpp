@@ -25,7 +25,7 @@ void bound_the_write(HANDLE handle) {
 
 }  // namespace
 
-int write_all(port& p, std::span<const char> bytes) {
+int write_all(port& p, std::span<const char> bytes, std::stop_token) {
     DWORD written = 0;
     const auto wrote = win32::quiet_call([&] {
         bound_the_write(p.handle);
