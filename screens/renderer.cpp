@@ -295,6 +295,7 @@ void renderer::draw_cells(std::string& out, const frame& wanted) {
 
 std::string renderer::render(const frame& wanted) {
     std::string out;
+    if (wanted.grid != grid_ || wanted.codes.size() != view_.codes.size()) return out;
     if (!known_) restart(out);
     load_glyphs(out, wanted);
     set_light(out, wanted);

@@ -48,7 +48,7 @@ class renderer {
     explicit renderer(const display_kind& kind);
 
     // The bytes that make the module show `wanted` (empty when it does already); the twin has
-    // been fed them. `wanted.grid` is the display's text grid.
+    // been fed them. A frame of another grid than the display's text grid sends nothing.
     std::string render(const frame& wanted);
 
     // Bytes the module got from elsewhere (a send or raw message): the twin takes them, and the
