@@ -17,6 +17,12 @@ std::string display_screens::load(std::string_view text, std::string_view file_n
     return {};
 }
 
+std::vector<std::string> display_screens::screen_names() const {
+    std::vector<std::string> names;
+    for (const screen_spec& s : scheduler_.file().screens) names.push_back(s.name);
+    return names;
+}
+
 void display_screens::foreign(std::string_view bytes, moment now) {
     renderer_.foreign(bytes);
     scheduler_.foreign(now);

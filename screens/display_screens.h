@@ -18,6 +18,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "screens/renderer.h"
 #include "screens/scheduler.h"
@@ -33,6 +34,8 @@ class display_screens {
     std::string load(std::string_view text, std::string_view file_name, moment now);
     // The topics the file's templates name, to subscribe to for values.
     const std::set<std::string, std::less<>>& topics() const { return scheduler_.file().topics; }
+    // The screens' names in file order (the choices of a screen select).
+    std::vector<std::string> screen_names() const;
 
     // Requests; each returns what is wrong with it, or empty (scheduler.h says what they do).
     bool value(const std::string& topic, std::string payload) {

@@ -238,7 +238,8 @@ void scheduler::advance(time_point to) {
 showing scheduler::what(moment now) {
     advance(now.steady);
     if (last_what_) {
-        const milliseconds passed = since(last_what_->steady, now.steady);
+        const milliseconds passed =
+            std::max(since(last_what_->steady, now.steady), milliseconds(0));
         changes_ += static_cast<std::uint64_t>(
             last_clocks_.changes(last_elapsed_, last_elapsed_ + passed, last_what_->wall));
     }

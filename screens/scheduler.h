@@ -15,7 +15,8 @@
 // - Alerts: text (a template, line breaks kept, tags as `send` takes them) or JSON
 //   {"text": ..., "ttl": seconds, "priority": n}; ttl defaults to the settings' (10 s), priority
 //   to 0. The alert of the highest priority shows (the newest among equals) until its time to
-//   live ends; each alert's time runs whether it shows or not.
+//   live ends; each alert's time runs whether it shows or not. Its values are those of the
+//   file's topics (no others are kept); at most 32 alerts are kept, a flood drops the least.
 // - A send or raw message shows as the display's own for the foreign ttl (10 s by default):
 //   nothing is drawn meanwhile. An alert that arrives ends it at once (its bytes cannot be shown
 //   again). After it the screens repaint whole (the caller tells the renderer: foreign()).

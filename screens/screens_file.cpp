@@ -1,5 +1,6 @@
 #include "screens/screens_file.h"
 
+#include <yaml-cpp/depthguard.h>
 #include <yaml-cpp/yaml.h>
 
 #include <array>
@@ -349,6 +350,11 @@ read_screens read_screens_file(std::string_view text, std::string_view file_name
         return {std::make_shared<const screens_file>(reader(kind).read(root)), {}};
     } catch (const refusal& r) {
         return problem(r.line, r.reason);
+    } catch (const YAML::DeepRecursion& e) {
+        // yaml-cpp's own words for this are "bad file".
+        return problem(
+            e.mark.is_null() ? 0 : e.mark.line + 1,
+            "nested too deeply to read (" + std::to_string(e.depth()) + " levels or more)");
     } catch (const YAML::Exception& e) {
         return problem(e.mark.is_null() ? 0 : e.mark.line + 1, e.msg);
     }

@@ -229,6 +229,7 @@ TEST(display_screens, drive_one_display_and_tell_its_state) {
     auto module = display::make_module(lcd.profile, lcd.size);
     EXPECT_EQ(d.load("screens: [{name: m, lines: ['T {value:t}']}]", "s.yaml", at(0)), "");
     EXPECT_EQ(d.topics(), (std::set<std::string, std::less<>>{"t"}));
+    EXPECT_EQ(d.screen_names(), std::vector<std::string>{"m"});
     d.value("t", "1");
     module->feed(d.frame(at(0)));
     // A file refused keeps the screens running.

@@ -72,6 +72,8 @@ TEST(screens_file, refuses_a_bad_file_naming_the_line) {
     const std::vector<row> rows{
         {"screens: [", "s.yaml:1: end of sequence flow not found"},
         {"- a", "s.yaml:1: the file is a map with a list of screens under screens:"},
+        {"screens: " + std::string(600, '['),
+         "s.yaml:1: nested too deeply to read (500 levels or more)"},
         {"screen: []",
          "s.yaml:1: unknown key \"screen\": the file takes placeholder, glyphs, screens"},
         {"placeholder: x", "s.yaml:1: no screens: the file lists them under screens:"},
