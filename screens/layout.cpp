@@ -59,13 +59,13 @@ void draw_marquee(const drawing& d, const line_spec& line, int row, std::string_
         put_aligned(d.f, row, cells, line.align);
         return;
     }
-    const std::string round =
+    const std::string loop =
         std::string(cells) + std::string(static_cast<std::size_t>(line.gap), ' ');
-    const auto length = static_cast<long long>(round.size());
+    const auto length = static_cast<long long>(loop.size());
     auto at = static_cast<std::size_t>((elapsed / line.step) % length);
     for (int column = 0; column < columns; ++column) {
-        d.f.at(row, column) = static_cast<std::uint8_t>(round[at]);
-        if (++at == round.size()) at = 0;
+        d.f.at(row, column) = static_cast<std::uint8_t>(loop[at]);
+        if (++at == loop.size()) at = 0;
     }
     clocks.steps.push_back(line.step);
 }
