@@ -10,7 +10,8 @@
 // - big: the template in big symbols. HD44780 and family A's two-row glasses: 2 rows of user
 //   characters (shapes.h); digits, ':', '.', '-' and space, anything else a space. Family A's
 //   4-row glasses: the module's own big mode (display/big_characters.h), which also draws the
-//   capital letters (small ones are taken as capitals); 4 rows, so it is the screen's only line.
+//   capital letters (small ones are taken as capitals; anything else a space); 4 rows, so it is
+//   the screen's only line (or rows: 2 for the 2-row digits, which are narrower).
 //   A symbol that does not fit is cut with all after it.
 // - a row that line/N set shows that text, left aligned; a line that covers that row is not
 //   drawn.

@@ -288,7 +288,7 @@ class reader {
                 keys = keys_of(node, "a bar line", {"bar", "max", "min", "label"});
                 break;
             case widget::big:
-                keys = keys_of(node, "a big line", {"big", "align"});
+                keys = keys_of(node, "a big line", {"big", "align", "rows"});
                 break;
         }
         const int at = l.source_line;
@@ -325,7 +325,21 @@ class reader {
                        "big digits are not drawn on the graphic profiles: they have no user "
                        "characters, and their BIG_BEGIN byte starts inverse text");
             }
-            l.rows = kind_.profile != display::profile::hd44780 && grid_.rows == 4 ? 4 : 2;
+            // Family A's own big mode needs 4 rows; its symbols are wider than the 2-row digits
+            // (HH:MM takes 22 columns there, 15 in 2 rows), so rows: 2 chooses those.
+            const bool module_big = kind_.profile != display::profile::hd44780 && grid_.rows == 4;
+            l.rows = module_big ? 4 : 2;
+            if (keys.contains("rows")) {
+                const std::string& rows = scalar(keys.at("rows"), "rows", at);
+                if (rows == "2" || (rows == "4" && module_big)) {
+                    l.rows = rows[0] - '0';
+                } else {
+                    refuse(keys.at("rows"),
+                           module_big ? "rows is 2 or 4, not " + in_quotes(rows)
+                                      : "big digits take 2 rows on the " + kind_name(kind_),
+                           at);
+                }
+            }
         }
         return l;
     }

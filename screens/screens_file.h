@@ -21,7 +21,9 @@
 //           max: 100             # (optional; 100)
 //           min: 0               # (optional; 0)
 //           label: "CPU "        # text before the bar (optional)
-//         - big: "{time:%H:%M}"  # big digits, align as text
+//         - big: "{time:%H:%M}"  # big digits, align as text; rows: 2 (the HD44780's and family
+//                                 # A's 2-row glasses) or 4 (family A's 4-row glasses, the
+//                                 # default there: the module's own big mode)
 //
 // A row of glyph dots is a text of 5 characters, "#" lit and "." dark, or a number 0-31 (bit 4
 // the leftmost dot). A line that is nothing (a lone "-") is a blank row.

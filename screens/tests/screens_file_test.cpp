@@ -102,6 +102,7 @@ TEST(screens_file, refuses_a_bad_file_naming_the_line) {
         {one + "      - {text: x, big: y}",
          "s.yaml:4: a line is one of text, marquee, bar and big, not both text and big"},
         {one + "      - {label: x}", "s.yaml:4: a line is text, marquee, bar or big"},
+        {one + "      - {big: x, rows: 4}", "s.yaml:4: big digits take 2 rows on the hd44780 20x4"},
         {one + "      - [a]", "s.yaml:4: a line is a text"},
         {one + "      - \"a {value:t:%q}\"",
          "s.yaml:4: {value:t:%q}: \"%q\" is not a conversion for a value: use one of %d %i %o %u "

@@ -136,7 +136,7 @@ screens:
 screens: [{name: b, lines: [{big: "{value:t}", align: right}]}]
 )");
     const auto big4 = text_screens({profile::text, {20, 4}}, R"(
-screens: [{name: b, lines: [{big: "{value:t}"}]}]
+screens: [{name: b, lines: [{big: "{value:t}"}]}, {name: c, lines: [{big: "{value:t}", rows: 2}]}]
 )");
     struct row {
         const screens_file& file;
@@ -185,6 +185,11 @@ screens: [{name: b, lines: [{big: "{value:t}"}]}]
     const frame f =
         compose_screen(*big4, big4->screens[0], values, {five_past, 0ms}, {}, true).shown;
     EXPECT_EQ(f.big, (std::vector<big_symbol_at>{{0, '1'}, {5, 'A'}}));
+    // rows: 2 there: the 2-row digits, from the user characters 128-133.
+    const frame two =
+        compose_screen(*big4, big4->screens[1], values, {five_past, 0ms}, {}, true).shown;
+    EXPECT_EQ(std::string(two.codes.begin(), two.codes.begin() + 4), "\x81\x80  ");
+    EXPECT_TRUE(two.big.empty());
 }
 
 }  // namespace
