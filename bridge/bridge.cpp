@@ -37,6 +37,7 @@ void bridge::reload(const loaded_settings& loaded) {
                                        [&](const auto& d) { return d.name == it->first; });
         if (kept != displays.end() && it->second->serves(loaded.chosen, login, *kept)) {
             it->second->recheck_mapping();
+            it->second->take_screens(*kept);
             ++it;
             continue;
         }

@@ -8,17 +8,22 @@ namespace quillon::bridge {
 // Failures are worded by ports/messages.h, as quillon-send and the window word them.
 std::optional<std::string> display_line::open() {
     const ports::open_result opened = port_.open(setting_.port, setting_.baud);
-    if (opened.opened) return std::nullopt;
+    if (opened.opened) {
+        ++opens_;
+        return std::nullopt;
+    }
     return ports::open_failure_message(setting_.port, opened);
 }
 
 std::optional<std::string> display_line::ensure_open() {
     if (cancelled()) return "the bridge is stopping";
+    const std::lock_guard lock(mutex_);
     return port_.is_open() ? std::nullopt : open();
 }
 
 std::optional<std::string> display_line::write(std::string_view bytes) {
     if (cancelled()) return "the bridge is stopping";
+    const std::lock_guard lock(mutex_);
     if (recheck_.exchange(false) && port_.is_open() &&
         ports::look_at_device(setting_.port).device_path != port_.device_path()) {
         port_.close();

@@ -1,11 +1,13 @@
 // The serial line of one display: opened at its first message and kept open while the bridge
 // runs, so DTR does not drop on every message; after a failed write (an unplugged adapter, a
 // line that stalled past its bound) it is closed and opened again at the next message.
-// Used by one thread at a time, its display's connection, but for cancel(), which a stopping
-// thread calls to end the write in progress at once.
+// Used by its display's connection thread and its screens' thread, one at a time (a mutex of
+// its own), but for cancel(), which a stopping thread calls to end the write in progress at once.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -34,13 +36,20 @@ class display_line {
 
     // Opens the port unless it is open; why it could not be, or nothing.
     std::optional<std::string> ensure_open();
-    bool is_open() const { return port_.is_open(); }
+    bool is_open() const {
+        const std::lock_guard lock(mutex_);
+        return port_.is_open();
+    }
+    // How many times the port has been opened: a module may have been reset by each.
+    std::uint64_t opens() const { return opens_; }
 
   private:
     std::optional<std::string> open();
 
     display_setting setting_;
+    mutable std::mutex mutex_;
     ports::held_port port_;
+    std::atomic<std::uint64_t> opens_{0};
     std::atomic<bool> recheck_{false};
     std::stop_source cancel_;
 };

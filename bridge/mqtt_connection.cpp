@@ -183,11 +183,12 @@ void mqtt_connection::publish(const std::string& topic, std::string_view payload
                                            retain, nullptr));
 }
 
-void mqtt_connection::subscribe(const std::vector<std::string>& topics) {
+void mqtt_connection::subscribe(const std::vector<std::string>& topics, int qos) {
+    if (topics.empty()) return;
     std::vector<char*> names;
     for (const std::string& t : topics) names.push_back(const_cast<char*>(t.c_str()));
     static_cast<void>(mosquitto_subscribe_multiple(
-        client_.get(), nullptr, static_cast<int>(names.size()), names.data(), 1, 0, nullptr));
+        client_.get(), nullptr, static_cast<int>(names.size()), names.data(), qos, 0, nullptr));
 }
 
 void mqtt_connection::request_stop() {

@@ -103,8 +103,8 @@ class mqtt_connection {
     void start();
     // From the connection's callbacks or any thread: queued, sent while connected. QoS 1.
     void publish(const std::string& topic, std::string_view payload, bool retain);
-    // The topics in one SUBSCRIBE, at QoS 1.
-    void subscribe(const std::vector<std::string>& topics);
+    // The topics in one SUBSCRIBE, at QoS 1 unless told.
+    void subscribe(const std::vector<std::string>& topics, int qos = 1);
     // Asks the thread to end: a connect under way is interrupted, a connection ends with a
     // clean DISCONNECT after what was queued (so no will), then the thread ends. request_stop
     // returns at once; stop also waits for the thread.

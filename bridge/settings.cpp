@@ -16,6 +16,7 @@
 #include "ports/names.h"
 #include "ports/ports_file.h"
 #include "ports/resolve.h"
+#include "screens/screens_file.h"
 
 namespace quillon::bridge {
 namespace {
@@ -78,21 +79,67 @@ std::string set_broker(settings& s, const std::string& url) {
     return {};
 }
 
+// MODULE or MODULE:SIZE, as quillon-display takes them.
+std::string take_module(std::string_view text, display_setting& d) {
+    const std::size_t colon = text.find(':');
+    const std::string_view name = text.substr(0, colon);
+    const auto module = display::parse_profile(name);
+    if (!module) {
+        return "the module must be " + display::profile_choices() + ", not '" + std::string(name) +
+               "'";
+    }
+    d.module = *module;
+    d.size = display::facts(*module).default_size;
+    if (colon == std::string_view::npos) return {};
+    const std::string_view size_text = text.substr(colon + 1);
+    const auto size = display::parse_size(*module, size_text);
+    if (!size) {
+        return "the size of " + std::string(name) + " must be " + display::size_choices(*module) +
+               ", not '" + std::string(size_text) + "'";
+    }
+    d.size = *size;
+    return {};
+}
+
 std::string set_display(settings& s, const std::string& value) {
     const std::size_t equals = value.find('=');
-    if (equals == std::string::npos) return "give NAME=PORT[@BAUD][,CHARSET], not '" + value + "'";
-    display_setting d{value.substr(0, equals), value.substr(equals + 1), 9600, std::nullopt};
+    if (equals == std::string::npos) {
+        return "give NAME=PORT[@BAUD][,CHARSET][,MODULE[:SIZE]], not '" + value + "'";
+    }
+    display_setting d;
+    d.name = value.substr(0, equals);
+    d.port = value.substr(equals + 1);
     if (!is_plain_name(d.name)) {
         return "a display's name takes letters, digits, _ and - (at most 64), not '" + d.name + "'";
     }
-    // A comma starts the character set, which comes last; no device or host name has one.
-    if (const std::size_t comma = d.port.rfind(','); comma != std::string::npos) {
-        const std::string name = d.port.substr(comma + 1);
-        if (!options::take_charset(name, d.charset)) {
-            return "the character set must be " + options::charset_choices() + ", not '" + name +
-                   "'";
+    // Commas start the character set and the module, which come last; no device or host name
+    // has one. Each is known by its name: the two share none.
+    if (const std::size_t comma = d.port.find(','); comma != std::string::npos) {
+        std::vector<std::string> parts;
+        for (std::size_t from = comma + 1;;) {
+            const std::size_t next = d.port.find(',', from);
+            parts.push_back(d.port.substr(from, next - from));
+            if (next == std::string::npos) break;
+            from = next + 1;
         }
         d.port.resize(comma);
+        if (parts.size() > 2) return "too many parts after the port in '" + value + "'";
+        const bool charset_first = options::take_charset(parts.front(), d.charset);
+        if (parts.size() == 2 && !charset_first) {
+            return "the character set must be " + options::charset_choices() + ", not '" +
+                   parts.front() + "'";
+        }
+        if (parts.size() == 1 && !charset_first && parts.front().find(':') == std::string::npos &&
+            !display::parse_profile(parts.front())) {
+            return "after the port give a character set (" + options::charset_choices() +
+                   ") or a module (" + display::profile_choices() + "), not '" + parts.front() +
+                   "'";
+        }
+        if (parts.size() == 2 || !charset_first) {
+            if (std::string problem = take_module(parts.back(), d); !problem.empty()) {
+                return problem;
+            }
+        }
     }
     // The last @ starts the rate: a network target's host may not hold one, a path seldom does.
     if (const std::size_t at = d.port.rfind('@'); at != std::string::npos) {
@@ -118,11 +165,33 @@ std::string set_display(settings& s, const std::string& value) {
     return {};
 }
 
+// NAME=FILE; a relative FILE is taken from the working folder here, and from the settings
+// file's folder when the settings file gives it (load_settings).
+std::string set_screens(settings& s, const std::string& value) {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos || equals + 1 == value.size()) {
+        return "give NAME=FILE, not '" + value + "'";
+    }
+    s.screens_files[value.substr(0, equals)] = value.substr(equals + 1);
+    return {};
+}
+
 // A take for an option whose value a function over the whole settings checks and stores.
 std::function<std::string(const std::string*)> set_with(settings& s,
                                                         std::string (*set)(settings&,
                                                                            const std::string&)) {
     return [&s, set](const std::string* value) { return set(s, *value); };
+}
+
+std::function<std::string(const std::string*)> set_seconds(std::chrono::milliseconds& field) {
+    return [&field](const std::string* value) -> std::string {
+        const auto seconds = whole_number(*value);
+        if (!seconds || *seconds < 1 || *seconds > 86400) {
+            return "give a number of seconds from 1 to 86400, not '" + *value + "'";
+        }
+        field = std::chrono::seconds(*seconds);
+        return {};
+    };
 }
 
 std::function<std::string(const std::string*)> set_prefix(std::string& field) {
@@ -191,14 +260,35 @@ std::vector<option> option_table(settings& s) {
          .take = set_prefix(s.prefix),
          .in_files = true},
         {.name = "display",
-         .value = "NAME=PORT[@BAUD][,CHARSET]",
+         .value = "NAME=PORT[@BAUD][,CHARSET][,MODULE[:SIZE]]",
          .help = "serve a display: PORT is COM1 to COM" + std::to_string(ports::port_count) +
                  ", a device path, tcp://HOST:PORT or rfc2217://HOST:PORT; BAUD is " +
                  options::baud_choices() + " (default 9600); CHARSET is " +
                  options::charset_choices() +
-                 " (raw: bytes as published, the default; a ROM: text in that ROM's characters). "
-                 "Give it once for each display",
+                 " (raw: bytes as published, the default; a ROM: text in that ROM's characters); "
+                 "MODULE is " +
+                 display::profile_choices() +
+                 " (default hd44780), SIZE one of its sizes as quillon-display --size takes them "
+                 "(default 16x2). Give it once for each display",
          .take = set_with(s, set_display),
+         .in_files = true},
+        {.name = "screens",
+         .value = "NAME=FILE",
+         .help = "the screens of display NAME: a YAML file of screens, values and widgets that "
+                 "the bridge keeps on the display (a relative FILE is taken from the settings "
+                 "file's folder, or on the command line from the working folder)",
+         .take = set_with(s, set_screens),
+         .in_files = true},
+        {.name = "alert-ttl",
+         .value = "SECONDS",
+         .help = "how long an alert shows when it does not say (default 10)",
+         .take = set_seconds(s.alert_ttl),
+         .in_files = true},
+        {.name = "message-ttl",
+         .value = "SECONDS",
+         .help = "how long a send or raw message shows before a display's screens come back "
+                 "(default 10)",
+         .take = set_seconds(s.message_ttl),
          .in_files = true},
         {.name = "discovery-prefix",
          .value = "P",
@@ -235,23 +325,34 @@ std::vector<option> option_table(settings& s) {
 }
 
 constexpr std::string_view usage =
-    "Usage: quillon-bridge [--broker URL] --display NAME=PORT[@BAUD][,CHARSET]... [OPTION]...\n"
+    "Usage: quillon-bridge [--broker URL] --display NAME=PORT[@BAUD][,CHARSET][,MODULE[:SIZE]]...\n"
+    "                      [--screens NAME=FILE]... [OPTION]...\n"
     "Serves serial display modules to an MQTT broker: text published to P/NAME/send goes\n"
     "to the display with its tags turned into bytes, as quillon-send sends it; bytes\n"
-    "published to P/NAME/raw go as they are.\n";
+    "published to P/NAME/raw go as they are. A display given screens keeps them up to date,\n"
+    "sending only what changed; alerts show over them and go away by themselves.\n";
 
 constexpr std::string_view closing =
     "\nTopics (P is the prefix, ID the client id):\n"
     "  P/NAME/send          text with tags, such as Hello<13><LMA_LINE2>World\n"
     "  P/NAME/raw           bytes, unchanged\n"
+    "  P/NAME/alert         text with tags, or {\"text\": ..., \"ttl\": SECONDS, \"priority\": "
+    "N};\n"
+    "                       shows at once, then what was there comes back\n"
+    "  P/NAME/screen/set    the name of a screen to show now\n"
+    "  P/NAME/line/N        text for row N of the screen shown (empty: the screen's own)\n"
+    "  P/NAME/backlight     ON or OFF\n"
+    "  P/NAME/state         what the display shows, as JSON (retained)\n"
     "  P/NAME/error         one line for each message that could not be written\n"
     "  P/NAME/availability  online while the display's port opens, else offline (retained)\n"
     "  P/bridge/ID/status   online or offline (retained)\n"
     "A settings file holds the same settings without the dashes, one a line:\n"
     "  broker mqtt://broker.local\n"
     "  display counter=COM1@9600\n"
-    "SIGHUP reads the settings and the ports mapping again; SIGTERM publishes offline and\n"
-    "stops.\n";
+    "  display lcd=COM2,a00,hd44780:20x4\n"
+    "  screens lcd=lcd-screens.yaml\n"
+    "SIGHUP reads the settings, the screens files and the ports mapping again; SIGTERM\n"
+    "publishes offline and stops.\n";
 
 std::optional<std::string> default_settings_file() {
     std::vector<std::string> places;
@@ -313,8 +414,34 @@ std::string check_ports(const settings& s) {
     return {};
 }
 
+// Each --screens file joined to its display, read as every file is and checked whole against
+// the display's module, so that a bad file is refused with the settings.
+std::string take_screens(settings& s) {
+    for (auto& [name, path] : s.screens_files) {
+        const auto display = std::find_if(s.displays.begin(), s.displays.end(),
+                                          [&](const display_setting& d) { return d.name == name; });
+        if (display == s.displays.end()) {
+            return "screens for " + name + ", which is no display (--display " + name + "=PORT)";
+        }
+        std::error_code ignored;
+        const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+        display->screens_file = absolute.empty() ? path : absolute.lexically_normal().string();
+        const options::small_file file = options::read_small_file(display->screens_file);
+        if (!file.problem.empty()) return "--screens " + name + ": " + file.problem;
+        const screens::read_screens read =
+            screens::read_screens_file(file.text, display->screens_file, screens_kind(*display));
+        if (!read.file) return read.error;
+        display->screens_text = file.text;
+        for (const screens::screen_spec& screen : read.file->screens) {
+            display->screen_names.push_back(screen.name);
+        }
+    }
+    return {};
+}
+
 std::string check_whole(settings& s) {
     if (s.displays.empty()) return "no display given (--display NAME=PORT)";
+    if (std::string problem = take_screens(s); !problem.empty()) return problem;
     if (std::string problem = check_ports(s); !problem.empty()) return problem;
     if (!s.broker.tls && !(s.cafile.empty() && s.certfile.empty() && s.keyfile.empty())) {
         return "--cafile, --cert and --key go with an mqtts:// broker";
@@ -335,6 +462,15 @@ std::string check_whole(settings& s) {
 }
 
 }  // namespace
+
+bool same_line(const display_setting& a, const display_setting& b) {
+    return a.name == b.name && a.port == b.port && a.baud == b.baud && a.charset == b.charset &&
+           a.module == b.module && a.size == b.size;
+}
+
+screens::display_kind screens_kind(const display_setting& d) {
+    return {d.module, d.size, d.charset.value_or(display::rom::a00)};
+}
 
 std::string default_client_id() {
     char host[256] = {};
@@ -370,6 +506,10 @@ loaded_settings load_settings(const std::vector<std::string>& arguments) {
             !problem.empty()) {
             result.error = problem;
             return result;
+        }
+        const std::filesystem::path folder = std::filesystem::path(*file).parent_path();
+        for (auto& [name, path] : s.screens_files) {
+            if (std::filesystem::path(path).is_relative()) path = (folder / path).string();
         }
     }
     result.error = apply_arguments(s, arguments);

@@ -1,13 +1,17 @@
 // The settings of quillon-bridge: from a settings file, then the command line over it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "display/geometry.h"
+#include "display/profile.h"
 #include "display/rom.h"
+#include "screens/display_kind.h"
 
 namespace quillon::bridge {
 
@@ -24,8 +28,23 @@ struct display_setting {
     int baud = 9600;
     // The module's ROM, which text beyond ASCII is converted to; none: bytes as published.
     std::optional<display::rom> charset;
+    // The module, for the screens and the twin that the state topic shows: hd44780 16x2 unless
+    // given (--display NAME=PORT,MODULE:SIZE).
+    display::profile module = display::profile::hd44780;
+    display::display_size size{16, 2};
+    // --screens NAME=FILE: the file (absolute), its text as read and checked, and its screens'
+    // names. A new text alone is taken by the running display (screens_engine::load).
+    std::string screens_file;
+    std::string screens_text;
+    std::vector<std::string> screen_names;
     friend bool operator==(const display_setting&, const display_setting&) = default;
 };
+
+// Whether two settings drive the same line the same way: all but the screens file.
+bool same_line(const display_setting& a, const display_setting& b);
+// The display the screens are drawn on; the screens' text is in the character set's ROM, A00
+// when it is raw.
+screens::display_kind screens_kind(const display_setting& d);
 
 struct settings {
     broker_address broker;
@@ -40,6 +59,12 @@ struct settings {
     std::string discovery_prefix = "homeassistant";
     bool discovery = true;
     std::size_t max_payload = 65536;
+    // How long an alert without its own ttl shows, and a send or raw message before the screens
+    // come back.
+    std::chrono::milliseconds alert_ttl{10000};
+    std::chrono::milliseconds message_ttl{10000};
+    // --screens NAME=FILE as given, until they are joined to their displays.
+    std::map<std::string, std::string> screens_files;
     std::string config_file;  // --config; none: the default places
     bool help = false;
     bool version = false;

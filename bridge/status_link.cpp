@@ -22,11 +22,14 @@ void status_link::announce() {
     connection_->publish(status_topic(settings_), "online", true);
     // An empty retained message removes a retained one: Home Assistant then forgets the entity.
     for (const display_setting& d : settings_.displays) {
-        connection_->publish(discovery_topic(settings_, d.name),
-                             settings_.discovery ? discovery_config(settings_, d.name) : "", true);
+        for (const discovery_document& doc : discovery_documents(settings_, d)) {
+            connection_->publish(doc.topic, doc.config, true);
+        }
     }
     for (const std::string& name : retired_) {
-        connection_->publish(discovery_topic(settings_, name), "", true);
+        for (const discovery_document& doc : retired_documents(settings_, name)) {
+            connection_->publish(doc.topic, doc.config, true);
+        }
     }
 }
 

@@ -24,15 +24,51 @@ std::vector<std::string> display_screens::screen_names() const {
 }
 
 void display_screens::foreign(std::string_view bytes, moment now) {
+    backdrop_.reset();
     renderer_.foreign(bytes);
     scheduler_.foreign(now);
 }
 
 std::string display_screens::frame(moment now) {
     showing s = scheduler_.what(now);
+    if (s.from == showing::source::screen) backdrop_.reset();
+    const bool over_own =
+        s.from == showing::source::alert &&
+        (showing_ == showing::source::none || showing_ == showing::source::foreign);
+    const bool relit = s.from == showing::source::none && backlight_asked_ &&
+                       lit(kind_.profile, renderer_.shown()) != scheduler_.backlight();
+    if (!backdrop_ && (over_own || relit)) backdrop_ = own_content();
     showing_ = s.from;
     screen_ = std::move(s.screen);
+    if (s.from == showing::source::none) {
+        if (!backdrop_) return {};  // the module keeps what it shows
+        backdrop_->backlight = scheduler_.backlight();
+        return renderer_.render(*backdrop_);
+    }
     return s.shown ? renderer_.render(*s.shown) : std::string();
+}
+
+std::optional<frame> display_screens::own_content() const {
+    const display::screen& shown = renderer_.shown();
+    if (display::facts(kind_.profile).graphic) return std::nullopt;
+    screens::frame f = frame::blank(text_grid(kind_));
+    if (shown.size != f.grid) return std::nullopt;
+    for (int r = 0; r < f.grid.rows; ++r) {
+        for (int c = 0; c < f.grid.columns; ++c) {
+            const std::uint8_t code = shown.code(r, c);
+            std::uint8_t& cell = f.at(r, c);
+            if (const auto slot = user_slot(kind_.profile, code)) {
+                cell = user_code(kind_.profile, *slot);
+                f.glyphs[static_cast<std::size_t>(*slot)] =
+                    shown.custom[static_cast<std::size_t>(*slot)];
+            } else {
+                // What no text may put in a cell (the HD44780's 254) cannot be drawn again.
+                cell = text_code(kind_.profile, code) ? code : ' ';
+            }
+        }
+    }
+    f.backlight = lit(kind_.profile, shown);
+    return f;
 }
 
 std::string display_screens::state_json() const {

@@ -11,6 +11,10 @@
 //   gives unless empty;
 //   after a reconnect or a failed write: forget();
 //   after each frame: publish state_json() (retained).
+//
+// With no screen to show (no file, or none left), what send and raw messages put on the module
+// is its own: an alert over it, or the backlight switched, draws it again from the twin, so that
+// it comes back when the alert is gone.
 #pragma once
 
 #include <chrono>
@@ -51,7 +55,10 @@ class display_screens {
     std::string set_line(int line, std::string_view text, moment now) {
         return scheduler_.set_line(line, text, now);
     }
-    void set_backlight(bool on) { scheduler_.set_backlight(on); }
+    void set_backlight(bool on) {
+        scheduler_.set_backlight(on);
+        backlight_asked_ = true;
+    }
     // Bytes written to the module from elsewhere: a send or raw message.
     void foreign(std::string_view bytes, moment now);
     // The module's state is unknown: the next frame repaints whole.
@@ -71,10 +78,17 @@ class display_screens {
     std::string state_json() const;
 
   private:
+    // A display with no screens to show keeps its own content (what send and raw messages
+    // wrote): taken from the twin when an alert or the backlight first changes it, and drawn
+    // again when neither does. Character profiles only; nothing before that.
+    std::optional<screens::frame> own_content() const;
+
     display_kind kind_;
     scheduler scheduler_;
     renderer renderer_;
     showing::source showing_ = showing::source::none;
+    std::optional<screens::frame> backdrop_;
+    bool backlight_asked_ = false;  // the backlight switched: a display's own content drawn too
     std::string screen_;
 };
 

@@ -82,6 +82,7 @@ class scheduler {
     std::string alert(std::string_view payload, moment now);
     void foreign(moment now);
     void set_backlight(bool on);
+    bool backlight() const { return backlight_; }
 
     // What should show now; rotation and times to live are brought up to `now` first.
     showing what(moment now);

@@ -151,16 +151,44 @@ TEST_F(bridge_run, status_is_retained_online_and_offline_by_will_and_by_clean_st
     EXPECT_EQ(last(status, 4), "offline");
 }
 
+// Every entity asks for the id Home Assistant's examples use, and is available while the bridge
+// and the display's port are; the screen select comes with screens only, and is removed when a
+// display has none.
 TEST_F(bridge_run, announces_each_display_to_home_assistant) {
     auto bridge = start();
+    const std::string common =
+        R"("availability":[{"topic":"quillon/bridge/till/status"},{"topic":)"
+        R"("quillon/counter/availability"}],"availability_mode":"all",)";
+    const std::string device =
+        R"("device":{"identifiers":["till"],"manufacturer":"Quillon","model":"quillon-bridge",)"
+        R"("name":"Quillon bridge till","sw_version":"1.1"},)";
+    const std::string available = R"("payload_available":"online","payload_not_available":)"
+                                  R"("offline","qos":1,)";
     EXPECT_EQ(last("homeassistant/notify/till/counter/config", 1),
-              R"({"name":"counter","unique_id":"till_counter","command_topic":)"
-              R"("quillon/counter/send","qos":1,"retain":false,"availability":[{"topic":)"
-              R"("quillon/bridge/till/status"},{"topic":"quillon/counter/availability"}],)"
-              R"("availability_mode":"all","payload_available":"online",)"
-              R"("payload_not_available":"offline","device":{"identifiers":["till"],)"
-              R"("name":"Quillon bridge till","manufacturer":"Quillon","model":)"
-              R"("quillon-bridge","sw_version":"1.1"}})");
+              "{" + common + R"("command_topic":"quillon/counter/send",)" +
+                  R"("default_entity_id":"notify.till_counter",)" + device +
+                  R"("name":"counter",)" + available +
+                  R"("retain":false,"unique_id":"till_counter"})");
+    EXPECT_EQ(last("homeassistant/switch/till/counter_backlight/config", 1),
+              "{" + common + R"("command_topic":"quillon/counter/backlight",)" +
+                  R"("default_entity_id":"switch.till_counter_backlight",)" + device +
+                  R"("name":"counter backlight",)" + available +
+                  R"("state_topic":"quillon/counter/state","unique_id":"till_counter_backlight",)"
+                  R"("value_template":"{{ 'ON' if value_json.backlight else 'OFF' }}"})");
+    const struct {
+        std::string topic, holds;
+    } others[] = {
+        {"homeassistant/text/till/counter_alert/config",
+         R"("command_topic":"quillon/counter/alert","default_entity_id":"text.till_counter_alert")"},
+        {"homeassistant/sensor/till/counter_state/config",
+         R"("json_attributes_topic":"quillon/counter/state",)"},
+        {"homeassistant/select/till/counter_screen/config", ""},
+    };
+    for (const auto& o : others) {
+        const std::string config = last(o.topic, 1);
+        EXPECT_NE(config.find(o.holds), std::string::npos) << o.topic << ": " << config;
+        EXPECT_EQ(config.empty(), o.holds.empty()) << o.topic;
+    }
 }
 
 // Each display is available while its port opens: one whose device is missing is offline

@@ -11,6 +11,20 @@ namespace {
 
 using test::scratch_folder;
 
+display_setting line(std::string name, std::string port, int baud,
+                     std::optional<display::rom> charset,
+                     display::profile module = display::profile::hd44780,
+                     display::display_size size = {16, 2}) {
+    display_setting d;
+    d.name = std::move(name);
+    d.port = std::move(port);
+    d.baud = baud;
+    d.charset = charset;
+    d.module = module;
+    d.size = size;
+    return d;
+}
+
 TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
     scratch_folder folder;
     test::write_file(folder / "bad.conf", "# displays\ndisplay counter=COM1\nbrokr mqtt://x\n");
@@ -21,14 +35,38 @@ TEST(bridge_settings, refuses_with_one_line_naming_what_is_wrong) {
     const std::string fifo = (folder / "fifo").string();
     mkfifo(fifo.c_str(), 0600);
     const std::string no_ca = (folder / "none.pem").string();
+    const std::string screens_20x4 = (folder / "s.yaml").string();
+    test::write_file(screens_20x4,
+                     "screens:\n  - name: m\n    lines:\n      - big: \"12\"\n"
+                     "      - \"x\"\n");
     const struct {
         std::vector<std::string> arguments;
         std::string error;
     } cases[] = {
         {{}, "no display given (--display NAME=PORT)"},
-        {{"--display", "counter"}, "--display: give NAME=PORT[@BAUD][,CHARSET], not 'counter'"},
+        {{"--display", "counter"},
+         "--display: give NAME=PORT[@BAUD][,CHARSET][,MODULE[:SIZE]], not 'counter'"},
         {{"--display", "a=COM1@2400,a01"},
+         "--display: after the port give a character set (raw, a00 or a02) or a module (hd44780, "
+         "text, text-vfd, graphic or graphic-layers), not 'a01'"},
+        {{"--display", "a=COM1,a01,text"},
          "--display: the character set must be raw, a00 or a02, not 'a01'"},
+        {{"--display", "a=COM1,a00,lcd:20x4"},
+         "--display: the module must be hd44780, text, text-vfd, graphic or graphic-layers, not "
+         "'lcd'"},
+        {{"--display", "a=COM1,text:16x4"},
+         "--display: the size of text must be 16x2, 20x2, 20x4 or 40x4, not '16x4'"},
+        {{"--display", "a=COM1,a00,text,raw"},
+         "--display: too many parts after the port in "
+         "'a=COM1,a00,text,raw'"},
+        {{"--display", "a=COM1", "--screens", "b=s.yaml"},
+         "screens for b, which is no display (--display b=PORT)"},
+        {{"--display", "a=COM1", "--screens", "a=" + no_ca},
+         "--screens a: cannot read " + no_ca + ": No such file or directory"},
+        {{"--display", "a=COM1", "--screens", "a=" + screens_20x4},
+         screens_20x4 + ":5: screen \"m\": this line would end on row 3 of a glass of 2 (hd44780 "
+                        "16x2)"},
+        {{"--alert-ttl", "0"}, "--alert-ttl: give a number of seconds from 1 to 86400, not '0'"},
         {{"--display", "a/b=COM1"},
          "--display: a display's name takes letters, digits, _ and - (at most 64), not 'a/b'"},
         {{"--display", "a=COM1@300"},
@@ -78,8 +116,13 @@ TEST(bridge_settings, take_the_command_line_over_the_file) {
     test::write_file(folder / "bridge.conf",
                      "broker = mqtts://[::1]:9883\ndisplay counter=COM1@1200\nno-discovery\n"
                      "username till\npassword-file " +
-                         (folder / "pw").string() + "\n");
+                         (folder / "pw").string() +
+                         "\ndisplay lcd=COM3,a00,hd44780:20x4\n"
+                         "screens lcd=lcd.yaml\nmessage-ttl 4\n");
     test::write_file(folder / "pw", "s3cret\nignored\n");
+    test::write_file(folder / "lcd.yaml",
+                     "screens:\n  - name: clock\n    lines: [\"{time:%H}\"]\n"
+                     "  - name: temp\n    lines: [\"-\"]\n");
     chmod((folder / "pw").c_str(), 0600);
     const loaded_settings loaded =
         load_settings({"--config", (folder / "bridge.conf").string(), "--display",
@@ -87,9 +130,16 @@ TEST(bridge_settings, take_the_command_line_over_the_file) {
     ASSERT_EQ(loaded.error, "");
     const settings& s = loaded.chosen;
     EXPECT_EQ(s.broker, (broker_address{true, "::1", 9883}));
-    EXPECT_EQ(s.displays,
-              (std::vector<display_setting>{{"counter", "/dev/pts/9", 4800, display::rom::a02},
-                                            {"pole", "tcp://h:7000", 9600, std::nullopt}}));
+    ASSERT_EQ(s.displays.size(), 3u);
+    EXPECT_TRUE(same_line(s.displays[0], line("counter", "/dev/pts/9", 4800, display::rom::a02)));
+    // Screens from the settings file's folder, checked against the module named.
+    EXPECT_TRUE(same_line(s.displays[1], line("lcd", "COM3", 9600, display::rom::a00,
+                                              display::profile::hd44780, {20, 4})));
+    EXPECT_EQ(s.displays[1].screens_file, (folder / "lcd.yaml").string());
+    EXPECT_EQ(s.displays[1].screen_names, (std::vector<std::string>{"clock", "temp"}));
+    EXPECT_TRUE(same_line(s.displays[2], line("pole", "tcp://h:7000", 9600, std::nullopt)));
+    EXPECT_EQ(s.message_ttl, std::chrono::seconds(4));
+    EXPECT_EQ(s.alert_ttl, std::chrono::seconds(10));
     EXPECT_FALSE(s.discovery);
     EXPECT_EQ(loaded.password, "s3cret");
     EXPECT_EQ(s.prefix, "quillon");
