@@ -156,9 +156,8 @@ TEST_F(bridge_run, status_is_retained_online_and_offline_by_will_and_by_clean_st
 // display has none.
 TEST_F(bridge_run, announces_each_display_to_home_assistant) {
     auto bridge = start();
-    const std::string common =
-        R"("availability":[{"topic":"quillon/bridge/till/status"},{"topic":)"
-        R"("quillon/counter/availability"}],"availability_mode":"all",)";
+    const std::string common = R"("availability":[{"topic":"quillon/bridge/till/status"},{"topic":)"
+                               R"("quillon/counter/availability"}],"availability_mode":"all",)";
     const std::string device =
         R"("device":{"identifiers":["till"],"manufacturer":"Quillon","model":"quillon-bridge",)"
         R"("name":"Quillon bridge till","sw_version":"1.1"},)";
