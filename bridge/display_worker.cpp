@@ -51,11 +51,13 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     mqtt_connection::callbacks handlers;
     handlers.on_connect = [this] {
         said_available_.reset();  // said again at every connect: the will may have spoken
+        serving_said_ = false;
         subscribe_all();
         check_port(true);
     };
     handlers.on_idle = [this] { check_port(false); };
     handlers.on_subscribed = [this] {
+        if (std::exchange(serving_said_, true)) return;  // a reload's new topics
         log_line(line_->setting().name + ": serving " + send_topic_ + " and " + raw_topic_ +
                  " on " + line_->setting().port);
     };
@@ -71,8 +73,9 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     engine_ = std::make_unique<screens_engine>(
         screens_kind(display), screens::scheduler_settings{s.alert_ttl, s.message_ttl},
         std::move(access));
-    take_screens(display);
+    take_screens(display);  // subscribed to at the connect
     connection_->start();
+    connection_started_ = true;
 }
 
 void display_worker::take_screens(const display_setting& display) {
@@ -87,7 +90,7 @@ void display_worker::take_screens(const display_setting& display) {
     if (!display.screens_file.empty()) {
         log_line(display.name + ": screens from " + display.screens_file);
     }
-    subscribe_all();
+    if (connection_started_) subscribe_all();
 }
 
 void display_worker::subscribe_all() {

@@ -85,7 +85,9 @@ class display_worker {
     std::string line_topic_start_;
     std::string backlight_topic_;
     std::string state_topic_;
-    std::string screens_text_;  // the screens file's text now running
+    std::string screens_text_;   // the screens file's text now running
+    bool serving_said_ = false;  // logged since the connect
+    bool connection_started_ = false;
     std::string error_topic_;
     std::string availability_topic_;
     std::optional<bool> said_available_;  // what availability_topic_ holds, as far as we know

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
             if (signal_number != SIGHUP) break;
             const bridge::loaded_settings again = bridge::load_settings(arguments);
             if (!again.error.empty()) {
-                complain("settings not reloaded: " + again.error);
+                // In the running bridge's log, where its other news is.
+                bridge::log_line("settings not reloaded: " + again.error);
                 continue;
             }
             running.reload(again);
