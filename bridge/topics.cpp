@@ -47,7 +47,10 @@ nlohmann::json common(const settings& s, const entity& e, const std::string& dis
     return {
         {"name", *e.suffix ? display + " " + e.suffix : display},
         {"unique_id", id},
-        {"default_entity_id", std::string(e.component) + "." + slug(id)},
+        // What Home Assistant makes of the device's name and the entity's by itself, so that an
+        // entity discovered before the bridge asked keeps its id.
+        {"default_entity_id",
+         std::string(e.component) + "." + slug("quillon_bridge_" + id)},
         {"qos", 1},
         {"availability",
          {{{"topic", status_topic(s)}}, {{"topic", availability_topic(s, display)}}}},

@@ -43,7 +43,8 @@ struct discovery_document {
 // the display's port are: a notify entity for send, a text entity for alerts, a switch for the
 // backlight, a sensor of what shows (the state's other fields its attributes) and, when the
 // display has screens, a select of them. Each names the entity id it asks for
-// (default_entity_id): DOMAIN.ID_NAME, with a suffix for all but the notify entity.
+// (default_entity_id): DOMAIN.quillon_bridge_ID_NAME, with a suffix for all but the notify
+// entity, which is what Home Assistant made of the names before the bridge asked.
 std::vector<discovery_document> discovery_documents(const settings& s, const display_setting& d);
 // The documents that remove the entities of a display no longer served.
 std::vector<discovery_document> retired_documents(const settings& s, const std::string& display);

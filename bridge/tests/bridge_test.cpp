@@ -134,12 +134,12 @@ TEST_F(bridge_run, announces_each_display_to_home_assistant) {
                                   R"("offline","qos":1,)";
     EXPECT_EQ(last("homeassistant/notify/till/counter/config", 1),
               "{" + common + R"("command_topic":"quillon/counter/send",)" +
-                  R"("default_entity_id":"notify.till_counter",)" + device +
+                  R"("default_entity_id":"notify.quillon_bridge_till_counter",)" + device +
                   R"("name":"counter",)" + available +
                   R"("retain":false,"unique_id":"till_counter"})");
     EXPECT_EQ(last("homeassistant/switch/till/counter_backlight/config", 1),
               "{" + common + R"("command_topic":"quillon/counter/backlight",)" +
-                  R"("default_entity_id":"switch.till_counter_backlight",)" + device +
+                  R"("default_entity_id":"switch.quillon_bridge_till_counter_backlight",)" + device +
                   R"("name":"counter backlight",)" + available +
                   R"("state_topic":"quillon/counter/state","unique_id":"till_counter_backlight",)"
                   R"("value_template":"{{ 'ON' if value_json.backlight else 'OFF' }}"})");
@@ -147,7 +147,7 @@ TEST_F(bridge_run, announces_each_display_to_home_assistant) {
         std::string topic, holds;
     } others[] = {
         {"homeassistant/text/till/counter_alert/config",
-         R"("command_topic":"quillon/counter/alert","default_entity_id":"text.till_counter_alert")"},
+         R"("command_topic":"quillon/counter/alert","default_entity_id":"text.quillon_bridge_till_counter_alert")"},
         {"homeassistant/sensor/till/counter_state/config",
          R"("json_attributes_topic":"quillon/counter/state",)"},
         {"homeassistant/select/till/counter_screen/config", ""},

@@ -44,6 +44,7 @@ if(TARGET quillon-bridge)
     install(FILES ${linux_files}/systemd/quillon-bridge.user.service
             DESTINATION lib/systemd/user RENAME quillon-bridge.service COMPONENT quillon-bridge)
     install(FILES ${PROJECT_SOURCE_DIR}/docs/bridge.conf.example ${PROJECT_SOURCE_DIR}/docs/bridge.md
+                  ${PROJECT_SOURCE_DIR}/docs/screens.example.yaml
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillon-bridge COMPONENT quillon-bridge)
     # The system service's settings, all commented out: a conffile, so an edit survives an
     # upgrade. /etc for the packages' prefix /usr, as GNUInstallDirs has it; PREFIX/etc for any

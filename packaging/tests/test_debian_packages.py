@@ -95,7 +95,7 @@ class DebianPackages(unittest.TestCase):
         self.assertEqual(self.field("libquillon-dev", "Depends"), f"libquillon1 (= {VERSION})")
         # The bridge needs the MQTT client library, and no Qt.
         bridge = [d.split()[0] for d in self.field("quillon-bridge", "Depends").split(", ")]
-        for needed in ("libmosquitto1", "libc6", "libstdc++6"):
+        for needed in ("libmosquitto1", "libyaml-cpp0.7", "libc6", "libstdc++6"):
             self.assertIn(needed, bridge)
         self.assertNotIn("libqt6core6", bridge)
         for package in self.debs:
@@ -125,6 +125,7 @@ class DebianPackages(unittest.TestCase):
                 "/usr/lib/systemd/user/quillon-bridge.service": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/bridge.conf.example": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/bridge.md": "-rw-r--r--",
+                "/usr/share/doc/quillon-bridge/screens.example.yaml": "-rw-r--r--",
                 "/etc/quillon/bridge.conf": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/copyright": "-rw-r--r--",
                 "/usr/share/doc/quillon-bridge/changelog.Debian.gz": "-rw-r--r--",

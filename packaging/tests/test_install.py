@@ -86,6 +86,7 @@ class Install(unittest.TestCase):
             "lib/systemd/user/quillon-bridge.service",
             "share/doc/quillon-bridge/bridge.conf.example",
             "share/doc/quillon-bridge/bridge.md",
+            "share/doc/quillon-bridge/screens.example.yaml",
             "etc/quillon/bridge.conf",
         }
         # The window with its desktop files, unless the build leaves it out (QUILLON_BUILD_UI).
