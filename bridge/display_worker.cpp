@@ -53,9 +53,13 @@ display_worker::display_worker(const settings& s, const broker_login& login,
         said_available_.reset();  // said again at every connect: the will may have spoken
         serving_said_ = false;
         subscribe_all();
+        if (!last_failure_.empty()) {
+            refused("connected after failing: " + std::exchange(last_failure_, {}));
+        }
         check_port(true);
     };
     handlers.on_idle = [this] { check_port(false); };
+    handlers.on_failure = [this](const std::string& why) { last_failure_ = why; };
     handlers.on_subscribed = [this] {
         if (std::exchange(serving_said_, true)) return;  // a reload's new topics
         log_line(line_->setting().name + ": serving " + send_topic_ + " and " + raw_topic_ +

@@ -88,6 +88,7 @@ class display_worker {
     std::string screens_text_;   // the screens file's text now running
     bool serving_said_ = false;  // logged since the connect
     bool connection_started_ = false;
+    std::string last_failure_;  // why the connection failed, until said on the error topic
     std::string error_topic_;
     std::string availability_topic_;
     std::optional<bool> said_available_;  // what availability_topic_ holds, as far as we know

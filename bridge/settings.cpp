@@ -346,6 +346,7 @@ constexpr std::string_view closing =
     "  P/NAME/error         one line for each message that could not be written\n"
     "  P/NAME/availability  online while the display's port opens, else offline (retained)\n"
     "  P/bridge/ID/status   online or offline (retained)\n"
+    "  P/bridge/ID/error    why connecting failed last, once connected again (retained)\n"
     "A settings file holds the same settings without the dashes, one a line:\n"
     "  broker mqtt://broker.local\n"
     "  display counter=COM1@9600\n"

@@ -1,5 +1,7 @@
 #include "bridge/status_link.h"
 
+#include <utility>
+
 #include "bridge/topics.h"
 
 namespace quillon::bridge {
@@ -12,7 +14,9 @@ status_link::status_link(const settings& s, const broker_login& login,
     options.will = {status_topic(s), "offline"};
     connection_ = std::make_unique<mqtt_connection>(
         login, options,
-        mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr, nullptr, nullptr});
+        mqtt_connection::callbacks{[this] { announce(); }, nullptr, nullptr,
+                                   [this](const std::string& why) { last_failure_ = why; },
+                                   nullptr});
     connection_->start();
 }
 
@@ -20,6 +24,12 @@ void status_link::announce() {
     log_line(settings_.client_id + ": connected to " + settings_.broker.host + ":" +
              std::to_string(settings_.broker.port));
     connection_->publish(status_topic(settings_), "online", true);
+    // Why it could not connect before, now that it can say so (the log said it already);
+    // retained, for whoever looks later.
+    if (!last_failure_.empty()) {
+        connection_->publish(bridge_error_topic(settings_),
+                             "connected after failing: " + std::exchange(last_failure_, {}), true);
+    }
     // An empty retained message removes a retained one: Home Assistant then forgets the entity.
     for (const display_setting& d : settings_.displays) {
         for (const discovery_document& doc : discovery_documents(settings_, d)) {

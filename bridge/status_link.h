@@ -1,6 +1,7 @@
 // The bridge's own connection (client id ID, no session kept): "online" on
 // P/bridge/ID/status at every connect, "offline" as its last will and at a clean stop, and the
-// Home Assistant discovery documents, all retained.
+// Home Assistant discovery documents, all retained. After connect failures, the last one's
+// reason on P/bridge/ID/error once connected.
 #pragma once
 
 #include <memory>
@@ -24,6 +25,7 @@ class status_link {
 
     settings settings_;
     std::vector<std::string> retired_;
+    std::string last_failure_;  // why the last connect failed, until said on the error topic
     std::unique_ptr<mqtt_connection> connection_;  // last: its thread uses everything above
 };
 

@@ -49,8 +49,7 @@ nlohmann::json common(const settings& s, const entity& e, const std::string& dis
         {"unique_id", id},
         // What Home Assistant makes of the device's name and the entity's by itself, so that an
         // entity discovered before the bridge asked keeps its id.
-        {"default_entity_id",
-         std::string(e.component) + "." + slug("quillon_bridge_" + id)},
+        {"default_entity_id", std::string(e.component) + "." + slug("quillon_bridge_" + id)},
         {"qos", 1},
         {"availability",
          {{{"topic", status_topic(s)}}, {{"topic", availability_topic(s, display)}}}},
@@ -97,6 +96,10 @@ std::string availability_topic(const settings& s, const std::string& display) {
 }
 std::string status_topic(const settings& s) {
     return s.prefix + "/bridge/" + s.client_id + "/status";
+}
+
+std::string bridge_error_topic(const settings& s) {
+    return s.prefix + "/bridge/" + s.client_id + "/error";
 }
 
 std::vector<discovery_document> discovery_documents(const settings& s, const display_setting& d) {

@@ -11,6 +11,7 @@
 //                               fails and, as the display connection's will, when the bridge
 //                               went away; retained
 //   P/bridge/ID/status          "online" / "offline", retained; "offline" is also the last will
+//   P/bridge/ID/error           why connecting failed last, once connected again; retained
 //   DISCOVERY/COMPONENT/ID/NAME/config   the display's Home Assistant entities, retained
 #pragma once
 
@@ -33,6 +34,7 @@ std::string state_topic(const settings& s, const std::string& display);
 std::string error_topic(const settings& s, const std::string& display);
 std::string availability_topic(const settings& s, const std::string& display);
 std::string status_topic(const settings& s);
+std::string bridge_error_topic(const settings& s);
 
 struct discovery_document {
     std::string topic;

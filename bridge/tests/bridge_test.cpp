@@ -139,8 +139,8 @@ TEST_F(bridge_run, announces_each_display_to_home_assistant) {
                   R"("retain":false,"unique_id":"till_counter"})");
     EXPECT_EQ(last("homeassistant/switch/till/counter_backlight/config", 1),
               "{" + common + R"("command_topic":"quillon/counter/backlight",)" +
-                  R"("default_entity_id":"switch.quillon_bridge_till_counter_backlight",)" + device +
-                  R"("name":"counter backlight",)" + available +
+                  R"("default_entity_id":"switch.quillon_bridge_till_counter_backlight",)" +
+                  device + R"("name":"counter backlight",)" + available +
                   R"("state_topic":"quillon/counter/state","unique_id":"till_counter_backlight",)"
                   R"("value_template":"{{ 'ON' if value_json.backlight else 'OFF' }}"})");
     const struct {
@@ -403,6 +403,18 @@ TEST(bridge_start, says_why_it_cannot_connect) {
     EXPECT_TRUE(unknown.wait_for_log(
         "no connection to quillon-test.invalid:1883: cannot resolve quillon-test.invalid"))
         << unknown.output();
+    // Once it can, it says why it could not, retained on its error topic.
+    const int port = ntohs(address[0].sin_port);
+    bridge_process late({"--broker", "mqtt://127.0.0.1:" + std::to_string(port), "--client-id",
+                         "till", "--display", "counter=COM1"},
+                        {});
+    ASSERT_TRUE(late.wait_for_log("connection refused; retrying", 2)) << late.output();
+    close(std::exchange(sockets[0], -1));
+    test_broker reachable(port);
+    const auto said =
+        mqtt_probe(port, {"quillon/bridge/till/error"}).wait_for("quillon/bridge/till/error", 1);
+    ASSERT_EQ(said.size(), 1u) << late.output();
+    EXPECT_EQ(said[0].payload, "connected after failing: connection refused");
     for (const int fd : sockets) close(fd);
 }
 

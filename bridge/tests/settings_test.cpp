@@ -140,9 +140,9 @@ TEST(bridge_settings, take_the_command_line_over_the_file) {
     EXPECT_TRUE(same_line(s.displays[2], line("pole", "tcp://h:7000", 9600, std::nullopt)));
     EXPECT_EQ(s.message_ttl, std::chrono::seconds(4));
     // The example that is installed beside the documentation is a file the bridge takes.
-    const loaded_settings example = load_settings(
-        {"--config", (folder / "bridge.conf").string(), "--screens",
-         "lcd=" QUILLON_SOURCE_DIR "/docs/screens.example.yaml"});
+    const loaded_settings example =
+        load_settings({"--config", (folder / "bridge.conf").string(), "--screens",
+                       "lcd=" QUILLON_SOURCE_DIR "/docs/screens.example.yaml"});
     ASSERT_EQ(example.error, "");
     EXPECT_EQ(example.chosen.displays[1].screen_names,
               (std::vector<std::string>{"main", "clock", "night"}));
