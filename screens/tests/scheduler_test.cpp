@@ -249,5 +249,32 @@ TEST(display_screens, drive_one_display_and_tell_its_state) {
               R"("rows":["T 1             ","                "],"screen":"m","showing":"screen"})");
 }
 
+// Without screens, what messages wrote is the display's own: an alert over it, and the
+// backlight switched, draw it again from the twin, a user character with its dots.
+TEST(display_screens, give_a_display_without_screens_its_own_text_back) {
+    display_screens d(lcd);
+    auto module = display::make_module(lcd.profile, lcd.size);
+    // User character 1 a diagonal, then "Hi", it, and "yo" on the second row.
+    const std::string own(
+        "\xFE\x01\xFE\x48\x10\x08\x04\x02\x01\x00\x00\x00\xFE\x80"
+        "Hi\x01\xFE\xC0yo",
+        20);
+    module->feed(own);
+    d.foreign(own, at(0));
+    EXPECT_EQ(d.frame(at(0)), "");
+    const display::screen before = module->view();
+    ASSERT_EQ(d.alert(R"({"text": "Ring", "ttl": 1})", at(0)), "");
+    module->feed(d.frame(at(0)));
+    EXPECT_EQ(module->view().row(0), "Ring            ");
+    module->feed(d.frame(at(1000)));
+    EXPECT_EQ(module->view().codes, before.codes);
+    EXPECT_EQ(module->view().custom[1], (display::glyph{16, 8, 4, 2, 1, 0, 0, 0}));
+    EXPECT_EQ(d.frame(at(1001)), "");
+    d.set_backlight(false);
+    EXPECT_EQ(d.frame(at(1002)), "\xFE\x08");  // display off, its contents kept
+    d.set_backlight(true);
+    EXPECT_EQ(d.frame(at(1003)), "\xFE\x0C");
+}
+
 }  // namespace
 }  // namespace quillon::screens
