@@ -1,6 +1,7 @@
 #include "bridge/display_worker.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "bridge/topics.h"
 #include "options/words.h"
@@ -51,11 +52,14 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     mqtt_connection::callbacks handlers;
     handlers.on_connect = [this] {
         said_available_.reset();  // said again at every connect: the will may have spoken
+        serving_told_ = false;
         subscribe_all();
         check_port(true);
     };
     handlers.on_idle = [this] { check_port(false); };
     handlers.on_subscribed = [this] {
+        // Once a connect: the values' subscription and a reload's new screens bring more.
+        if (std::exchange(serving_told_, true)) return;
         log_line(line_->setting().name + ": serving " + send_topic_ + " and " + raw_topic_ +
                  " on " + line_->setting().port);
     };

@@ -89,6 +89,7 @@ class display_worker {
     std::string error_topic_;
     std::string availability_topic_;
     std::optional<bool> said_available_;  // what availability_topic_ holds, as far as we know
+    bool serving_told_ = false;           // the "serving" line logged since the last connect
     std::chrono::steady_clock::time_point port_checked_{};
     std::unique_ptr<mqtt_connection> connection_;
     // Last: made once the connection is (it publishes the state), and its thread and the
