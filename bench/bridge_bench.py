@@ -17,7 +17,6 @@ Usage: bench/bridge_bench.py PATH/TO/quillon-bridge [--messages N] [--burst N] [
 import argparse
 import os
 import select
-import socket
 import subprocess
 import sys
 import tempfile
@@ -28,30 +27,8 @@ import paho.mqtt.client as mqtt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "scripts", "lib"))
+from quillon_testing.mosquitto import start_mosquitto  # noqa: E402
 from quillon_testing.pty import PseudoTerminal  # noqa: E402
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def start_broker(folder):
-    port = free_port()
-    config = os.path.join(folder, "mosquitto.conf")
-    with open(config, "w") as f:
-        f.write(f"listener {port} 127.0.0.1\nallow_anonymous true\npersistence false\n"
-                "log_dest none\nmax_queued_messages 100000\n")
-    broker = subprocess.Popen(["/usr/sbin/mosquitto", "-c", config])
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline:
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            return broker, port
-        except OSError:
-            time.sleep(0.02)
-    raise SystemExit("mosquitto did not start")
 
 
 def wait_ready(process, count, word=""):
@@ -229,7 +206,7 @@ def main():
     parser.add_argument("--oversize", type=int, default=20)
     args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="quillon-bridge-bench-") as folder:
-        broker, port = start_broker(folder)
+        broker, port = start_mosquitto(folder)
         try:
             results = latency(args.program, port, args.messages)
             print(f"Publish -> first byte on the display, {args.messages} messages each, "

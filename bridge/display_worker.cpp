@@ -1,6 +1,7 @@
 #include "bridge/display_worker.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "bridge/topics.h"
 #include "options/words.h"

@@ -208,16 +208,21 @@ TEST_F(bridge_run, stops_at_once_with_a_display_stuck_and_gets_its_message_again
 }
 
 // A reload does not wait on a stuck display, and leaves alone a display whose settings did not
-// change: counter serves on (one "serving" line); stuck, given a new rate, starts anew.
+// change: counter serves on (one "serving" line), and so does pole, whose screens (a value's
+// subscription beside its topics') change; stuck, given a new rate, starts anew.
 TEST_F(bridge_run, a_reload_passes_a_stuck_display_by) {
     scratch_folder folder;
     const std::string config = (folder / "bridge.conf").string();
+    const std::string screens = (folder / "pole.yaml").string();
     write_file(config, "display stuck=COM3@1200\n");
+    write_file(screens, "screens:\n  - name: m\n    lines: [\"{value:shop/a}\"]\n");
     pseudo_terminal stuck;
-    auto bridge = start({"--config", config}, {{3, stuck.path()}}, false);
+    auto bridge =
+        start({"--config", config, "--screens", "pole=" + screens}, {{3, stuck.path()}}, false);
     ASSERT_TRUE(bridge->wait_for_log("serving", 3));
     stuck_write(*bridge, stuck, *probe);
     write_file(config, "display stuck=COM3@2400\n");
+    write_file(screens, "screens:\n  - name: m\n    lines: [\"{value:shop/b}\"]\n");
     kill(bridge->process().pid(), SIGHUP);
     // The status connection is made again once the changed displays were stopped.
     ASSERT_TRUE(bridge->wait_for_log("till: connected", 2)) << bridge->output();
@@ -225,6 +230,7 @@ TEST_F(bridge_run, a_reload_passes_a_stuck_display_by) {
     EXPECT_EQ(counter_bytes.wait_for(5), "after");
     const std::string& log = bridge->output();
     EXPECT_EQ(log.find("counter: serving"), log.rfind("counter: serving")) << log;
+    EXPECT_EQ(log.find("pole: serving"), log.rfind("pole: serving")) << log;
     // A settings file replaced by a FIFO is refused at the next reload, and SIGTERM still
     // ends the bridge (it waited on the FIFO for ever, its signals blocked).
     std::filesystem::remove(config);
