@@ -73,11 +73,13 @@ display_worker::display_worker(const settings& s, const broker_login& login,
     access.write = [this](std::string_view bytes) { return line_->write(bytes); };
     access.opens = [this] { return line_->opens(); };
     access.publish_state = [this](const std::string& state) {
-        connection_->publish(state_topic_, state, true);
+        // QoS 0: the next state replaces it, and a QoS 1 publish's acknowledgement, held back by
+        // the broker's Nagle delay, would hold back the display's next message with it.
+        connection_->publish(state_topic_, state, true, 0);
     };
     engine_ = std::make_unique<screens_engine>(
         screens_kind(display), screens::scheduler_settings{s.alert_ttl, s.message_ttl},
-        std::move(access));
+        display.baud, std::move(access));
     take_screens(display);  // subscribed to at the connect
     connection_->start();
     connection_started_ = true;

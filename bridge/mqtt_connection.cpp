@@ -176,10 +176,11 @@ void mqtt_connection::start() {
 
 mqtt_connection::~mqtt_connection() { stop(); }
 
-void mqtt_connection::publish(const std::string& topic, std::string_view payload, bool retain) {
+void mqtt_connection::publish(const std::string& topic, std::string_view payload, bool retain,
+                              int qos) {
     // Not connected: dropped, as it would be by a broker that is away. Nothing waits for it.
     static_cast<void>(mosquitto_publish_v5(client_.get(), nullptr, topic.c_str(),
-                                           static_cast<int>(payload.size()), payload.data(), 1,
+                                           static_cast<int>(payload.size()), payload.data(), qos,
                                            retain, nullptr));
 }
 

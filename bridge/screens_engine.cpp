@@ -15,8 +15,14 @@ constexpr auto state_spacing = std::chrono::milliseconds(200);
 }  // namespace
 
 screens_engine::screens_engine(const screens::display_kind& kind,
-                               screens::scheduler_settings settings, line_access line)
-    : screens_(kind, settings), line_(std::move(line)), thread_([this] { run(); }) {}
+                               screens::scheduler_settings settings, int baud, line_access line)
+    : screens_(kind, settings), line_(std::move(line)), baud_(baud), thread_([this] { run(); }) {}
+
+void screens_engine::line_took(std::size_t bytes, clock::time_point at) {
+    const auto sending = std::chrono::microseconds(static_cast<long long>(bytes) * 10 * 1'000'000 /
+                                                   std::max(baud_, 1));
+    line_free_at_ = std::max(line_free_at_, at) + sending;
+}
 
 screens_engine::~screens_engine() { stop(); }
 
@@ -112,9 +118,11 @@ void screens_engine::poke() { wake_.notify_one(); }
 
 std::optional<std::string> screens_engine::write_message(std::string_view bytes) {
     const std::lock_guard line(line_mutex_);
+    const auto started = clock::now();
     std::optional<std::string> failure = line_.write(bytes);
     {
         const std::lock_guard lock(mutex_);
+        line_took(bytes.size(), started);
         // What a failed write left on the module is unknown: the next frame starts afresh.
         if (failure) {
             screens_.forget();
@@ -136,7 +144,9 @@ void screens_engine::run() {
         const auto now = screens::moment::now();
         const bool retry_due = retry_at_ && now.steady >= *retry_at_;
         const auto next = screens_.next_change();
-        if (changed_ || retry_due || (next && now.steady >= *next)) {
+        const bool due = changed_ || retry_due || (next && now.steady >= *next);
+        const bool line_busy = now.steady < line_free_at_;
+        if (due && !line_busy) {
             changed_ = false;
             retry_at_.reset();
             if (const std::uint64_t opens = line_.opens(); opens != opens_seen_) {
@@ -148,6 +158,7 @@ void screens_engine::run() {
                 lock.unlock();
                 const std::optional<std::string> failure = line_.write(bytes);
                 lock.lock();
+                line_took(bytes.size(), now.steady);
                 if (failure) {
                     screens_.forget();
                     retry_at_ = clock::now() + retry_after;
@@ -165,14 +176,18 @@ void screens_engine::run() {
             lock.lock();
             if (stopping_) return;
         }
-        // Until something changes, the next change by time, a retry or the state's turn.
-        std::optional<clock::time_point> until = screens_.next_change();
-        if (retry_at_) until = until ? std::min(*until, *retry_at_) : *retry_at_;
+        // Until something changes, the next change by time, a retry or the state's turn; while
+        // the line is busy with a change waiting, until it is free.
+        const bool waiting_for_line = due && line_busy;
+        std::optional<clock::time_point> until =
+            waiting_for_line ? std::optional(line_free_at_) : screens_.next_change();
+        if (retry_at_ && !waiting_for_line)
+            until = until ? std::min(*until, *retry_at_) : *retry_at_;
         if (state_due_) {
             const auto turn = state_published_ + state_spacing;
             until = until ? std::min(*until, turn) : turn;
         }
-        const auto woken = [this] { return changed_ || stopping_; };
+        const auto woken = [&] { return stopping_ || (changed_ && !waiting_for_line); };
         if (until) {
             wake_.wait_until(lock, *until, woken);
         } else {

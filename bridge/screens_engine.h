@@ -6,8 +6,10 @@
 // frames, so that the broker's flow control still holds it back while the line is busy.
 //
 // Never more than one frame per display is in hand: a frame is drawn only once the line has
-// taken the previous one, from the newest wanted content, so a slow line merges changes instead
-// of queueing them (the state's "merges" counts them).
+// sent the previous one, from the newest wanted content, so a slow line merges changes instead
+// of queueing them (the state's "merges" counts them). A write returns once the kernel (or a
+// network target) has the bytes, long before a UART sends them at 1200 baud: so the line counts
+// as busy for the time its bytes take at its rate, ten bits each, from when it was free.
 #pragma once
 
 #include <chrono>
@@ -38,7 +40,7 @@ class screens_engine {
     };
 
     screens_engine(const screens::display_kind& kind, screens::scheduler_settings settings,
-                   line_access line);
+                   int baud, line_access line);
     // stop(), if not done yet.
     ~screens_engine();
     screens_engine(const screens_engine&) = delete;
@@ -72,6 +74,8 @@ class screens_engine {
     void run();
     // After a request: the thread draws when the line is free.
     void poke();
+    // The bytes were handed to the line at `at`: it is busy until they have gone out.
+    void line_took(std::size_t bytes, std::chrono::steady_clock::time_point at);
 
     screens::display_screens screens_;
     line_access line_;
@@ -85,6 +89,8 @@ class screens_engine {
     bool state_due_ = true;
     std::uint64_t opens_seen_ = 0;
     std::optional<std::chrono::steady_clock::time_point> retry_at_;
+    int baud_;
+    std::chrono::steady_clock::time_point line_free_at_{};
     std::chrono::steady_clock::time_point state_published_{};
     std::thread thread_;  // last: it uses everything above
 };
