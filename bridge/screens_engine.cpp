@@ -47,15 +47,22 @@ void screens_engine::repaint() {
     poke();
 }
 
-std::string screens_engine::load(std::string_view text, std::string_view file_name) {
+std::string screens_engine::request(
+    const std::function<std::string(screens::display_screens&, screens::moment)>& change) {
     std::string problem;
     {
         const std::lock_guard lock(mutex_);
-        problem = screens_.load(text, file_name, screens::moment::now());
+        problem = change(screens_, screens::moment::now());
         changed_ = true;
     }
     poke();
     return problem;
+}
+
+std::string screens_engine::load(std::string_view text, std::string_view file_name) {
+    return request([&](screens::display_screens& d, screens::moment now) {
+        return d.load(text, file_name, now);
+    });
 }
 
 std::set<std::string, std::less<>> screens_engine::topics() const {
@@ -73,45 +80,26 @@ void screens_engine::value(const std::string& topic, std::string payload) {
 }
 
 std::string screens_engine::alert(std::string_view payload) {
-    std::string problem;
-    {
-        const std::lock_guard lock(mutex_);
-        problem = screens_.alert(payload, screens::moment::now());
-        changed_ = true;
-    }
-    poke();
-    return problem;
+    return request(
+        [&](screens::display_screens& d, screens::moment now) { return d.alert(payload, now); });
 }
 
 std::string screens_engine::show_screen(std::string_view name) {
-    std::string problem;
-    {
-        const std::lock_guard lock(mutex_);
-        problem = screens_.show_screen(name, screens::moment::now());
-        changed_ = true;
-    }
-    poke();
-    return problem;
+    return request(
+        [&](screens::display_screens& d, screens::moment now) { return d.show_screen(name, now); });
 }
 
 std::string screens_engine::set_line(int line, std::string_view text) {
-    std::string problem;
-    {
-        const std::lock_guard lock(mutex_);
-        problem = screens_.set_line(line, text, screens::moment::now());
-        changed_ = true;
-    }
-    poke();
-    return problem;
+    return request([&](screens::display_screens& d, screens::moment now) {
+        return d.set_line(line, text, now);
+    });
 }
 
 void screens_engine::set_backlight(bool on) {
-    {
-        const std::lock_guard lock(mutex_);
-        screens_.set_backlight(on);
-        changed_ = true;
-    }
-    poke();
+    request([&](screens::display_screens& d, screens::moment) {
+        d.set_backlight(on);
+        return std::string();
+    });
 }
 
 void screens_engine::poke() { wake_.notify_one(); }

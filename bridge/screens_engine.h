@@ -72,6 +72,9 @@ class screens_engine {
 
   private:
     void run();
+    // A request: the change made under the lock, then the thread told; what is wrong, or empty.
+    std::string request(
+        const std::function<std::string(screens::display_screens&, screens::moment)>& change);
     // After a request: the thread draws when the line is free.
     void poke();
     // The bytes were handed to the line at `at`: it is busy until they have gone out.
