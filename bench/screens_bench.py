@@ -30,7 +30,7 @@ Goals, measured in the same run:
 6. Overload on "over", over the soak's time: bytes per second at 90-102% of the line rate while
    the screens want more (on "overfast"), the pty's backlog under a second of the line, and the
    state's merges; the clock on the glass (each second when it first showed, beside the wall
-   clock) at most 2 s behind and not falling behind (10 s in beside the last 5 s).
+   clock) at most 2 s behind and not falling behind (5-15 s in beside the last 10 s).
 
 Usage: bench/screens_bench.py PATH/TO/quillon-bridge PATH/TO/glass_replay [--minutes N]
        [--messages N] [--restores N] [--reloads N] [--ttl SECONDS]
@@ -663,16 +663,20 @@ def report(args, displays, soak, overload, lat, restore, reload, memory):
         f"{d.written() - d.bytes} B; merges {d.state.get('merges')}",
         0.9 * line_rate <= rate <= 1.02 * line_rate and d.backlog_max < line_rate
         and wanted > 1.5 * line_rate)
-    lags = [(t, lag) for t, lag in d.clock_lags() if t <= overload.ended_wall]
-    at_ten = [lag for t, lag in lags if 7.5 <= t - overload.started_wall <= 12.5]
-    at_end = [lag for t, lag in lags if t >= overload.ended_wall - 5]
+    # The lag is a saw: a frame takes about half a second of the line, so each second shows up
+    # to that much later than the one before, until a second is skipped. Windows of 10 s hold a
+    # whole tooth, so their maxima do not depend on where the saw stands.
+    lags = [(t, lag) for t, lag in d.clock_lags()
+            if overload.started_wall <= t <= overload.ended_wall]
+    at_ten = [lag for t, lag in lags if 5 <= t - overload.started_wall <= 15]
+    at_end = [lag for t, lag in lags if t >= overload.ended_wall - 10]
     row("6 overload: clock on the glass <= 2 s behind, not growing",
-        f"at ~10 s p50 {percentile(at_ten, .5):.2f} max {max(at_ten, default=float('nan')):.2f} s"
-        f", last 5 s p50 {percentile(at_end, .5):.2f} max "
-        f"{max(at_end, default=float('nan')):.2f} s, whole run max "
-        f"{max((lag for _, lag in lags), default=float('nan')):.2f} s ({len(lags)} seconds shown)",
-        bool(at_ten and at_end) and max(at_end) <= 2.0
-        and percentile(at_end, .5) <= percentile(at_ten, .5) + 0.5)
+        f"5-15 s in p50 {percentile(at_ten, .5):.2f} max "
+        f"{max(at_ten, default=float('nan')):.2f} s, last 10 s p50 "
+        f"{percentile(at_end, .5):.2f} max {max(at_end, default=float('nan')):.2f} s, "
+        f"run max {max((lag for _, lag in lags), default=float('nan')):.2f} s "
+        f"({len(lags)} seconds shown)",
+        bool(at_ten and at_end) and max(at_end) <= 2.0 and max(at_end) <= max(at_ten) + 0.5)
     width = max(len(g) for g, _, _ in rows)
     for goal, figure, word in rows:
         print(f"  {goal:{width}}  {word}  {figure}")
