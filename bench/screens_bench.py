@@ -6,7 +6,9 @@ fed to the project's own emulator (bench/glass_replay), so the glass is what a m
 The displays: "lat" (a screen that changes only on request, so that the first byte after a
 publish is the request's), "rest" (a marquee, a value and a line of text: no clock, so the
 screen an alert hides is the one that comes back), "soak" (1200 baud, read at the line's rate as
-a UART sends), "hot" and four more: a seconds clock and a marquee each.
+a UART sends), "hot" and two more: a seconds clock and a marquee each; "over" (1200 baud, read
+at the line's rate: a seconds clock and three marquees, more than the line carries) and
+"overfast" (the same screens at 9600 baud, read as they come: what they want).
 
 Goals, measured in the same run:
 1. Alert latency: publish (QoS 1) -> the alert's first byte on the pty, p99 <= 50 ms, beside
@@ -25,6 +27,10 @@ Goals, measured in the same run:
    opened again (no new "serving" line for "hot" in the log, no clear in its bytes).
 5. Memory: the bridge's VmRSS at the start, after the first checks ("warm") and at the end,
    and VmHWM; flat when the end is within 1 MiB of warm.
+6. Overload on "over", over the soak's time: bytes per second at 90-102% of the line rate while
+   the screens want more (on "overfast"), the pty's backlog under a second of the line, and the
+   state's merges; the clock on the glass (each second when it first showed, beside the wall
+   clock) at most 2 s behind and not falling behind (5-15 s in beside the last 10 s).
 
 Usage: bench/screens_bench.py PATH/TO/quillon-bridge PATH/TO/glass_replay [--minutes N]
        [--messages N] [--restores N] [--reloads N] [--ttl SECONDS]
@@ -105,8 +111,8 @@ class Display:
     (paced: at the line's rate, 10 bits a byte, as a UART sends; else as the bytes come), and the
     glass those bytes give on the emulator, kept for a while for the twin check."""
 
-    def __init__(self, name, replay, folder, screens, baud=9600, paced=False):
-        self.name, self.baud, self.paced = name, baud, paced
+    def __init__(self, name, replay, folder, screens, baud=9600, paced=False, clock_row=None):
+        self.name, self.baud, self.paced, self.clock_row = name, baud, paced, clock_row
         self.file = os.path.join(folder, f"{name}.yaml")
         self.write_screens(screens)
         self.terminal = PseudoTerminal(drain=False)
@@ -127,6 +133,7 @@ class Display:
         self.twin_checked = 0
         self.twin_missed = []
         self.state = {}
+        self.clock_shown = []  # (wall clock time, text): each change of the clock row's time
         self._tail = b""
         self._stop = False
         self._thread = threading.Thread(target=self._read, daemon=True)
@@ -175,6 +182,7 @@ class Display:
                     continue
                 data = os.read(master, 65536)
                 at = now()
+            wall = time.time()
             self.emulator.stdin.write(data.hex() + "\n")
             self.emulator.stdin.flush()
             changes = self._answer()
@@ -189,10 +197,35 @@ class Display:
                     self.seq += 1
                     self.history.append((self.seq, at, rows))
                     self._check_watches(rows, at)
+                    self._check_clock(rows, wall)
                 if changes:
                     self.rows = changes[-1]
                 self._match(at)
                 self.changed.notify_all()
+
+    def _check_clock(self, rows, wall):
+        text = rows[self.clock_row][:8] if self.clock_row is not None else None
+        if text and (not self.clock_shown or self.clock_shown[-1][1] != text):
+            self.clock_shown.append((wall, text))
+
+    def clock_lags(self, held=0.3):
+        """(wall clock time, lag): when each second of the clock (HH:MM:SS) was first on the glass
+        and how long after that second began. A text the glass held for less than `held` is a
+        frame half sent (59 -> 00 passes through 09), not a second it showed."""
+        with self.changed:
+            shown = list(self.clock_shown)
+        lags = []
+        for (wall, text), (until, _) in zip(shown, shown[1:]):
+            try:
+                h, m, s = (int(part) for part in text.split(":"))
+            except ValueError:
+                continue  # not a clock yet
+            if until - wall < held:
+                continue
+            local = time.localtime(wall)
+            day = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + wall % 1
+            lags.append((wall, (day - (h * 3600 + m * 60 + s) + 43200) % 86400 - 43200))
+        return lags
 
     def _check_watches(self, rows, at):
         for w in [w for w in self.watches if w.text in rows[w.row]]:
@@ -449,6 +482,27 @@ class Soak:
         self.thread.join()
 
 
+class Overload:
+    """A display whose screens want more than its line carries, beside the same screens on a
+    fast line (what they want): the bytes written over the same span."""
+
+    def __init__(self, d, wanting):
+        self.d, self.wanting = d, wanting
+        self.started, self.started_wall = now(), time.time()
+        self.bytes_at_start = d.written()
+        self.wanting_at_start = wanting.written()
+
+    def stop(self):
+        self.ended, self.ended_wall = now(), time.time()
+        self.written = self.d.written() - self.bytes_at_start
+        self.wanted = self.wanting.written() - self.wanting_at_start
+
+
+def overload_screens(name):
+    return screens_file(["{time:%H:%M:%S} " + name] +
+                        [{"marquee": MARQUEE, "speed": 4} for _ in range(3)])
+
+
 def verdict(ok):
     return "PASS" if ok else "FAIL"
 
@@ -478,9 +532,13 @@ def main():
                  {"marquee": MARQUEE, "speed": 4}]), baud=1200, paced=True)
             displays["hot"] = Display("hot", args.replay, folder,
                                       busy_screens("hot", "reload number 0"))
-            for n in range(1, 5):
+            for n in range(1, 3):
                 displays[f"busy{n}"] = Display(f"busy{n}", args.replay, folder,
                                                busy_screens(f"busy{n}"))
+            displays["over"] = Display("over", args.replay, folder, overload_screens("over"),
+                                       baud=1200, paced=True, clock_row=0)
+            displays["overfast"] = Display("overfast", args.replay, folder,
+                                           overload_screens("overfast"))
             # The states come on a connection of their own: the publisher's acknowledgements of
             # them would hold its next publish back (Nagle's algorithm) for up to 40 ms.
             observer = mqtt.Client()
@@ -502,9 +560,11 @@ def main():
             bridge = Bridge(args.program, port, displays, folder)
             for d in displays.values():
                 d.first_arrival_after(0, 5)
-                d.wait_quiet()
+                if d.name != "over":  # a line never quiet
+                    d.wait_quiet()
             rss_start, _ = bridge.memory()
             soak = Soak(client, displays["soak"], displays["busy1"])
+            overload = Overload(displays["over"], displays["overfast"])
             lat_start = latencies(client, displays["lat"], args.messages)
             restore_start = restores(client, displays["rest"], args.restores, args.ttl)
             reload_times, reload_serving, reload_clears = reloads(bridge, displays["hot"],
@@ -515,14 +575,15 @@ def main():
                 time.sleep(min(10, max(0, soak.started + args.minutes * 60 - now())))
                 rss_samples.append(bridge.memory()[0])
             soak.stop()
+            overload.stop()
             lat_end = latencies(client, displays["lat"], args.messages)
             restore_end = restores(client, displays["rest"], args.restores, args.ttl)
             rss_end, hwm = bridge.memory()
             time.sleep(1)  # the states of the last frames
             for d in displays.values():
                 d.finish_twin_check()
-            report(args, displays, soak, (lat_start, lat_end), (restore_start, restore_end),
-                   (reload_times, reload_serving, reload_clears),
+            report(args, displays, soak, overload, (lat_start, lat_end),
+                   (restore_start, restore_end), (reload_times, reload_serving, reload_clears),
                    (rss_start, rss_warm, rss_samples, rss_end, hwm))
             for c in (client, observer):
                 c.loop_stop()
@@ -536,7 +597,7 @@ def main():
             broker.wait()
 
 
-def report(args, displays, soak, lat, restore, reload, memory):
+def report(args, displays, soak, overload, lat, restore, reload, memory):
     ms = 1e3
     rows = []
 
@@ -590,6 +651,32 @@ def report(args, displays, soak, lat, restore, reload, memory):
     row("5 8 displays, flat memory (end <= warm + 1 MiB)",
         f"VmRSS start {rss_start:.1f}, warm {rss_warm:.1f}, max {max(samples + [rss_end]):.1f},"
         f" end {rss_end:.1f} MiB; VmHWM {hwm:.1f} MiB", rss_end <= rss_warm + 1.0)
+    d = displays["over"]
+    line_rate = d.baud / 10
+    seconds = overload.ended - overload.started
+    rate, wanted = overload.written / seconds, overload.wanted / seconds
+    # What was written beyond the line's rate waits in the pty: the backlog says it, not the rate
+    # over a span that one frame more or less moves by a percent.
+    row("6 overload at 1200 baud: 90-102% of 120 B/s, backlog < 1 s of it",
+        f"{rate:.1f} B/s = {rate / line_rate:.1%} over {seconds:.0f} s, the same screens "
+        f"wanting {wanted:.1f} B/s (at 9600 baud); backlog max {d.backlog_max} B, end "
+        f"{d.written() - d.bytes} B; merges {d.state.get('merges')}",
+        0.9 * line_rate <= rate <= 1.02 * line_rate and d.backlog_max < line_rate
+        and wanted > 1.5 * line_rate)
+    # The lag is a saw: a frame takes about half a second of the line, so each second shows up
+    # to that much later than the one before, until a second is skipped. Windows of 10 s hold a
+    # whole tooth, so their maxima do not depend on where the saw stands.
+    lags = [(t, lag) for t, lag in d.clock_lags()
+            if overload.started_wall <= t <= overload.ended_wall]
+    at_ten = [lag for t, lag in lags if 5 <= t - overload.started_wall <= 15]
+    at_end = [lag for t, lag in lags if t >= overload.ended_wall - 10]
+    row("6 overload: clock on the glass <= 2 s behind, not growing",
+        f"5-15 s in p50 {percentile(at_ten, .5):.2f} max "
+        f"{max(at_ten, default=float('nan')):.2f} s, last 10 s p50 "
+        f"{percentile(at_end, .5):.2f} max {max(at_end, default=float('nan')):.2f} s, "
+        f"run max {max((lag for _, lag in lags), default=float('nan')):.2f} s "
+        f"({len(lags)} seconds shown)",
+        bool(at_ten and at_end) and max(at_end) <= 2.0 and max(at_end) <= max(at_ten) + 0.5)
     width = max(len(g) for g, _, _ in rows)
     for goal, figure, word in rows:
         print(f"  {goal:{width}}  {word}  {figure}")
