@@ -54,6 +54,7 @@ display_worker::display_worker(const settings& s, const broker_login& login,
         said_available_.reset();  // said again at every connect: the will may have spoken
         serving_said_ = false;
         subscribe_all();
+        engine_->republish_state();
         if (!last_failure_.empty()) {
             refused("connected after failing: " + std::exchange(last_failure_, {}));
         }

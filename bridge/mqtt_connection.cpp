@@ -179,6 +179,9 @@ mqtt_connection::~mqtt_connection() { stop(); }
 void mqtt_connection::publish(const std::string& topic, std::string_view payload, bool retain,
                               int qos) {
     // Not connected: dropped, as it would be by a broker that is away. Nothing waits for it.
+    // Also while connecting: a packet queued between the socket's connect and the CONNECT
+    // would reach the broker first, which then drops the connection.
+    if (!connected_) return;
     static_cast<void>(mosquitto_publish_v5(client_.get(), nullptr, topic.c_str(),
                                            static_cast<int>(payload.size()), payload.data(), qos,
                                            retain, nullptr));

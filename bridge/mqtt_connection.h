@@ -101,8 +101,8 @@ class mqtt_connection {
 
     // Starts the thread; the callbacks may run from then on.
     void start();
-    // From the connection's callbacks or any thread: queued, sent while connected. QoS 1 unless
-    // told.
+    // From the connection's callbacks or any thread: sent while connected (from on_connect on),
+    // else dropped. QoS 1 unless told.
     void publish(const std::string& topic, std::string_view payload, bool retain, int qos = 1);
     // The topics in one SUBSCRIBE, at QoS 1 unless told.
     void subscribe(const std::vector<std::string>& topics, int qos = 1);

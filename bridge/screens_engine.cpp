@@ -102,6 +102,16 @@ void screens_engine::set_backlight(bool on) {
     });
 }
 
+void screens_engine::republish_state() {
+    {
+        const std::lock_guard lock(mutex_);
+        state_due_ = true;
+        state_published_ = {};
+        changed_ = true;  // wakes the thread; a frame with nothing new sends nothing
+    }
+    poke();
+}
+
 void screens_engine::poke() { wake_.notify_one(); }
 
 std::optional<std::string> screens_engine::write_message(std::string_view bytes) {

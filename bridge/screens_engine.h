@@ -63,6 +63,8 @@ class screens_engine {
 
     // The port was opened anew: the next frame repaints whole.
     void repaint();
+    // The connection was made (again): the state is published now, whatever was before.
+    void republish_state();
 
     // The thread ends after the frame it is writing (cancel the line first to end that at
     // once); requests after it change nothing on the line. request_stop returns at once; stop
