@@ -161,8 +161,8 @@ void screens_engine::run() {
                     screens_.forget();
                     retry_at_ = clock::now() + retry_after;
                 }
-                state_due_ = true;
             }
+            state_due_ = true;  // what shows may have changed without a byte (a screen taken away)
         }
         line.unlock();
         if (state_due_ && clock::now() - state_published_ >= state_spacing) {

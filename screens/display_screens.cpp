@@ -11,6 +11,10 @@ display_screens::display_screens(const display_kind& kind, scheduler_settings se
     : kind_(kind), scheduler_(kind, settings), renderer_(kind) {}
 
 std::string display_screens::load(std::string_view text, std::string_view file_name, moment now) {
+    if (text.empty() && file_name.empty()) {  // the screens taken away: the module keeps its glass
+        scheduler_.load(scheduler::no_screens(kind_), now);
+        return {};
+    }
     read_screens read = read_screens_file(text, file_name, kind_);
     if (!read.file) return read.error;
     scheduler_.load(std::move(read.file), now);

@@ -35,7 +35,8 @@ class display_screens {
     explicit display_screens(const display_kind& kind, scheduler_settings settings = {});
 
     // The screens file's text, read (at start, or again on SIGHUP): "FILE:LINE: reason" when it
-    // is refused, and then the screens running stay as they were.
+    // is refused, and then the screens running stay as they were. No text and no name: no
+    // screens any more.
     std::string load(std::string_view text, std::string_view file_name, moment now);
     // The topics the file's templates name, to subscribe to for values.
     const std::set<std::string, std::less<>>& topics() const { return scheduler_.file().topics; }

@@ -26,13 +26,15 @@ milliseconds since(std::chrono::steady_clock::time_point from,
 
 }  // namespace
 
-scheduler::scheduler(const display_kind& kind, scheduler_settings settings)
-    : kind_(kind), settings_(settings) {
+std::shared_ptr<const screens_file> scheduler::no_screens(const display_kind& kind) {
     auto empty = std::make_shared<screens_file>();
     empty->kind = kind;
     empty->placeholder = typed_cells(kind, default_placeholder, false);
-    file_ = std::move(empty);
+    return empty;
 }
+
+scheduler::scheduler(const display_kind& kind, scheduler_settings settings)
+    : kind_(kind), settings_(settings), file_(no_screens(kind)) {}
 
 void scheduler::load(std::shared_ptr<const screens_file> file, moment now) {
     advance(now.steady);

@@ -71,6 +71,8 @@ class scheduler {
     // The screens (at start, or a file read again): the current screen stays when the new file
     // has one of its name; values of topics the file no longer names are forgotten.
     void load(std::shared_ptr<const screens_file> file, moment now);
+    // A file of no screens, as at the start: alerts and messages still show.
+    static std::shared_ptr<const screens_file> no_screens(const display_kind& kind);
     const screens_file& file() const { return *file_; }
 
     // A payload of one of file().topics. Returns whether what shows uses it.

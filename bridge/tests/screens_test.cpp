@@ -172,6 +172,11 @@ TEST_F(screens_run, a_reload_takes_new_screens_without_reopening_the_port) {
     EXPECT_EQ(log.find("lcd: serving"), log.rfind("lcd: serving")) << log;
     EXPECT_EQ(glass_of(lcd_bytes.wait_for(0, std::chrono::milliseconds(0))),
               padded({"Second", "", "", ""}));
+    // Screens taken out of the settings: the glass keeps what it shows, and says so.
+    write_file(folder / "bridge.conf", "display lcd=COM3,a00,hd44780:20x4\n");
+    kill(bridge->process().pid(), SIGHUP);
+    EXPECT_EQ(state_with("showing", "none")["rows"],
+              nlohmann::json(padded({"Second", "", "", ""})));
 }
 
 }  // namespace
